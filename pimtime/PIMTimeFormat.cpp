@@ -22,8 +22,16 @@ struct Expansion {
     Field fields[7];
 };
 
+// A keyword's text with its length, taken from the literal itself.
+struct KeywordName {
+    template <size_t N>
+    constexpr KeywordName(const char (&literal)[N]) : text(literal), length(N - 1) {}  // NOLINT
+    const char* text;
+    size_t length;
+};
+
 struct Keyword {
-    const char* name;
+    KeywordName name;
     Expansion plain;
     Expansion alternate;
 };
@@ -120,11 +128,35 @@ void Expand(const CPIMTime& t, const Expansion& e, std::string& out) {
     }
 }
 
+const size_t kKeywordCount = sizeof kKeywords / sizeof kKeywords[0];
+const unsigned char kNoKeyword = 0xFF;
+
+// The keywords chained by their first byte, each chain in table order, so
+// that a code is tried only against the keywords that can match it.
+struct KeywordIndex {
+    KeywordIndex() {
+        for (unsigned char& h : head) h = kNoKeyword;
+        for (size_t k = kKeywordCount; k-- > 0;) {
+            const unsigned char first = static_cast<unsigned char>(kKeywords[k].name.text[0]);
+            next[k] = head[first];
+            head[first] = static_cast<unsigned char>(k);
+        }
+    }
+    unsigned char head[256];
+    unsigned char next[kKeywordCount];
+};
+
+const KeywordIndex kIndex;
+
+// The keyword whose name follows position p, or null.
 const Keyword* MatchKeyword(const char* format, size_t n, size_t p) {
-    for (const Keyword& k : kKeywords) {
-        if (p + 1 >= n || format[p + 1] != k.name[0]) continue;
-        const size_t length = std::strlen(k.name);
-        if (p + length < n && std::memcmp(format + p + 1, k.name, length) == 0) return &k;
+    if (p + 1 >= n) return nullptr;
+    for (unsigned char k = kIndex.head[static_cast<unsigned char>(format[p + 1])]; k != kNoKeyword;
+         k = kIndex.next[k]) {
+        const KeywordName& name = kKeywords[k].name;
+        if (p + name.length < n && std::memcmp(format + p + 1, name.text, name.length) == 0) {
+            return &kKeywords[k];
+        }
     }
     return nullptr;
 }
@@ -145,7 +177,6 @@ CString CPIMTime::Format(const char* pFormat) const {
     if (!pFormat) return CString();
     const size_t n = std::strlen(pFormat);
     std::string out;
-    out.reserve(n + 16);
     bool sawPercentPair = false;
     for (size_t i = 0; i < n;) {
         if (pFormat[i] != '%' || i + 1 == n) {
@@ -167,9 +198,11 @@ CString CPIMTime::Format(const char* pFormat) const {
             continue;
         }
         Expand(*this, alternate ? k->alternate : k->plain, out);
-        i = p + std::strlen(k->name) + 1;
+        i = p + k->name.length + 1;
     }
-    if (sawPercentPair || out.find("%%") != std::string::npos) CollapsePercentPairs(out);
+    // Expansions hold no "%" and an unmatched "%" is never followed by
+    // another, so only the pairs copied above can form "%%".
+    if (sawPercentPair) CollapsePercentPairs(out);
     return CString(std::move(out));
 }
 
