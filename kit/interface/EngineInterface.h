@@ -81,12 +81,31 @@ public:
     virtual void FreeText(char16_t* text) = 0;
 };
 
+// What the hosting process lends the engine. The engine is a separate shared
+// object: it must reach the process's one window layer and registry through
+// these, never through copies of its own. Every member is set.
+struct HostServices {
+    // Posts a message to a window of this process; 0 when the window is gone.
+    int (*postMessage)(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // The process-wide number of a registered message name, 0 on failure.
+    uint32_t (*registerMessage)(const char* name);
+    // Runs hook(context) whenever the application pumps its messages;
+    // returns an id for removePumpHook.
+    int (*addPumpHook)(void (*hook)(void* context), void* context);
+    void (*removePumpHook)(int id);
+    // Copies the suite folder (the registry value ROOTDIR, UTF-8, with its
+    // final separator) into out and returns its length; 0 when there is none
+    // or it does not fit in `size` bytes with its terminator.
+    uint32_t (*queryRootDir)(char* out, uint32_t size);
+};
+
 }  // namespace varo
 
-// The two functions the engine shared object exports.
+// The two functions the engine shared object exports. `host` stays valid for
+// the engine's whole life.
 extern "C" {
-typedef varo::Engine* (*VaroEngineCreateFn)();
-typedef void (*VaroEngineDestroyFn)(varo::Engine*);
+typedef varo::Engine* (*VaroEngineCreateFn)(const varo::HostServices* host);
+typedef void (*VaroEngineDestroyFn)(varo::Engine* engine);
 }
 
 #define VARO_ENGINE_CREATE_SYMBOL "VaroEngineCreate"
