@@ -1,6 +1,7 @@
 // Appending decimal numbers to a text exactly as printf's "%d", "%Nd" and
 // "%0Nd" write them (sign first, then zeros or spaces up to the width),
-// without the cost of a formatted-output call per field. Internal to pimtime/.
+// without the cost of a formatted-output call per field. Used by the date
+// formatter and by the field accessors that store numbers as text.
 #pragma once
 
 #include <cstdint>

@@ -81,6 +81,19 @@ public:
     virtual void FreeText(char16_t* text) = 0;
 };
 
+// The watch list of SetAdviseData and DelAdviseData as it crosses: the
+// kit flattens its list of item pointers into this form, valid for the call.
+// In each item 0 means any database, fukuro or tip.
+struct WatchItem {
+    int32_t db;
+    int32_t fukuro;
+    int32_t tip;
+};
+struct WatchList {
+    int32_t count;
+    const WatchItem* items;
+};
+
 // What the hosting process lends the engine. The engine is a separate shared
 // object: it must reach the process's one window layer and registry through
 // these, never through copies of its own. Every member is set.

@@ -1,0 +1,84 @@
+// CVAROObj: construction, destruction, and the database lifecycle.
+#include "VAROObj.h"
+
+#include "EngineHost.h"
+#include "EngineOperations.h"
+
+using namespace varo;
+
+namespace {
+
+// A fresh working text: one zero byte.
+HGLOBAL NewEmptyText() { return GlobalAlloc(GHND, 1); }
+
+void Release(HGLOBAL& block) {
+    if (block) GlobalFree(block);
+    block = nullptr;
+}
+
+}  // namespace
+
+CVAROObj::CVAROObj()
+    : m_readOnly(FALSE),
+      m_engine(new CEngineHost),
+      m_cabOrder(nullptr),
+      m_kflOrder(nullptr),
+      m_cabFukuro(nullptr),
+      m_kflFukuro(nullptr),
+      m_telList(NewEmptyText()),
+      m_faxList(NewEmptyText()),
+      m_emailList(NewEmptyText()),
+      m_portraitCopy(nullptr),
+      m_preferenceCopy(nullptr),
+      m_imageCopy(nullptr),
+      m_inkCopy(nullptr),
+      m_bitmapCopy(nullptr),
+      m_dataCopy(nullptr) {}
+
+CVAROObj::~CVAROObj() {
+    for (HGLOBAL* block : {&m_cabOrder, &m_kflOrder, &m_cabFukuro, &m_kflFukuro, &m_telList,
+                           &m_faxList, &m_emailList, &m_portraitCopy, &m_preferenceCopy,
+                           &m_imageCopy, &m_inkCopy, &m_bitmapCopy, &m_dataCopy}) {
+        Release(*block);
+    }
+    delete m_engine;
+}
+
+int CVAROObj::Init(CWnd* parent) {
+    if (!m_engine->Start(parent)) return 0;
+    m_engine->Call(kOpInit, {ArgAddress(parent ? parent->GetSafeHwnd() : nullptr)});
+    return 1;
+}
+
+int CVAROObj::End() { return m_engine->Stop(); }
+
+long CVAROObj::Open(long db) {
+    short discarded = 0;
+    return m_engine->Call(kOpOpen, {ArgI4(db), ArgOut(&discarded)});
+}
+
+long CVAROObj::LockOpen(long db) {
+    short discarded = 0;
+    return m_engine->Call(kOpLockOpen, {ArgI4(db), ArgOut(&discarded)});
+}
+
+long CVAROObj::Close(long db) { return m_engine->Call(kOpClose, {ArgI4(db)}); }
+
+long CVAROObj::Create(const CString& name, long* db) {
+    return m_engine->Call(kOpCreate, {ArgText(name), ArgOut(db)});
+}
+
+long CVAROObj::Delete(long db, int mode) {
+    switch (mode) {
+    case 0:
+        return m_engine->Call(kOpDelete, {ArgI4(db)});
+    case 1:
+        return m_engine->Call(kOpDeleteFiles, {ArgI4(db)});
+    case 2: {
+        const long code = m_engine->Call(kOpDeleteFiles, {ArgI4(db)});
+        return code != 0 ? code : m_engine->Call(kOpDelete, {ArgI4(db)});
+    }
+    default:
+        return VARO_ERR_RANGE;
+    }
+}

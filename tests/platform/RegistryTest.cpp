@@ -1,0 +1,416 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "Registry.h"
+#include "RegistryFile.h"
+#include "TempFolderEnv.h"
+
+namespace {
+
+const char kTrixpad[] = "Software\\Orvel\\TRIXPAD";
+const std::string kCompanySjis = "\x8a\x94\x8e\xae\x89\xef\x8e\xd0"; /* 株式会社 */
+const std::string kCompanyUtf8 = "\xe6\xa0\xaa\xe5\xbc\x8f\xe4\xbc\x9a\xe7\xa4\xbe";
+
+LONG SetText(HKEY key, const char* name, const std::string& text) {
+    return RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1));
+}
+
+LONG SetNumber(HKEY key, const char* name, DWORD number) {
+    const BYTE bytes[4] = {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)};
+    return RegSetValueEx(key, name, 0, REG_DWORD, bytes, 4);
+}
+
+// Reads a text value, checking its type and terminator.
+LONG GetText(HKEY key, const char* name, std::string* text) {
+    char buffer[512];
+    DWORD size = sizeof buffer;
+    DWORD type = 0;
+    const LONG status = RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    if (status != ERROR_SUCCESS) return status;
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_GE(size, 1u);
+    EXPECT_EQ(buffer[size - 1], '\0');
+    text->assign(buffer, size - 1);
+    return status;
+}
+
+LONG GetNumber(HKEY key, const char* name, DWORD* number) {
+    BYTE bytes[4];
+    DWORD size = sizeof bytes;
+    DWORD type = 0;
+    const LONG status = RegQueryValueEx(key, name, nullptr, &type, bytes, &size);
+    if (status != ERROR_SUCCESS) return status;
+    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(size, 4u);
+    *number = DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
+    return status;
+}
+
+std::set<std::string> FolderEntries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    std::string Folder() const { return m_config.Path() + "/varokit"; }
+    std::string FilePath() const { return Folder() + "/registry"; }
+
+    std::string ReadRegistryFile() const {
+        std::ifstream in(FilePath(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    void WriteRegistryFile(const std::string& text) const {
+        std::filesystem::create_directories(Folder());
+        std::ofstream(FilePath(), std::ios::binary) << text;
+    }
+
+    HKEY CreateTrixpad() const {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kTrixpad, &key), ERROR_SUCCESS);
+        return key;
+    }
+
+    TempFolderEnv m_config{"XDG_CONFIG_HOME", "config"};
+};
+
+TEST_F(RegistryTest, ValuesRoundTripThroughTheExportForm) {
+    HKEY key = CreateTrixpad();
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(SetText(key, "ROOTDIR", "C:\\VARO\\\"q\""), ERROR_SUCCESS);
+    EXPECT_EQ(SetText(key, "Company", kCompanySjis), ERROR_SUCCESS);
+    EXPECT_EQ(SetNumber(key, "Count", 0x1f), ERROR_SUCCESS);
+    EXPECT_EQ(SetNumber(key, "Big", 0xFFFFFFFF), ERROR_SUCCESS);
+    EXPECT_EQ(SetText(key, nullptr, "unnamed"), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+
+    EXPECT_EQ(ReadRegistryFile(),
+              "Windows Registry Editor Version 5.00\n"
+              "\n"
+              "[HKEY_CURRENT_USER\\Software\\Orvel\\TRIXPAD]\n"
+              "\"ROOTDIR\"=\"C:\\\\VARO\\\\\\\"q\\\"\"\n"
+              "\"Company\"=\"" + kCompanyUtf8 + "\"\n"
+              "\"Count\"=dword:0000001f\n"
+              "\"Big\"=dword:ffffffff\n"
+              "@=\"unnamed\"\n"
+              "\n");
+
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_SUCCESS);
+    std::string text;
+    DWORD number = 0;
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "C:\\VARO\\\"q\"");
+    EXPECT_EQ(GetText(key, "Company", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, kCompanySjis);
+    EXPECT_EQ(GetText(key, "", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "unnamed");
+    EXPECT_EQ(GetNumber(key, "Count", &number), ERROR_SUCCESS);
+    EXPECT_EQ(number, 0x1fu);
+    EXPECT_EQ(GetNumber(key, "Big", &number), ERROR_SUCCESS);
+    EXPECT_EQ(number, 0xFFFFFFFFu);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+
+    // A text without its terminator, and one cut at an inner zero.
+    key = CreateTrixpad();
+    EXPECT_EQ(RegSetValueEx(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcdef"), 3), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(key, "Cut", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(key, "Empty", 0, REG_SZ, nullptr, 0), ERROR_SUCCESS);
+    EXPECT_EQ(GetText(key, "Bare", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "abc");
+    EXPECT_EQ(GetText(key, "Cut", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "ab");
+    EXPECT_EQ(GetText(key, "Empty", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(RegDeleteValue(key, "Count"), ERROR_SUCCESS);
+    EXPECT_EQ(GetNumber(key, "Count", &number), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadRegistryFile().find("Count"), std::string::npos);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, QueriesReportSizesAsTheOriginalPlatformDoes) {
+    HKEY key = CreateTrixpad();
+    ASSERT_EQ(SetText(key, "ROOTDIR", "/opt/trixpad/"), ERROR_SUCCESS);  // 13 bytes
+    ASSERT_EQ(SetText(key, "Company", kCompanySjis), ERROR_SUCCESS);
+    ASSERT_EQ(SetNumber(key, "Count", 0x01020304), ERROR_SUCCESS);
+
+    DWORD type = 0;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, 14u);
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+
+    char small[13];
+    std::memset(small, 'x', sizeof small);
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(size, 14u);
+    EXPECT_EQ(std::string(small, sizeof small), std::string(sizeof small, 'x'));
+
+    char exact[14];
+    size = sizeof exact;
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(exact, "/opt/trixpad/");
+
+    char large[260];
+    size = sizeof large;
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(large), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(size, 14u);
+
+    // The size counts the Shift-JIS bytes handed out, not the file's UTF-8.
+    EXPECT_EQ(RegQueryValueEx(key, "Company", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, kCompanySjis.size() + 1);
+
+    BYTE three[3] = {0, 0, 0};
+    size = sizeof three;
+    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, &type, three, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, REG_DWORD);
+    BYTE four[4];
+    size = sizeof four;
+    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, nullptr, four, &size), ERROR_SUCCESS);
+    EXPECT_EQ(four[0], 0x04);
+    EXPECT_EQ(four[3], 0x01);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, MissingKeysValuesAndBadArgumentsGiveTheirCodes) {
+    HKEY key = reinterpret_cast<HKEY>(1);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+
+    HKEY writable = CreateTrixpad();
+    ASSERT_EQ(SetText(writable, "ROOTDIR", "/opt/"), ERROR_SUCCESS);
+    const std::string before = ReadRegistryFile();
+
+    // A key exists while a key below it does; one below the deepest does not.
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Orvel", 0, KEY_READ, &key), ERROR_SUCCESS);
+    HKEY child = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(key, "TRIXPAD\\", 0, KEY_READ, &child), ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyEx(key, "TRIXPAD\\Deeper", 0, KEY_READ, &child), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Orv", 0, KEY_READ, &child), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_SUCCESS);
+    std::string text;
+    EXPECT_EQ(GetText(key, "Missing", &text), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteValue(writable, "Missing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(SetText(key, "ROOTDIR", "/elsewhere/"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValue(key, "ROOTDIR"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegCreateKeyEx(key, "Sub", &child), ERROR_ACCESS_DENIED);
+
+    DWORD reserved = 0;
+    DWORD size = 4;
+    BYTE data[4];
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", &reserved, nullptr, nullptr, &size), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+    for (const char* badPath : {"\\Software", "Software\\\\Orvel", "Soft\nware", "\\", "\x82"}) {
+        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, badPath, &child), ERROR_INVALID_PARAMETER) << badPath;
+        EXPECT_EQ(child, nullptr);
+    }
+    EXPECT_EQ(SetText(writable, "ROOTDIR", "two\nlines"), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetText(writable, "ROOTDIR", "\x82"), ERROR_INVALID_PARAMETER);  // a lead byte alone
+    EXPECT_EQ(SetText(writable, "bad\rname", "x"), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueEx(writable, "Bin", 0, 3 /* REG_BINARY */, data, 4), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueEx(writable, "Short", 0, REG_DWORD, data, 3), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueEx(writable, "Null", 0, REG_SZ, nullptr, 5), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ReadRegistryFile(), before);
+
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetText(nullptr, "ROOTDIR", "x"), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyEx(key, "Sub", 0, KEY_READ, &child), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    RegCloseKey(writable);
+}
+
+TEST_F(RegistryTest, KeyAndValueNamesIgnoreAsciiCase) {
+    HKEY key = CreateTrixpad();
+    ASSERT_EQ(SetText(key, "RootDir", "/first/"), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\orvel\\TriXpad", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    std::string text;
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "/first/");
+    EXPECT_EQ(SetText(key, "rootdir", "/second/"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "software\\ORVEL\\trixpad", &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    const std::string file = ReadRegistryFile();
+    EXPECT_NE(file.find("\"RootDir\"=\"/second/\"\n"), std::string::npos);  // first spelling kept
+    EXPECT_EQ(file.find("rootdir"), std::string::npos);
+    EXPECT_EQ(file.find('['), file.rfind('['));  // one key block
+
+    // Japanese key and value names; two katakana differing in a trail byte
+    // that is an ASCII letter stay two names.
+    const std::string sjisKey = std::string("Software\\") + "\x8a\x94"; /* 株 */
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, sjisKey.c_str(), &key), ERROR_SUCCESS);
+    EXPECT_EQ(SetText(key, "\x83\x41" /* ア */, "a"), ERROR_SUCCESS);
+    EXPECT_EQ(SetText(key, "\x83\x61" /* ヂ */, "b"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, sjisKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(GetText(key, "\x83\x41" /* ア */, &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "a");
+    EXPECT_EQ(GetText(key, "\x83\x61" /* ヂ */, &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "b");
+    RegCloseKey(key);
+    EXPECT_NE(ReadRegistryFile().find("[HKEY_CURRENT_USER\\Software\\\xe6\xa0\xaa]\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, HandWrittenFileIsReadSafelyAndItsUnknownLinesKept) {
+    WriteRegistryFile(
+        "REGEDIT4\r\n"
+        "; kept comment\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Orvel\\TRIXPAD]  \r\n"
+        "\"ROOTDIR\"=\"/opt/trixpad/\"\t\r\n"
+        "\"Hex\"=hex:01,02\r\n"
+        "\"Broken\"=\"no end\r\n"
+        "\"BadEscape\"=\"a\\nb\"\r\n"
+        "\"TooLong\"=dword:123456789\r\n"
+        "\"NotHex\"=dword:12g4\r\n"
+        "\"Trailing\"=\"x\" junk\r\n"
+        "\"Short\"=dword:1F\r\n"
+        "\"Emoji\"=\"\xf0\x9f\x98\x80\"\r\n"
+        "\"Latin1\"=\"\xff\xfe\"\r\n"
+        "\"Dup\"=\"first\"\r\n"
+        "\"DUP\"=\"second\"\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Orvel\\TRIXPAD]\n"
+        "\"Other\"=\"x\"\n"
+        "[hkey_current_user\\software\\orvel\\trixpad]\n"
+        "\"Merged\"=dword:00000002\n"
+        "[]\n"
+        "\"Name\n"
+        "\"NoEquals\"\n"
+        "\"Trail\\");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    std::string text;
+    DWORD number = 0;
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "/opt/trixpad/");
+    for (const char* ignored : {"Hex", "Broken", "BadEscape", "TooLong", "NotHex", "Trailing", "Other"}) {
+        EXPECT_EQ(RegQueryValueEx(key, ignored, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
+            << ignored;
+    }
+    EXPECT_EQ(GetNumber(key, "Short", &number), ERROR_SUCCESS);
+    EXPECT_EQ(number, 0x1fu);
+    EXPECT_EQ(GetNumber(key, "Merged", &number), ERROR_SUCCESS);
+    EXPECT_EQ(number, 2u);
+    EXPECT_EQ(GetText(key, "dup", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "second");
+    EXPECT_EQ(GetText(key, "Emoji", &text), ERROR_INVALID_DATA);  // no Shift-JIS form
+    EXPECT_EQ(GetText(key, "Latin1", &text), ERROR_INVALID_DATA);  // not UTF-8
+
+    ASSERT_EQ(SetText(key, "New", "value"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::string file = ReadRegistryFile();
+    for (const char* kept : {"REGEDIT4\n", "; kept comment\n", "\"Hex\"=hex:01,02\n", "\"Broken\"=\"no end\n",
+                             "\"Trailing\"=\"x\" junk\n", "[HKEY_LOCAL_MACHINE\\Software\\Orvel\\TRIXPAD]\n",
+                             "\"Other\"=\"x\"\n", "\"New\"=\"value\"\n", "\"Trail\\\n"}) {
+        EXPECT_NE(file.find(kept), std::string::npos) << kept;
+    }
+    EXPECT_EQ(file.find('\r'), std::string::npos);
+    EXPECT_EQ(file.find("first"), std::string::npos);
+}
+
+TEST(RegistryFileTest, AnyBytesParseAndRewritingIsStable) {
+    const std::string pieces[] = {"[", "]", "\"", "\\", "=", "@", "dword:", "0f", "HKEY_CURRENT_USER", "\n",
+                                  "\r", " ", "a", "\xe6\xa0\xaa", std::string(1, '\0'), "\xff"};
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        const std::string once = RegistryDocument::Parse(text).Format();
+        const std::string twice = RegistryDocument::Parse(once).Format();
+        ASSERT_EQ(once, twice) << "input: " << text;
+    }
+}
+
+TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
+    HKEY key = CreateTrixpad();
+    ASSERT_EQ(SetText(key, "ROOTDIR", "/opt/"), ERROR_SUCCESS);
+    ASSERT_EQ(SetNumber(key, "Count", 1), ERROR_SUCCESS);
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+    struct stat info;
+    ASSERT_EQ(stat(Folder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(chmod(FilePath().c_str(), 0644), 0);
+    ASSERT_EQ(SetNumber(key, "Count", 2), ERROR_SUCCESS);
+    ASSERT_EQ(stat(FilePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // Another writer's change is seen through a key opened before it.
+    std::string file = ReadRegistryFile();
+    file.replace(file.find("/opt/"), 5, "/srv/");
+    WriteRegistryFile(file);
+    std::string text;
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "/srv/");
+
+    // Writers in two processes at once lose nothing of each other's.
+    const int kPerWriter = 40;
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            bool ok = true;
+            for (int i = 0; i < kPerWriter; ++i) {
+                const std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
+                ok = SetNumber(key, name.c_str(), static_cast<DWORD>(i)) == ERROR_SUCCESS && ok;
+            }
+            _exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t writer : writers) {
+        int status = 0;
+        ASSERT_EQ(waitpid(writer, &status, 0), writer);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < 2; ++w) {
+        for (int i = 0; i < kPerWriter; ++i) {
+            const std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
+            DWORD number = 0xFFFF;
+            EXPECT_EQ(GetNumber(key, name.c_str(), &number), ERROR_SUCCESS) << name;
+            EXPECT_EQ(number, static_cast<DWORD>(i));
+        }
+    }
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+
+    // A registry that cannot be read is refused, never overwritten.
+    std::filesystem::remove(FilePath());
+    std::filesystem::create_directory(FilePath());
+    EXPECT_EQ(SetNumber(key, "Count", 3), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(std::filesystem::is_directory(FilePath()));
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+    RegCloseKey(key);
+}
+
+}  // namespace
