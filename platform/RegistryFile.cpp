@@ -6,8 +6,10 @@
 
 namespace {
 
+// Plain arrays, not std::string: usable from other files' static constructors.
 const char kHeader[] = "Windows Registry Editor Version 5.00";
-const std::string kDwordPrefix = "dword:";
+const char kDwordPrefix[] = "dword:";
+const size_t kDwordPrefixLength = sizeof kDwordPrefix - 1;
 const size_t kMaxDwordDigits = 8;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -72,9 +74,9 @@ bool ParseValueLine(const std::string& line, RegistryValue* value) {
     }
     if (pos >= line.size() || line[pos] != '=') return false;
     ++pos;
-    if (line.compare(pos, kDwordPrefix.size(), kDwordPrefix) == 0) {
+    if (line.compare(pos, kDwordPrefixLength, kDwordPrefix) == 0) {
         parsed.type = REG_DWORD;
-        if (!ReadDword(line.substr(pos + kDwordPrefix.size()), &parsed.number)) return false;
+        if (!ReadDword(line.substr(pos + kDwordPrefixLength), &parsed.number)) return false;
     } else {
         parsed.type = REG_SZ;
         if (!ReadQuoted(line, &pos, &parsed.text) || pos != line.size()) return false;
@@ -111,35 +113,42 @@ std::string FormatValue(const RegistryValue& value) {
 
 // Sets a value within one block; see RegistryDocument::SetValue.
 void SetValueInBlock(RegistryKeyBlock* block, const RegistryValue& value) {
-    for (RegistryEntry& entry : block->entries) {
-        if (entry.isValue && SameRegistryName(entry.value.name, value.name)) {
-            const std::string spelling = entry.value.name;
-            entry.value = value;
-            entry.value.name = spelling;
-            return;
-        }
+    const std::string folded = FoldedRegistryName(value.name);
+    auto known = block->valueAt.find(folded);
+    if (known != block->valueAt.end()) {
+        RegistryValue& stored = block->entries[known->second].value;
+        const std::string spelling = stored.name;
+        stored = value;
+        stored.name = spelling;
+        return;
     }
     RegistryEntry entry;
     entry.isValue = true;
     entry.value = value;
+    block->valueAt.emplace(folded, block->entries.size());
     block->entries.push_back(entry);
+}
+
+void ReindexValues(RegistryKeyBlock* block) {
+    block->valueAt.clear();
+    for (size_t i = 0; i < block->entries.size(); ++i) {
+        if (block->entries[i].isValue) block->valueAt.emplace(FoldedRegistryName(block->entries[i].value.name), i);
+    }
 }
 
 // True when `path` names `ancestor` or a key below it.
 bool IsAtOrBelow(const std::string& path, const std::string& ancestor) {
     if (path.size() < ancestor.size()) return false;
     if (path.size() > ancestor.size() && path[ancestor.size()] != '\\') return false;
-    return SameRegistryName(path.substr(0, ancestor.size()), ancestor);
+    return FoldedRegistryName(path.substr(0, ancestor.size())) == FoldedRegistryName(ancestor);
 }
 
 }  // namespace
 
-bool SameRegistryName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
+std::string FoldedRegistryName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = AsciiLower(c);
+    return folded;
 }
 
 bool IsStorableRegistryText(const std::string& text) {
@@ -203,6 +212,7 @@ bool RegistryDocument::AddKey(const std::string& path) {
     if (FindBlock(path)) return false;
     RegistryKeyBlock block;
     block.path = path;
+    m_keyAt.emplace(FoldedRegistryName(path), m_keys.size());
     m_keys.push_back(block);
     return true;
 }
@@ -210,10 +220,8 @@ bool RegistryDocument::AddKey(const std::string& path) {
 const RegistryValue* RegistryDocument::FindValue(const std::string& path, const std::string& name) const {
     const RegistryKeyBlock* block = FindBlock(path);
     if (!block) return nullptr;
-    for (const RegistryEntry& entry : block->entries) {
-        if (entry.isValue && SameRegistryName(entry.value.name, name)) return &entry.value;
-    }
-    return nullptr;
+    auto known = block->valueAt.find(FoldedRegistryName(name));
+    return known == block->valueAt.end() ? nullptr : &block->entries[known->second].value;
 }
 
 void RegistryDocument::SetValue(const std::string& path, const RegistryValue& value) {
@@ -224,20 +232,16 @@ void RegistryDocument::SetValue(const std::string& path, const RegistryValue& va
 bool RegistryDocument::DeleteValue(const std::string& path, const std::string& name) {
     RegistryKeyBlock* block = FindBlock(path);
     if (!block) return false;
-    for (auto it = block->entries.begin(); it != block->entries.end(); ++it) {
-        if (it->isValue && SameRegistryName(it->value.name, name)) {
-            block->entries.erase(it);
-            return true;
-        }
-    }
-    return false;
+    auto known = block->valueAt.find(FoldedRegistryName(name));
+    if (known == block->valueAt.end()) return false;
+    block->entries.erase(block->entries.begin() + static_cast<std::ptrdiff_t>(known->second));
+    ReindexValues(block);
+    return true;
 }
 
 RegistryKeyBlock* RegistryDocument::FindBlock(const std::string& path) {
-    for (RegistryKeyBlock& block : m_keys) {
-        if (SameRegistryName(block.path, path)) return &block;
-    }
-    return nullptr;
+    auto known = m_keyAt.find(FoldedRegistryName(path));
+    return known == m_keyAt.end() ? nullptr : &m_keys[known->second];
 }
 
 const RegistryKeyBlock* RegistryDocument::FindBlock(const std::string& path) const {

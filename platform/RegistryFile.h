@@ -24,6 +24,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "WinTypes.h"
@@ -44,10 +45,13 @@ struct RegistryEntry {
 struct RegistryKeyBlock {
     std::string path;  // e.g. HKEY_CURRENT_USER\Software\Orvel\TRIXPAD
     std::vector<RegistryEntry> entries;
+    // Folded value name -> index in entries, so that a file of many values
+    // parses in linear time.
+    std::unordered_map<std::string, size_t> valueAt;
 };
 
-// True when both names are equal ignoring the case of ASCII letters.
-bool SameRegistryName(const std::string& a, const std::string& b);
+// The name with ASCII capitals lowered: equal for names that compare equal.
+std::string FoldedRegistryName(const std::string& name);
 
 // True for a name or text that can be written into a line: no line breaks
 // and no zero bytes.
@@ -77,4 +81,5 @@ private:
 
     std::vector<std::string> m_preamble;  // lines before the first key
     std::vector<RegistryKeyBlock> m_keys;
+    std::unordered_map<std::string, size_t> m_keyAt;  // folded path -> index in m_keys
 };

@@ -15,7 +15,8 @@
 // children first (deepest first) and drops the messages still queued for
 // each; the CWnd objects themselves stay their owners' (a CWnd whose window
 // is gone just has a null handle). A CWnd destroys its window when deleted.
-// No messages are sent while a window is created or destroyed.
+// No messages are sent while a window is created or destroyed. A call that
+// fails changes nothing.
 //
 // Threads: single-threaded by contract. Every call of this layer, and the
 // destruction of every CWnd with a window, happens on one thread (the

@@ -350,6 +350,14 @@ TEST(RegistryFileTest, AnyBytesParseAndRewritingIsStable) {
         const std::string twice = RegistryDocument::Parse(once).Format();
         ASSERT_EQ(once, twice) << "input: " << text;
     }
+
+    // Many values in one key parse in linear time (a quadratic walk would
+    // take minutes here).
+    std::string many = "[K]\n";
+    for (int i = 0; i < 200000; ++i) many += "\"v" + std::to_string(i) + "\"=dword:1\n";
+    const RegistryDocument document = RegistryDocument::Parse(many);
+    ASSERT_NE(document.FindValue("k", "V199999"), nullptr);
+    EXPECT_EQ(document.FindValue("k", "v199999")->number, 1u);
 }
 
 TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
