@@ -1,0 +1,134 @@
+#include <cstring>
+#include <string>
+
+#include "FieldTestSupport.h"
+#include "GlobalHeapFaults.h"
+
+namespace {
+
+class BinaryFieldsTest : public FieldTest {
+protected:
+    void TearDown() override { SetGlobalAllocFailCountdown(-1); }
+    static std::string Pattern(size_t size, int seed) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed) & 0xFF);
+        return bytes;
+    }
+};
+
+using BinarySetter = int (CVAROObj::*)(void*, unsigned short);
+using BinaryGetter = int (CVAROObj::*)(void**, unsigned short*);
+
+struct BinaryRow {
+    unsigned short kind;
+    BinarySetter set;
+    BinaryGetter get;
+    int slot;
+    unsigned type;
+};
+
+const BinaryRow kBinaryRows[] = {
+    {0x402, &CVAROObj::SetPortrait, &CVAROObj::GetPortrait, 33, 0xa},
+    {0x506, &CVAROObj::SetPreference, &CVAROObj::GetPreference, 7, 0x4004},
+    {0x501, &CVAROObj::SetImageData, &CVAROObj::GetImageData, 8, 0xa},
+    {0x503, &CVAROObj::SetInkData, &CVAROObj::GetInkData, 9, 0xa},
+    {0x504, &CVAROObj::SetBitmapData, &CVAROObj::GetBitmapData, 10, 0xa},
+    {0x900, &CVAROObj::SetData, &CVAROObj::GetData, 2, 0x4005},
+};
+
+TEST_F(BinaryFieldsTest, BytesAreStoredAsGivenAndHandedOutAsCopies) {
+    for (const BinaryRow& row : kBinaryRows) {
+        SCOPED_TRACE(row.slot);
+        NewTip(row.kind);
+        // A new tip's field holds one zero byte: empty.
+        void* data = &data;
+        unsigned short length = 7;
+        EXPECT_EQ((m_kit.*row.get)(&data, &length), 0);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(length, 1);
+
+        std::string bytes = Pattern(300, row.slot);
+        ASSERT_EQ((m_kit.*row.set)(&bytes[0], 300), 1);
+        EXPECT_EQ(Stored(row.slot), bytes);
+        EXPECT_EQ(StoredType(row.slot), row.type);
+        ASSERT_EQ((m_kit.*row.get)(&data, &length), 1);
+        EXPECT_EQ(std::string(static_cast<char*>(data), length), bytes);
+        EXPECT_NE(data, static_cast<const void*>(CTipRecord::Global().GetSlot(row.slot)->data));
+    }
+    // Other kinds have none of these fields.
+    NewTip(0x300);
+    char byte = 1;
+    void* data = nullptr;
+    unsigned short length = 9;
+    for (const BinaryRow& row : kBinaryRows) {
+        EXPECT_EQ((m_kit.*row.set)(&byte, 1), 0);
+        EXPECT_EQ((m_kit.*row.get)(&data, &length), 0);
+        EXPECT_EQ(length, 0);
+    }
+}
+
+TEST_F(BinaryFieldsTest, ACopyStaysValidUntilTheSameGetterHandsOutAnother) {
+    NewTip(0x401);
+    std::string first = Pattern(3000, 1);
+    ASSERT_EQ(m_kit.SetPortrait(&first[0], 3000), 1);
+    void* copy = nullptr;
+    unsigned short length = 0;
+    ASSERT_EQ(m_kit.GetPortrait(&copy, &length), 1);
+    ASSERT_EQ(length, 3000);
+
+    // Neither a new value, nor other getters, nor a getter that finds the
+    // field empty touch the copy.
+    std::string second = Pattern(3000, 2);
+    ASSERT_EQ(m_kit.SetPortrait(&second[0], 3000), 1);
+    void* other = nullptr;
+    EXPECT_EQ(m_kit.GetImageData(&other, &length), 0);
+    char zero = 0;
+    ASSERT_EQ(m_kit.SetPortrait(&zero, 1), 1);
+    EXPECT_EQ(m_kit.GetPortrait(&other, &length), 0);
+    EXPECT_EQ(length, 1);
+    EXPECT_EQ(std::string(static_cast<char*>(copy), 3000), first);
+
+    ASSERT_EQ(m_kit.SetPortrait(&second[0], 3000), 1);
+    void* next = nullptr;
+    ASSERT_EQ(m_kit.GetPortrait(&next, &length), 1);
+    EXPECT_NE(next, copy);
+    EXPECT_EQ(std::string(static_cast<char*>(next), length), second);
+
+    // Without memory for the copy: nothing handed out, the length told.
+    SetGlobalAllocFailCountdown(0);
+    EXPECT_EQ(m_kit.GetPortrait(&next, &length), 0);
+    EXPECT_EQ(next, nullptr);
+    EXPECT_EQ(length, 3000);
+    SetGlobalAllocFailCountdown(-1);
+    ASSERT_EQ(m_kit.GetPortrait(&next, &length), 1);
+    EXPECT_EQ(std::string(static_cast<char*>(next), length), second);
+}
+
+TEST_F(BinaryFieldsTest, RefusedValuesChangeNothing) {
+    NewTip(0x505);
+    std::string kept = Pattern(10, 3);
+    ASSERT_EQ(m_kit.SetInkData(&kept[0], 10), 1);
+    CTipRecord::Global().SetFieldType(9, 0x77);
+
+    EXPECT_EQ(m_kit.SetInkData(nullptr, 5), 0);
+    std::string huge(65535, 'h');
+    EXPECT_EQ(m_kit.SetInkData(&huge[0], 65535), 0);
+    EXPECT_EQ(Stored(9), kept);
+    EXPECT_EQ(StoredType(9), 0x77u);
+    EXPECT_EQ(m_kit.SetInkData(&huge[0], 65534), 1);
+    EXPECT_EQ(Stored(9).size(), 65534u);
+
+    // Preference data is written while read-only; the other fields are not.
+    ReadOnly(true);
+    EXPECT_EQ(m_kit.SetInkData(&kept[0], 10), 0);
+    EXPECT_EQ(m_kit.SetPreference(&kept[0], 10), 0);
+    EXPECT_EQ(Stored(9).size(), 65534u);
+    void* data = nullptr;
+    unsigned short length = 0;
+    EXPECT_EQ(m_kit.GetInkData(&data, &length), 1);
+    NewTip(0x900);
+    EXPECT_EQ(m_kit.SetData(&kept[0], 10), 1);
+    EXPECT_EQ(Stored(2), kept);
+}
+
+}  // namespace
