@@ -453,6 +453,14 @@ private:
     friend class CVAROObjTestAccess;
 
     void ResetTipCaches();
+    long LoadAndRelease(long db, void* buffer);
+    long StoreTip(long db, long fukuro, long* tip, bool stampEntryDay);
+    long CloseAfter(long db, long fukuro, long code);
+    long LoadControlTip(long db, long fukuro, int n);
+    long WriteControlTip(long db, long fukuro, HGLOBAL ids, HGLOBAL order, int n);
+    long PutInto(long db, long fukuro, void* buffer);
+    template <size_t N>
+    long SeedControlTip(long db, long fukuro, int n, const int32_t (&fukuros)[N], HGLOBAL& ids, HGLOBAL& order);
 
     BOOL m_readOnly;         // the tip last read may not be changed
     CString m_staging;       // name or start time waiting for its partner
