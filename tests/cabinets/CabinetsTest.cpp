@@ -1,0 +1,253 @@
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../kit/KitTestSupport.h"
+
+using namespace varo;
+
+namespace {
+
+// A control tip as the engine stores it, with its four fields decoded.
+struct ControlTip {
+    int32_t count = 0;
+    int32_t position = 0;
+    std::vector<int32_t> ids;
+    std::vector<int32_t> order;
+};
+
+std::string Le32(int32_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
+    return b;
+}
+
+int32_t ReadLe32(const uint8_t* p) {
+    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
+}
+
+ControlTip Decode(TIPFIELD** buffer) {
+    ControlTip tip;
+    tip.count = ReadLe32(buffer[0]->data);
+    tip.position = ReadLe32(buffer[1]->data);
+    for (int i = 0; i < buffer[2]->length / 4; ++i) tip.ids.push_back(ReadLe32(buffer[2]->data + 4 * i));
+    for (int i = 0; i < buffer[3]->length / 4; ++i) tip.order.push_back(ReadLe32(buffer[3]->data + 4 * i));
+    return tip;
+}
+
+// Holds the bytes of one stored control tip and hands out a buffer of it.
+class StoredControlTip {
+public:
+    StoredControlTip(const ControlTip& tip, const char* const tags[4]) {
+        m_data[0] = Le32(tip.count);
+        m_data[1] = Le32(tip.position);
+        for (int32_t id : tip.ids) m_data[2] += Le32(id);
+        for (int32_t slot : tip.order) m_data[3] += Le32(slot);
+        for (int i = 0; i < 4; ++i) {
+            m_tags[i] = tags[i];
+            m_fields[i] = TIPFIELD{&m_tags[i][0], m_label, 10, reinterpret_cast<uint8_t*>(&m_data[i][0]),
+                                   static_cast<uint16_t>(m_data[i].size())};
+            m_buffer[i] = &m_fields[i];
+        }
+        m_buffer[4] = nullptr;
+    }
+    TIPFIELD** Buffer() { return m_buffer; }
+
+private:
+    std::string m_tags[4], m_data[4];
+    char m_label[1] = {0};
+    TIPFIELD m_fields[4];
+    TIPFIELD* m_buffer[5];
+};
+
+const char* const kTags[4] = {"@CNT", "@DSP", "@FID", "@TBL"};
+
+class CabinetsTest : public KitTest {
+protected:
+    // Cabinets A B C D in slots 0-3 (fukuros 0x4001-0x4004), shown in order.
+    void SetUp() override {
+        KitTest::SetUp();
+        ControlTip cabinets;
+        cabinets.count = 4;
+        cabinets.ids = {0x4001, 0x4002, 0x4003, 0x4004};
+        cabinets.ids.resize(40, 0);
+        cabinets.order = {0, 1, 2, 3};
+        cabinets.order.resize(40, -1);
+        Serve(0x3011, cabinets);
+        engine().OnCall(kOpReadTip, [this](const EngineArg* args, int) {
+            auto found = m_stored.find(args[1].i4);
+            if (found == m_stored.end()) return 0;  // no control tip
+            *args[3].i4Out = 900 + args[1].i4 % 100;
+            *args[4].addressOut = found->second->Buffer();
+            return 0;
+        });
+        engine().OnCall(kOpModifyTip, [this](const EngineArg* args, int) {
+            m_written[args[1].i4] = Decode(static_cast<TIPFIELD**>(args[3].address));
+            Serve(args[1].i4, m_written[args[1].i4]);
+            return 0;
+        });
+        engine().OnCall(kOpPutTip, [this](const EngineArg* args, int) {
+            m_written[args[1].i4] = Decode(static_cast<TIPFIELD**>(args[3].address));
+            Serve(args[1].i4, m_written[args[1].i4]);
+            *args[2].i4Out = 500;
+            return 0;
+        });
+    }
+
+    void Serve(int32_t fukuro, const ControlTip& tip) {
+        m_stored[fukuro] = std::make_shared<StoredControlTip>(tip, kTags);
+    }
+
+    // The displayed fukuros of the last written cabinet control tip.
+    std::vector<int32_t> ShownCabinets() {
+        const ControlTip& tip = m_written[0x3011];
+        std::vector<int32_t> shown;
+        for (int i = 0; i < tip.count; ++i) shown.push_back(tip.ids[tip.order[i]]);
+        return shown;
+    }
+
+    std::map<int32_t, std::shared_ptr<StoredControlTip>> m_stored;
+    std::map<int32_t, ControlTip> m_written;
+};
+
+const int32_t A = 0x4001, B = 0x4002, C = 0x4003, D = 0x4004;
+
+TEST_F(CabinetsTest, LoadingReadsTheControlTipAndClosesItsFukuro) {
+    EXPECT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(OpsAfterInit(), (std::vector<int>{kOpFukuroOpen, kOpReadTip, kOpReleaseTip, kOpFukuroClose}));
+    EXPECT_EQ(m_kit.GetCabCount(), 4);
+    EXPECT_EQ(m_kit.GetCabFID(2), C);
+    EXPECT_EQ(m_kit.GetCabFID(40), 0);
+    EXPECT_EQ(m_kit.GetCabFID(-1), 0);
+
+    m_stored.erase(0x3011);
+    engine().calls.clear();
+    EXPECT_EQ(m_kit.LoadCabCData(1), VARO_ERR_NO_CONTROL_TIP);
+    EXPECT_EQ(engine().Ops(), (std::vector<int>{kOpFukuroOpen, kOpReadTip, kOpFukuroClose}));
+}
+
+TEST_F(CabinetsTest, DamagedControlTipsAreReadWithinTheirData) {
+    const char* const wrongFirst[4] = {"@XXX", "@DSP", "@FID", "@TBL"};
+    ControlTip shortTables;
+    shortTables.count = 2;
+    shortTables.ids = {A, B};  // 2 entries where 40 belong
+    shortTables.order = {1, 0};
+    m_stored[0x3011] = std::make_shared<StoredControlTip>(shortTables, wrongFirst);
+    EXPECT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.GetCabCount(), -1);
+    EXPECT_EQ(m_kit.GetCabFID(0), B);
+    EXPECT_EQ(m_kit.GetCabFID(1), A);
+    EXPECT_EQ(m_kit.GetCabFID(2), A);  // order entries past the data read 0: slot 0
+}
+
+TEST_F(CabinetsTest, OrderMovesOnABCD) {
+    EXPECT_EQ(m_kit.MoveCab(1, 2, 2), 0);
+    EXPECT_EQ(m_kit.MoveCab(1, 2, 3), 0);
+    EXPECT_EQ(OpsAfterInit(), std::vector<int>{});
+
+    EXPECT_EQ(m_kit.MoveCab(1, 0, 2), 0);
+    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{B, A, C, D}));
+    EXPECT_EQ(engine().LastCall(kOpModifyTip)->args[2].value, 905);  // the tip that was loaded
+
+    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
+    EXPECT_EQ(m_kit.MoveCab(1, 2, 0), 0);
+    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{C, A, B, D}));
+
+    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
+    EXPECT_EQ(m_kit.MoveCab(1, 1, -1), 0);
+    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{A, C, D, B}));
+
+    EXPECT_EQ(m_kit.MoveCab(1, 0, 4), VARO_ERR_RANGE);
+    EXPECT_EQ(m_kit.MoveCab(1, -1, 2), VARO_ERR_RANGE);
+}
+
+TEST_F(CabinetsTest, NewCabinetsGoLastIntoTheLowestFreeSlot) {
+    Serve(0x3011, ControlTip{3, 0, {A, 0, C, D}, {0, 3, 2}});
+    engine().OnCall(kOpFukuroCreate, [](const EngineArg* args, int) {
+        *args[1].i4Out = 0x4010;
+        return 0;
+    });
+    long cab = 0;
+    EXPECT_EQ(m_kit.PutCab(1, "new", &cab), 0);
+    EXPECT_EQ(cab, 0x4010);
+    const ControlTip& written = m_written[0x3011];
+    EXPECT_EQ(written.count, 4);
+    EXPECT_EQ(written.ids[1], 0x4010);
+    EXPECT_EQ(written.order[3], 1);
+    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{A, D, C, 0x4010}));
+    // The new cabinet gets an empty folder control tip.
+    const ControlTip& folders = m_written[0x4010];
+    EXPECT_EQ(folders.count, 0);
+    EXPECT_EQ(folders.ids.size(), 100u);
+    EXPECT_EQ(folders.order[99], -1);
+    EXPECT_EQ(m_kit.GetKFlCount(), 0);
+
+    ControlTip full;
+    full.count = 40;
+    for (int i = 0; i < 40; ++i) {
+        full.ids.push_back(0x5000 + i);
+        full.order.push_back(i);
+    }
+    Serve(0x3011, full);
+    engine().calls.clear();
+    EXPECT_EQ(m_kit.PutCab(1, "one too many", &cab), VARO_ERR_TABLE_FULL);
+    EXPECT_EQ(engine().CallsOf(kOpFukuroCreate), 0);
+}
+
+TEST_F(CabinetsTest, DeletingKeepsTheDisplayPositionInside) {
+    Serve(0x3011, ControlTip{4, 3, {A, B, C, D}, {0, 1, 2, 3}});
+    EXPECT_EQ(m_kit.DelCab(1, 3), 0);
+    EXPECT_EQ(m_written[0x3011].count, 3);
+    EXPECT_EQ(m_written[0x3011].position, 2);
+    EXPECT_EQ(m_written[0x3011].ids[3], 0);
+    EXPECT_EQ(m_written[0x3011].order[3], -1);
+    EXPECT_EQ(engine().CallsOf(kOpFukuroDelete), 0);
+
+    Serve(0x3011, ControlTip{1, 0, {A}, {0}});
+    EXPECT_EQ(m_kit.DelCab(1, 0), 0);
+    EXPECT_EQ(m_written[0x3011].count, 0);
+    EXPECT_EQ(m_written[0x3011].position, 0);
+    EXPECT_EQ(m_kit.DelCab(1, 0), VARO_ERR_RANGE);
+}
+
+TEST_F(CabinetsTest, FoldersNeedTheCabinetsLoadedFirst) {
+    CVAROObj fresh;
+    ASSERT_EQ(fresh.Init(nullptr), 1);
+    EXPECT_EQ(fresh.LoadKFlCData(1, 0), VARO_ERR_NOT_LOADED);
+    EXPECT_EQ(fresh.ModifyKFlCData(1, 0), VARO_ERR_NOT_LOADED);
+    ASSERT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.LoadKFlCData(1, 40), VARO_ERR_RANGE);
+    EXPECT_EQ(m_kit.LoadKFlCData(1, 0), VARO_ERR_NO_CONTROL_TIP);  // cabinet A has none yet
+    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
+    EXPECT_EQ(m_kit.ModifyCabCData(2), VARO_ERR_OTHER_DATABASE);
+}
+
+TEST_F(CabinetsTest, MovingAFolderBetweenCabinets) {
+    Serve(A, ControlTip{2, 1, {0x6001, 0x6002}, {0, 1}});
+    Serve(B, ControlTip{1, 0, {0x6003}, {0}});
+    long folder = 0;
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 1, 1, 0, &folder), 0);
+    EXPECT_EQ(folder, 0x6002);
+    EXPECT_EQ(m_written[A].count, 1);
+    EXPECT_EQ(m_written[A].position, 0);
+    const ControlTip& target = m_written[B];
+    ASSERT_EQ(target.count, 2);
+    EXPECT_EQ(target.ids[target.order[0]], 0x6002);  // moved before the first folder
+    EXPECT_EQ(target.ids[target.order[1]], 0x6003);
+
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 0, 9, 0, &folder), VARO_ERR_RANGE);
+    EXPECT_EQ(m_kit.DelKFl(1, 7, 0), VARO_ERR_RANGE);
+    EXPECT_EQ(m_kit.DelKFl(1, 1, 5), VARO_ERR_RANGE);
+    EXPECT_EQ(m_kit.DelKFl(1, 1, 1), 0);
+    EXPECT_EQ(m_written[B].count, 1);
+}
+
+TEST_F(CabinetsTest, DisplayPositionIsClampedToTheCount) {
+    ASSERT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.SetCabDspP(10), 1);
+    EXPECT_EQ(m_kit.GetCabDspP(), 3);
+    EXPECT_EQ(m_kit.SetKFlDspP(-4), 1);
+    EXPECT_EQ(m_kit.GetKFlDspP(), 0);
+}
+
+}  // namespace
