@@ -64,8 +64,19 @@ long CVAROObj::LockOpen(long db) {
 
 long CVAROObj::Close(long db) { return m_engine->Call(kOpClose, {ArgI4(db)}); }
 
+// Makes the database, then seeds it step by step; the first failing step's
+// code is returned and the database stays, with what was seeded so far.
 long CVAROObj::Create(const CString& name, long* db) {
-    return m_engine->Call(kOpCreate, {ArgText(name), ArgOut(db)});
+    long created = 0;
+    long code = m_engine->Call(kOpCreate, {ArgText(name), ArgOut(db ? db : &created)});
+    if (code != 0) return code;
+    const long id = db ? *db : created;
+    for (long (CVAROObj::*step)(long) : {&CVAROObj::RegistNationalHoliday, &CVAROObj::FBCTipSet,
+                                         &CVAROObj::ProfTipSet, &CVAROObj::PBoardTipSet}) {
+        code = (this->*step)(id);
+        if (code != 0) return code;
+    }
+    return 0;
 }
 
 long CVAROObj::Delete(long db, int mode) {
