@@ -28,8 +28,9 @@ int32_t FakeEngine::Invoke(int op, const varo::EngineArg* args, int count) {
     }
     auto action = m_actions.find(op);
     if (action != m_actions.end()) return action->second(args, count);
+    // Success by default; a tip is writable unless a test says otherwise.
     const varo::OperationInfo* info = varo::FindOperation(op);
-    return info && info->result == varo::ResultKind::Bool ? 1 : 0;
+    return info && info->result == varo::ResultKind::Bool && op != varo::kOpIsReadOnly ? 1 : 0;
 }
 
 void FakeEngine::FreeText(char16_t* text) {

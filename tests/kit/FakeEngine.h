@@ -1,7 +1,8 @@
 // A recording stand-in for the database engine: every call is logged with
 // its arguments, and each operation answers from a script (a queue of
 // results, or an action that may also write the outputs). Unscripted calls
-// answer success: 0 for code results, 1 for boolean ones.
+// answer success: 0 for code results, 1 for boolean ones, except that
+// IsReadOnly answers 0 (writable).
 #pragma once
 
 #include <deque>
