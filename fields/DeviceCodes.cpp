@@ -130,32 +130,41 @@ const char* DeviceCodeReplacement(uint16_t code) {
     return nullptr;
 }
 
+size_t AppendDeviceChar(const uint8_t* data, size_t length, size_t i, std::string& out) {
+    const uint8_t lead = data[i];
+    if (!IsDBCSLeadByte(lead)) {
+        out += static_cast<char>(lead);
+        return 1;
+    }
+    if (i + 1 >= length) return 0;
+    const uint8_t trail = data[i + 1];
+    if (trail == 0) {
+        out += '\0';
+        return 2;
+    }
+    const char* replacement = DeviceCodeReplacement(static_cast<uint16_t>(lead << 8 | trail));
+    if (replacement) {
+        out += replacement;
+    } else {
+        out += static_cast<char>(lead);
+        out += static_cast<char>(trail);
+    }
+    return 2;
+}
+
+void TerminateText(std::string& text) {
+    if (text.empty() || text.back() != '\0') text += '\0';
+}
+
 std::string ConvertDeviceText(const uint8_t* data, size_t length) {
     std::string out;
     out.reserve(length + 1);
     for (size_t i = 0; data && i < length;) {
-        const uint8_t lead = data[i];
-        if (!IsDBCSLeadByte(lead)) {
-            out += static_cast<char>(lead);
-            i += 1;
-            continue;
-        }
-        if (i + 1 >= length) break;
-        const uint8_t trail = data[i + 1];
-        i += 2;
-        if (trail == 0) {
-            out += '\0';
-            continue;
-        }
-        const char* replacement = DeviceCodeReplacement(static_cast<uint16_t>(lead << 8 | trail));
-        if (replacement) {
-            out += replacement;
-        } else {
-            out += static_cast<char>(lead);
-            out += static_cast<char>(trail);
-        }
+        const size_t taken = AppendDeviceChar(data, length, i, out);
+        if (taken == 0) break;
+        i += taken;
     }
-    if (out.empty() || out.back() != '\0') out += '\0';
+    TerminateText(out);
     return out;
 }
 

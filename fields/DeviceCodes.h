@@ -17,6 +17,14 @@ namespace varo {
 // code is copied unchanged.
 const char* DeviceCodeReplacement(uint16_t code);
 
+// Appends the character at data[i] to `out`, converted, and returns the
+// bytes it took (1 or 2); 0 for a lead byte that ends the data, which forms
+// no character and is dropped. A lead byte followed by NUL gives one NUL.
+size_t AppendDeviceChar(const uint8_t* data, size_t length, size_t i, std::string& out);
+
+// Ends a converted text with a NUL unless it already ends with one.
+void TerminateText(std::string& text);
+
 // Converts `length` bytes of stored text: a byte that is not a lead byte is
 // copied, a lead byte followed by NUL gives one NUL, any other pair is
 // replaced by its device-code replacement or copied. A lead byte that is the
