@@ -23,6 +23,7 @@ enum EngineCode : int {
     kEngineNotFound = 2013,        // no such value, password, account ...
     kEngineCorrupt = 2014,         // the database file failed its check
     kEngineFull = 2015,            // the disk is full
+    kEngineInUse = 2016,           // open somewhere: the operation needs the database to itself
 };
 
 }  // namespace varo

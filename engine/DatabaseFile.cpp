@@ -1,0 +1,518 @@
+#include "DatabaseFile.h"
+
+#include "EngineCodes.h"
+#include "EngineVersion.h"
+#include "Files.h"
+
+namespace varo {
+namespace engine {
+namespace {
+
+const int64_t kFormat = 1;
+const int64_t kKeptChanges = 10000;
+
+const char kSchema[] =
+    "PRAGMA application_id=1447121487;"
+    "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
+    "CREATE TABLE fukuro(id INTEGER PRIMARY KEY, name TEXT NOT NULL DEFAULT '',"
+    " kind INTEGER NOT NULL DEFAULT 0, fixed INTEGER NOT NULL DEFAULT 0, sort_condition BLOB);"
+    "CREATE TABLE tip(id INTEGER PRIMARY KEY, stamp TEXT NOT NULL DEFAULT '',"
+    " trashed INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE field(tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE,"
+    " slot INTEGER NOT NULL, tag BLOB NOT NULL, label BLOB NOT NULL, type INTEGER NOT NULL, data BLOB,"
+    " PRIMARY KEY(tip_id, slot)) WITHOUT ROWID;"
+    "CREATE TABLE member(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
+    " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
+    " PRIMARY KEY(fukuro_id, tip_id)) WITHOUT ROWID;"
+    "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"
+    "CREATE INDEX member_tip ON member(tip_id);"
+    "CREATE TABLE trash(tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE,"
+    " fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
+    " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
+    "CREATE INDEX trash_fukuro ON trash(fukuro_id);"
+    "CREATE TABLE change_log(seq INTEGER PRIMARY KEY, tip_id INTEGER NOT NULL, change INTEGER NOT NULL,"
+    " topic INTEGER NOT NULL, fukuros BLOB NOT NULL);";
+
+static_assert(kDatabaseApplicationId == 1447121487, "the schema's application id");
+
+int32_t Code(int rc) { return CodeFromSqlite(rc); }
+
+std::vector<uint8_t> EncodeIds(const std::vector<int32_t>& ids) {
+    std::vector<uint8_t> bytes;
+    for (int32_t id : ids) {
+        const uint32_t v = static_cast<uint32_t>(id);
+        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
+    }
+    return bytes;
+}
+
+std::vector<int32_t> DecodeIds(const std::vector<uint8_t>& bytes) {
+    std::vector<int32_t> ids;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        const uint32_t v = bytes[i] | (bytes[i + 1] << 8) | (bytes[i + 2] << 16) |
+                           (static_cast<uint32_t>(bytes[i + 3]) << 24);
+        ids.push_back(static_cast<int32_t>(v));
+    }
+    return ids;
+}
+
+int32_t NotFoundOr(const Statement& stmt, int32_t notFound) {
+    return stmt.rc() == SQLITE_DONE ? notFound : Code(stmt.rc());
+}
+
+int32_t FillNewFile(Connection& sql, const std::string& name) {
+    Transaction txn(sql);
+    int32_t code = Code(txn.Begin());
+    if (code == kEngineOk) code = Code(sql.Exec(kSchema));
+    for (int32_t id = kFirstFixedFukuro; code == kEngineOk && id <= kLastFixedFukuro; ++id) {
+        Statement insert = sql.Prepare("INSERT INTO fukuro(id, fixed) VALUES(?1, 1)");
+        code = Code(insert.Bind(1, id).Run());
+    }
+    struct Initial {
+        const char* key;
+        int64_t value;
+    };
+    const Initial initial[] = {
+        {"format", kFormat},
+        {"version_major", kDatabaseFormatMajor},
+        {"version_minor", kDatabaseFormatMinor},
+        {"next_tip", 1},
+        {"next_fukuro", kFirstNewFukuro},
+        {"sync_mark", 0},
+    };
+    for (const Initial& value : initial) {
+        if (code != kEngineOk) break;
+        Statement insert = sql.Prepare("INSERT INTO meta(key, value) VALUES(?1, ?2)");
+        code = Code(insert.BindText(1, value.key).Bind(2, value.value).Run());
+    }
+    if (code == kEngineOk) {
+        Statement insert = sql.Prepare("INSERT INTO meta(key, value) VALUES('name', ?1)");
+        code = Code(insert.BindText(1, name).Run());
+    }
+    return CommitIfOk(txn, code);
+}
+
+}  // namespace
+
+int32_t DatabaseFile::Create(const std::string& path, const std::string& name) {
+    if (!CreatePrivateFile(path)) return kEngineStorageError;
+    int32_t code;
+    {
+        Connection sql;
+        code = Code(sql.Open(path, false));
+        if (code == kEngineOk) code = FillNewFile(sql, name);
+    }
+    if (code != kEngineOk) {
+        RemoveFile(path + "-wal");
+        RemoveFile(path + "-shm");
+        RemoveFile(path);
+    }
+    return code;
+}
+
+int32_t DatabaseFile::Identify(const std::string& path, std::string* name) {
+    if (!IsRegularFile(path)) return kEngineNoSuchDatabase;
+    Connection sql;
+    int32_t code = Code(sql.Open(path, true));
+    if (code != kEngineOk) return code;
+    {
+        Statement id = sql.Prepare("PRAGMA application_id");
+        if (!id.Next() || id.Int(0) != kDatabaseApplicationId) return kEngineCorrupt;
+    }
+    Statement read = sql.Prepare("SELECT value FROM meta WHERE key='name'");
+    if (!read.Next()) return read.rc() == SQLITE_DONE ? kEngineCorrupt : Code(read.rc());
+    *name = read.Text(0);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
+    if (!IsRegularFile(path)) return kEngineNoSuchDatabase;
+    int32_t code = Code(m_sql.Open(path, readOnly));
+    if (code != kEngineOk) return code;
+    int64_t format = 0;
+    code = MetaNumber("format", &format);
+    if (code == kEngineNotFound || (code == kEngineOk && format != kFormat)) code = kEngineCorrupt;
+    if (code != kEngineOk) m_sql.Close();
+    return code;
+}
+
+int32_t DatabaseFile::FukuroExists(int32_t fukuro) {
+    Statement find = m_sql.Prepare("SELECT 1 FROM fukuro WHERE id=?1");
+    find.Bind(1, fukuro);
+    return find.Next() ? kEngineOk : NotFoundOr(find, kEngineNoSuchFukuro);
+}
+
+int32_t DatabaseFile::IsFixedFukuro(int32_t fukuro, bool* fixed) {
+    Statement find = m_sql.Prepare("SELECT fixed FROM fukuro WHERE id=?1");
+    find.Bind(1, fukuro);
+    if (!find.Next()) return NotFoundOr(find, kEngineNoSuchFukuro);
+    *fixed = find.Int(0) != 0;
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::FukuroName(int32_t fukuro, std::string* name) {
+    Statement find = m_sql.Prepare("SELECT name FROM fukuro WHERE id=?1");
+    find.Bind(1, fukuro);
+    if (!find.Next()) return NotFoundOr(find, kEngineNoSuchFukuro);
+    *name = find.Text(0);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::FukuroSize(int32_t fukuro, int32_t* size) {
+    int32_t code = FukuroExists(fukuro);
+    if (code != kEngineOk) return code;
+    Statement count = m_sql.Prepare("SELECT count(*) FROM member WHERE fukuro_id=?1");
+    count.Bind(1, fukuro);
+    if (!count.Next()) return Code(count.rc());
+    *size = static_cast<int32_t>(count.Int(0));
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::FukuroTips(int32_t fukuro, std::vector<int32_t>* tips) {
+    tips->clear();
+    int32_t code = FukuroExists(fukuro);
+    if (code != kEngineOk) return code;
+    Statement list = m_sql.Prepare(
+        "SELECT tip_id FROM member WHERE fukuro_id=?1 ORDER BY position, tip_id");
+    list.Bind(1, fukuro);
+    while (list.Next()) tips->push_back(static_cast<int32_t>(list.Int(0)));
+    return Code(list.rc());
+}
+
+int32_t DatabaseFile::AllFukuros(std::vector<int32_t>* fukuros) {
+    fukuros->clear();
+    Statement list = m_sql.Prepare("SELECT id FROM fukuro ORDER BY id");
+    while (list.Next()) fukuros->push_back(static_cast<int32_t>(list.Int(0)));
+    return Code(list.rc());
+}
+
+int32_t DatabaseFile::SortCondition(int32_t fukuro, std::vector<uint8_t>* condition) {
+    Statement find = m_sql.Prepare("SELECT sort_condition FROM fukuro WHERE id=?1");
+    find.Bind(1, fukuro);
+    if (!find.Next()) return NotFoundOr(find, kEngineNoSuchFukuro);
+    *condition = find.Blob(0);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::NextId(const char* key, int64_t limit, int32_t* id) {
+    int64_t next = 0;
+    int32_t code = MetaNumber(key, &next);
+    if (code != kEngineOk) return code == kEngineNotFound ? kEngineCorrupt : code;
+    if (next <= 0 || next >= limit) return kEngineStorageError;
+    code = SetMetaNumber(key, next + 1);
+    if (code == kEngineOk) *id = static_cast<int32_t>(next);
+    return code;
+}
+
+int32_t DatabaseFile::NewFukuro(const std::string& name, int32_t kind, int32_t* fukuro) {
+    int32_t id = 0;
+    int32_t code = NextId("next_fukuro", INT32_MAX, &id);
+    if (code != kEngineOk) return code;
+    Statement insert = m_sql.Prepare("INSERT INTO fukuro(id, name, kind) VALUES(?1, ?2, ?3)");
+    code = Code(insert.Bind(1, id).BindText(2, name).Bind(3, kind).Run());
+    if (code == kEngineOk) *fukuro = id;
+    return code;
+}
+
+int32_t DatabaseFile::DeleteFukuro(int32_t fukuro) {
+    Statement remove = m_sql.Prepare("DELETE FROM fukuro WHERE id=?1");
+    return Code(remove.Bind(1, fukuro).Run());
+}
+
+int32_t DatabaseFile::RenameFukuro(int32_t fukuro, const std::string& name) {
+    Statement update = m_sql.Prepare("UPDATE fukuro SET name=?2 WHERE id=?1");
+    return Code(update.Bind(1, fukuro).BindText(2, name).Run());
+}
+
+int32_t DatabaseFile::Reorder(int32_t fukuro, const std::vector<int32_t>& tips,
+                              const std::vector<uint8_t>& condition) {
+    int64_t position = 1;
+    for (int32_t tip : tips) {
+        Statement update = m_sql.Prepare("UPDATE member SET position=?3 WHERE fukuro_id=?1 AND tip_id=?2");
+        const int32_t code = Code(update.Bind(1, fukuro).Bind(2, tip).Bind(3, position++).Run());
+        if (code != kEngineOk) return code;
+    }
+    Statement record = m_sql.Prepare("UPDATE fukuro SET sort_condition=?2 WHERE id=?1");
+    return Code(record.Bind(1, fukuro).BindBlob(2, condition.data(), condition.size()).Run());
+}
+
+int32_t DatabaseFile::Step(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                           std::vector<OrderKey>* keys) {
+    keys->clear();
+    const char* sql;
+    if (forward) {
+        sql = inclusive ? "SELECT position, tip_id FROM member WHERE fukuro_id=?1 AND (position, tip_id) >= (?2, ?3)"
+                          " ORDER BY position, tip_id LIMIT ?4"
+                        : "SELECT position, tip_id FROM member WHERE fukuro_id=?1 AND (position, tip_id) > (?2, ?3)"
+                          " ORDER BY position, tip_id LIMIT ?4";
+    } else {
+        sql = inclusive ? "SELECT position, tip_id FROM member WHERE fukuro_id=?1 AND (position, tip_id) <= (?2, ?3)"
+                          " ORDER BY position DESC, tip_id DESC LIMIT ?4"
+                        : "SELECT position, tip_id FROM member WHERE fukuro_id=?1 AND (position, tip_id) < (?2, ?3)"
+                          " ORDER BY position DESC, tip_id DESC LIMIT ?4";
+    }
+    Statement step = m_sql.Prepare(sql);
+    step.Bind(1, fukuro).Bind(2, from.position).Bind(3, from.tip).Bind(4, limit);
+    while (step.Next()) keys->push_back(OrderKey{step.Int(0), step.Int(1)});
+    return Code(step.rc());
+}
+
+int32_t DatabaseFile::CountBefore(int32_t fukuro, OrderKey key, int32_t* count) {
+    Statement read = m_sql.Prepare(
+        "SELECT count(*) FROM member WHERE fukuro_id=?1 AND (position, tip_id) < (?2, ?3)");
+    read.Bind(1, fukuro).Bind(2, key.position).Bind(3, key.tip);
+    if (!read.Next()) return Code(read.rc());
+    *count = static_cast<int32_t>(read.Int(0));
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::KeyAt(int32_t fukuro, int32_t index, OrderKey* key) {
+    Statement read = m_sql.Prepare(
+        "SELECT position, tip_id FROM member WHERE fukuro_id=?1 ORDER BY position, tip_id LIMIT 1 OFFSET ?2");
+    read.Bind(1, fukuro).Bind(2, index);
+    if (!read.Next()) return NotFoundOr(read, kEngineNoSuchTip);
+    *key = OrderKey{read.Int(0), read.Int(1)};
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::StateOf(int32_t tip, TipState* state) {
+    Statement find = m_sql.Prepare("SELECT trashed FROM tip WHERE id=?1");
+    find.Bind(1, tip);
+    if (find.Next()) {
+        *state = find.Int(0) ? TipState::Trashed : TipState::Live;
+        return kEngineOk;
+    }
+    *state = TipState::Missing;
+    return NotFoundOr(find, kEngineOk);
+}
+
+int32_t DatabaseFile::IsMember(int32_t fukuro, int32_t tip, bool* member) {
+    Statement find = m_sql.Prepare("SELECT 1 FROM member WHERE fukuro_id=?1 AND tip_id=?2");
+    find.Bind(1, fukuro).Bind(2, tip);
+    *member = find.Next();
+    return NotFoundOr(find, kEngineOk);
+}
+
+int32_t DatabaseFile::FukurosOf(int32_t tip, std::vector<int32_t>* fukuros) {
+    fukuros->clear();
+    Statement list = m_sql.Prepare("SELECT fukuro_id FROM member WHERE tip_id=?1 ORDER BY fukuro_id");
+    list.Bind(1, tip);
+    while (list.Next()) fukuros->push_back(static_cast<int32_t>(list.Int(0)));
+    return Code(list.rc());
+}
+
+int32_t DatabaseFile::TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros) {
+    fukuros->clear();
+    Statement list = m_sql.Prepare("SELECT fukuro_id FROM trash WHERE tip_id=?1 ORDER BY fukuro_id");
+    list.Bind(1, tip);
+    while (list.Next()) fukuros->push_back(static_cast<int32_t>(list.Int(0)));
+    return Code(list.rc());
+}
+
+int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out) {
+    out->fields.clear();
+    Statement read = m_sql.Prepare(
+        "SELECT tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
+    read.Bind(1, tip);
+    StoredTip loaded;
+    while (read.Next()) {
+        if (loaded.fields.size() == static_cast<size_t>(kMaxTipFields)) return kEngineCorrupt;
+        StoredField field;
+        const std::vector<uint8_t> tag = read.Blob(0);
+        const std::vector<uint8_t> label = read.Blob(1);
+        field.tag.assign(tag.begin(), tag.end());
+        field.label.assign(label.begin(), label.end());
+        field.type = static_cast<uint32_t>(read.Int(2));
+        field.data = read.Blob(3);
+        loaded.fields.push_back(std::move(field));
+    }
+    if (read.rc() != SQLITE_DONE) return Code(read.rc());
+    if (loaded.fields.empty()) return kEngineNoSuchTip;
+    if (!IsWellFormedTip(loaded)) return kEngineCorrupt;
+    *out = std::move(loaded);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
+    Statement read = m_sql.Prepare("SELECT stamp FROM tip WHERE id=?1");
+    read.Bind(1, tip);
+    if (!read.Next()) return NotFoundOr(read, kEngineNoSuchTip);
+    *stamp = read.Text(0);
+    return kEngineOk;
+}
+
+namespace {
+
+int32_t WriteFields(Connection& sql, int32_t id, const StoredTip& tip) {
+    {
+        Statement clear = sql.Prepare("DELETE FROM field WHERE tip_id=?1");
+        const int32_t code = Code(clear.Bind(1, id).Run());
+        if (code != kEngineOk) return code;
+    }
+    for (size_t slot = 0; slot < tip.fields.size(); ++slot) {
+        const StoredField& field = tip.fields[slot];
+        Statement insert = sql.Prepare(
+            "INSERT INTO field(tip_id, slot, tag, label, type, data) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+        insert.Bind(1, id).Bind(2, static_cast<int64_t>(slot));
+        insert.BindBlob(3, field.tag.data(), field.tag.size()).BindBlob(4, field.label.data(), field.label.size());
+        insert.Bind(5, field.type);
+        if (field.data.empty()) {
+            insert.BindNull(6);
+        } else {
+            insert.BindBlob(6, field.data.data(), field.data.size());
+        }
+        const int32_t code = Code(insert.Run());
+        if (code != kEngineOk) return code;
+    }
+    return kEngineOk;
+}
+
+}  // namespace
+
+int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
+    int32_t newId = 0;
+    int32_t code = NextId("next_tip", INT32_MAX, &newId);
+    if (code != kEngineOk) return code;
+    {
+        Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp) VALUES(?1, ?2)");
+        code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).Run());
+    }
+    if (code == kEngineOk) code = WriteFields(m_sql, newId, tip);
+    if (code == kEngineOk) *id = newId;
+    return code;
+}
+
+int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
+    int32_t code;
+    {
+        Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2 WHERE id=?1");
+        code = Code(update.Bind(1, id).BindText(2, StampOf(tip)).Run());
+    }
+    return code == kEngineOk ? WriteFields(m_sql, id, tip) : code;
+}
+
+int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
+    Statement insert = m_sql.Prepare(
+        "INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
+        " SELECT ?1, ?2, coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1");
+    return Code(insert.Bind(1, fukuro).Bind(2, tip).Run());
+}
+
+int32_t DatabaseFile::RemoveMember(int32_t fukuro, int32_t tip) {
+    Statement remove = m_sql.Prepare("DELETE FROM member WHERE fukuro_id=?1 AND tip_id=?2");
+    return Code(remove.Bind(1, fukuro).Bind(2, tip).Run());
+}
+
+int32_t DatabaseFile::Trash(int32_t tip) {
+    const char* const steps[] = {
+        ("INSERT OR REPLACE INTO trash(tip_id, fukuro_id, position)"
+         " SELECT tip_id, fukuro_id, position FROM member WHERE tip_id=?1"),
+        "DELETE FROM member WHERE tip_id=?1",
+        "UPDATE tip SET trashed=1 WHERE id=?1",
+    };
+    for (const char* sql : steps) {
+        Statement step = m_sql.Prepare(sql);
+        const int32_t code = Code(step.Bind(1, tip).Run());
+        if (code != kEngineOk) return code;
+    }
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::Restore(int32_t tip) {
+    const char* const steps[] = {
+        ("INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
+         " SELECT fukuro_id, tip_id, position FROM trash WHERE tip_id=?1"),
+        "DELETE FROM trash WHERE tip_id=?1",
+        "UPDATE tip SET trashed=0 WHERE id=?1",
+    };
+    for (const char* sql : steps) {
+        Statement step = m_sql.Prepare(sql);
+        const int32_t code = Code(step.Bind(1, tip).Run());
+        if (code != kEngineOk) return code;
+    }
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_t>& fukuros,
+                          PreferenceTopic topic) {
+    const std::vector<uint8_t> ids = EncodeIds(fukuros);
+    int32_t code;
+    {
+        Statement log = m_sql.Prepare(
+            "INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)");
+        code = Code(log.Bind(1, tip).Bind(2, static_cast<int32_t>(kind)).Bind(3, static_cast<int>(topic))
+                       .BindBlob(4, ids.data(), ids.size()).Run());
+    }
+    if (code != kEngineOk) return code;
+    Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= ?1");
+    return Code(prune.Bind(1, m_sql.LastInsertId() - kKeptChanges).Run());
+}
+
+int64_t DatabaseFile::LatestChange() {
+    Statement read = m_sql.Prepare("SELECT coalesce(max(seq), 0) FROM change_log");
+    return read.Next() ? read.Int(0) : 0;
+}
+
+int32_t DatabaseFile::LogRestored(int64_t atLeast) {
+    Statement log = m_sql.Prepare(
+        "INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"
+        " SELECT max(?1, coalesce(max(seq), 0)) + 1, 0, ?2, 0, x'' FROM change_log");
+    return Code(log.Bind(1, atLeast).Bind(2, static_cast<int32_t>(ChangeKind::DatabaseRestored)).Run());
+}
+
+int32_t DatabaseFile::ChangesAfter(int64_t seq, int limit, std::vector<ChangeRecord>* changes) {
+    changes->clear();
+    Statement read = m_sql.Prepare(
+        "SELECT seq, tip_id, change, topic, fukuros FROM change_log WHERE seq > ?1 ORDER BY seq LIMIT ?2");
+    read.Bind(1, seq).Bind(2, limit);
+    while (read.Next()) {
+        ChangeRecord record;
+        record.seq = read.Int(0);
+        record.tip = static_cast<int32_t>(read.Int(1));
+        record.kind = static_cast<ChangeKind>(read.Int(2));
+        record.topic = static_cast<PreferenceTopic>(read.Int(3));
+        record.fukuros = DecodeIds(read.Blob(4));
+        changes->push_back(std::move(record));
+    }
+    return Code(read.rc());
+}
+
+int32_t DatabaseFile::MetaText(const char* key, std::string* value) {
+    Statement read = m_sql.Prepare("SELECT value FROM meta WHERE key=?1");
+    read.BindText(1, key);
+    if (!read.Next()) return NotFoundOr(read, kEngineNotFound);
+    *value = read.Text(0);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::MetaNumber(const char* key, int64_t* value) {
+    Statement read = m_sql.Prepare("SELECT value FROM meta WHERE key=?1");
+    read.BindText(1, key);
+    if (!read.Next()) return NotFoundOr(read, kEngineNotFound);
+    *value = read.Int(0);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::SetMetaText(const char* key, const std::string& value) {
+    Statement write = m_sql.Prepare("INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)");
+    return Code(write.BindText(1, key).BindText(2, value).Run());
+}
+
+int32_t DatabaseFile::SetMetaNumber(const char* key, int64_t value) {
+    Statement write = m_sql.Prepare("INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)");
+    return Code(write.BindText(1, key).Bind(2, value).Run());
+}
+
+int32_t DatabaseFile::Check() {
+    {
+        Statement integrity = m_sql.Prepare("PRAGMA integrity_check");
+        if (!integrity.Next()) return Code(integrity.rc()) == kEngineOk ? kEngineCorrupt : Code(integrity.rc());
+        if (integrity.Text(0) != "ok") return kEngineCorrupt;
+    }
+    Statement keys = m_sql.Prepare("PRAGMA foreign_key_check");
+    if (keys.Next()) return kEngineCorrupt;
+    return Code(keys.rc());
+}
+
+}  // namespace engine
+}  // namespace varo

@@ -1,0 +1,147 @@
+// One database file: its fukuros, tips, fukuro membership and order, trash,
+// change log and per-database values, on SQLite.
+//
+// Schema (format 1; PRAGMA application_id 0x5641524F marks the file):
+//   meta(key, value)         format, version_major, version_minor, name,
+//                            next_tip, next_fukuro (ids never reused),
+//                            sync_mark, password, account, secret_password
+//   fukuro(id, name, kind, fixed, sort_condition)
+//                            fixed fukuros 0x3000-0x3016 come with the file;
+//                            new ones are numbered from 0x4000
+//   tip(id, stamp, trashed)  stamp: the last LMTM given
+//   field(tip_id, slot, tag, label, type, data)
+//                            the tip's fields exactly as given
+//   member(fukuro_id, tip_id, position)
+//                            order within a fukuro: position, then tip id
+//   trash(tip_id, fukuro_id, position)
+//                            where a removed tip lay, for UndoTip
+//   change_log(seq, tip_id, change, topic, fukuros)
+//                            every committed change; fukuros: the 32-bit
+//                            little-endian ids of the fukuros it concerns
+//
+// Reads need no transaction. Every writing member expects the caller to hold
+// the operation's transaction (Transaction on Sql()) and leaves the rollback
+// of a failed operation to it. Results are engine codes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Sqlite.h"
+#include "TipBuffer.h"
+
+namespace varo {
+namespace engine {
+
+const int32_t kFirstFixedFukuro = 0x3000;
+const int32_t kLastFixedFukuro = 0x3016;
+const int32_t kFirstNewFukuro = 0x4000;
+// PRAGMA application_id of every database file and backup copy: "VARO".
+const int64_t kDatabaseApplicationId = 0x5641524F;
+
+enum class ChangeKind : int32_t {
+    TipAdded = 1,
+    TipChanged = 2,
+    TipRemoved = 3,
+    TipRestored = 4,
+    TipPutInFukuro = 5,
+    TipTakenFromFukuro = 6,
+    FukuroCreated = 7,
+    FukuroDeleted = 8,
+    FukuroRenamed = 9,
+    FukuroSorted = 10,
+    DatabaseRestored = 11,
+};
+
+struct ChangeRecord {
+    int64_t seq = 0;
+    int32_t tip = 0;
+    ChangeKind kind = ChangeKind::TipChanged;
+    PreferenceTopic topic = PreferenceTopic::None;
+    std::vector<int32_t> fukuros;
+};
+
+// A place in a fukuro's order.
+struct OrderKey {
+    int64_t position;
+    int64_t tip;
+};
+
+enum class TipState { Missing, Live, Trashed };
+
+class DatabaseFile {
+public:
+    // Makes a new file at `path` (which must not exist) with the schema, the
+    // fixed fukuros and `name`; nothing is left behind on failure.
+    static int32_t Create(const std::string& path, const std::string& name);
+    // Whether `path` is a database file of this engine; its recorded name.
+    static int32_t Identify(const std::string& path, std::string* name);
+
+    int32_t Open(const std::string& path, bool readOnly);
+    Connection& Sql() { return m_sql; }
+
+    // Fukuros.
+    int32_t FukuroExists(int32_t fukuro);
+    int32_t IsFixedFukuro(int32_t fukuro, bool* fixed);
+    int32_t FukuroName(int32_t fukuro, std::string* name);
+    int32_t FukuroSize(int32_t fukuro, int32_t* size);
+    int32_t FukuroTips(int32_t fukuro, std::vector<int32_t>* tips);
+    int32_t AllFukuros(std::vector<int32_t>* fukuros);
+    int32_t SortCondition(int32_t fukuro, std::vector<uint8_t>* condition);
+    int32_t NewFukuro(const std::string& name, int32_t kind, int32_t* fukuro);
+    int32_t DeleteFukuro(int32_t fukuro);
+    int32_t RenameFukuro(int32_t fukuro, const std::string& name);
+    // Records the condition and renumbers the fukuro's order as `tips` gives.
+    int32_t Reorder(int32_t fukuro, const std::vector<int32_t>& tips, const std::vector<uint8_t>& condition);
+
+    // Walking a fukuro's order: up to `limit` keys after (or, backwards,
+    // before) `from`, `from` itself included when `inclusive`.
+    int32_t Step(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                 std::vector<OrderKey>* keys);
+    // The number of tips ordered before `key`, and the key at an index.
+    int32_t CountBefore(int32_t fukuro, OrderKey key, int32_t* count);
+    int32_t KeyAt(int32_t fukuro, int32_t index, OrderKey* key);
+
+    // Tips.
+    int32_t StateOf(int32_t tip, TipState* state);
+    int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
+    int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
+    int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
+    // kEngineCorrupt when the stored fields do not form a tip.
+    int32_t LoadTip(int32_t tip, StoredTip* out);
+    int32_t StoredStamp(int32_t tip, std::string* stamp);
+    int32_t InsertTip(const StoredTip& tip, int32_t* id);
+    int32_t ReplaceTip(int32_t id, const StoredTip& tip);
+    // Appends the tip to the fukuro's order; nothing when it lies there already.
+    int32_t AddMember(int32_t fukuro, int32_t tip);
+    int32_t RemoveMember(int32_t fukuro, int32_t tip);
+    // Moves a live tip to the trash with its memberships, and back.
+    int32_t Trash(int32_t tip);
+    int32_t Restore(int32_t tip);
+
+    // Change log.
+    int32_t Log(ChangeKind kind, int32_t tip, const std::vector<int32_t>& fukuros, PreferenceTopic topic);
+    int64_t LatestChange();
+    // Logs a DatabaseRestored entry numbered above both `atLeast` and every
+    // entry present, so that followers who saw up to `atLeast` see it.
+    int32_t LogRestored(int64_t atLeast);
+    int32_t ChangesAfter(int64_t seq, int limit, std::vector<ChangeRecord>* changes);
+
+    // Values of the meta table.
+    int32_t MetaText(const char* key, std::string* value);
+    int32_t MetaNumber(const char* key, int64_t* value);
+    int32_t SetMetaText(const char* key, const std::string& value);
+    int32_t SetMetaNumber(const char* key, int64_t value);
+
+    // SQLite's integrity and foreign key checks; kEngineCorrupt on any finding.
+    int32_t Check();
+
+private:
+    int32_t NextId(const char* key, int64_t limit, int32_t* id);
+
+    Connection m_sql;
+};
+
+}  // namespace engine
+}  // namespace varo

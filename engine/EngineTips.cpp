@@ -1,0 +1,274 @@
+// Operations on tips: reading through an open fukuro or by id, storing with
+// a renewed LMTM, the trash, copies and control tips, and the read-only
+// state of what was last read.
+#include <ctime>
+
+#include "EngineArgs.h"
+#include "EngineCodes.h"
+#include "Stamps.h"
+#include "TextCodec.h"
+#include "VaroEngine.h"
+
+namespace varo {
+namespace engine {
+namespace {
+
+const int kReadCurrent = 0;
+const int kReadNext = 1;
+const int kReadPrevious = 2;
+const int kStepBatch = 64;
+
+// Field types whose data is text that TipSearch looks into.
+bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
+
+// Stores a checked tip in one transaction: a new one (id 0) at the end of the
+// fukuro, an existing one in place. Its LMTM is renewed inside the
+// transaction, so that writers in other processes always move it forward.
+int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, StoredTip* tip, int32_t* stored) {
+    Transaction txn(file.Sql());
+    int32_t code = CodeFromSqlite(txn.Begin());
+    std::string previous;
+    if (code == kEngineOk && id != 0) code = file.StoredStamp(id, &previous);
+    RenewStamp(tip, NextStamp(previous, time(nullptr)));
+    int32_t newId = id;
+    std::vector<int32_t> holders{fukuro};
+    if (code == kEngineOk && id == 0) {
+        code = file.InsertTip(*tip, &newId);
+        if (code == kEngineOk) code = file.AddMember(fukuro, newId);
+    } else if (code == kEngineOk) {
+        code = file.ReplaceTip(id, *tip);
+        if (code == kEngineOk) code = file.FukurosOf(id, &holders);
+    }
+    const ChangeKind kind = id == 0 ? ChangeKind::TipAdded : ChangeKind::TipChanged;
+    if (code == kEngineOk) code = file.Log(kind, newId, holders, TopicOf(*tip));
+    code = CommitIfOk(txn, code);
+    if (code == kEngineOk) *stored = newId;
+    return code;
+}
+
+}  // namespace
+
+bool VaroEngine::MatchesSearch(OpenDatabase& database, const OpenFukuro& state, int32_t tip) {
+    if (state.search.empty()) return true;
+    StoredTip stored;
+    if (database.file.LoadTip(tip, &stored) != kEngineOk) return false;
+    for (const StoredField& field : stored.fields) {
+        if (IsSearchedType(field.type) &&
+            ContainsCp932(field.data.data(), field.data.size(), state.search, state.foldCase)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t VaroEngine::NextMatching(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward,
+                                 int32_t* tip) {
+    OrderKey from = state.cursor.key;
+    bool inclusive = forward && !state.cursor.onTip;
+    for (;;) {
+        std::vector<OrderKey> keys;
+        const int32_t code = database.file.Step(fukuro, from, forward, inclusive, kStepBatch, &keys);
+        if (code != kEngineOk) return code;
+        for (const OrderKey& key : keys) {
+            if (MatchesSearch(database, state, static_cast<int32_t>(key.tip))) {
+                state.cursor.onTip = true;
+                state.cursor.key = key;
+                *tip = static_cast<int32_t>(key.tip);
+                return kEngineOk;
+            }
+        }
+        if (keys.size() < static_cast<size_t>(kStepBatch)) break;
+        from = keys.back();
+        inclusive = false;
+    }
+    state.cursor.onTip = false;
+    state.cursor.key = forward ? OrderKey{INT64_MAX, INT64_MAX} : OrderKey{INT64_MIN, INT64_MIN};
+    return kEngineOk;
+}
+
+int32_t VaroEngine::MoveCursor(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, int option,
+                               int32_t* tip) {
+    *tip = 0;
+    if (option != kReadCurrent) return NextMatching(database, fukuro, state, option == kReadNext, tip);
+    if (!state.cursor.onTip) return kEngineOk;
+    const int32_t current = static_cast<int32_t>(state.cursor.key.tip);
+    bool member = false;
+    const int32_t code = database.file.IsMember(fukuro, current, &member);
+    if (code == kEngineOk && member && MatchesSearch(database, state, current)) *tip = current;
+    return code;
+}
+
+int32_t VaroEngine::ReadTip(const EngineArg* a) {
+    const int32_t fukuro = a[1].i4;
+    const int option = a[2].i4;
+    int32_t* tipOut = a[3].i4Out;
+    void** bufferOut = a[4].addressOut;
+    if (!tipOut || !bufferOut || option < kReadCurrent || option > kReadPrevious) return kEngineBadArgument;
+    *tipOut = 0;
+    OpenDatabase* database = nullptr;
+    OpenFukuro* state = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    if (code == kEngineOk) code = OpenedFukuro(*database, fukuro, &state);
+    int32_t tip = 0;
+    if (code == kEngineOk) code = MoveCursor(*database, fukuro, *state, option, &tip);
+    if (code != kEngineOk || tip == 0) return code;
+    void* buffer = nullptr;
+    code = HandOut(*database, fukuro, tip, &buffer);
+    if (code != kEngineOk) return code;
+    *tipOut = tip;
+    *bufferOut = buffer;
+    return kEngineOk;
+}
+
+int32_t VaroEngine::ReleaseTip(const EngineArg* a) { return m_tips.Release(a[0].i4, a[1].address); }
+
+// The tip must be live and, with a fukuro, lie in it.
+static int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
+    TipState state;
+    int32_t code = tip > 0 ? file.StateOf(tip, &state) : kEngineNoSuchTip;
+    if (code == kEngineOk && state != TipState::Live) code = kEngineNoSuchTip;
+    if (code == kEngineOk && fukuro != 0) code = file.FukuroExists(fukuro);
+    bool member = true;
+    if (code == kEngineOk && fukuro != 0) code = file.IsMember(fukuro, tip, &member);
+    return code == kEngineOk && !member ? kEngineNoSuchTip : code;
+}
+
+int32_t VaroEngine::GetTip(const EngineArg* a) {
+    if (!a[3].addressOut) return kEngineBadArgument;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    if (code == kEngineOk) code = CheckTipIn(database->file, a[1].i4, a[2].i4);
+    return code != kEngineOk ? code : HandOut(*database, a[1].i4, a[2].i4, a[3].addressOut);
+}
+
+int32_t VaroEngine::PutTip(const EngineArg* a) {
+    const int32_t fukuro = a[1].i4;
+    int32_t* idInOut = a[2].i4Out;
+    if (!idInOut || *idInOut < 0 || (*idInOut == 0 && fukuro == 0)) return kEngineBadArgument;
+    const int32_t id = *idInOut;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    if (code == kEngineOk) code = id == 0 ? database->file.FukuroExists(fukuro) : CheckTipIn(database->file, fukuro, id);
+    if (code == kEngineOk) {
+        code = CheckWritable(*database, {fukuro}, id == 0 ? std::vector<int32_t>() : std::vector<int32_t>{id});
+    }
+    StoredTip tip;
+    if (code == kEngineOk) code = ReadTipBuffer(a[3].address, &tip);
+    return code != kEngineOk ? code : StoreTip(database->file, fukuro, id, &tip, idInOut);
+}
+
+int32_t VaroEngine::RemoveTip(const EngineArg* a) {
+    const int32_t fukuro = a[1].i4;
+    std::vector<int32_t> tips;
+    if (!IdListArg(a[2], &tips)) return kEngineBadArgument;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    for (size_t i = 0; code == kEngineOk && i < tips.size(); ++i) code = CheckTipIn(database->file, fukuro, tips[i]);
+    if (code == kEngineOk) code = CheckWritable(*database, {fukuro}, tips);
+    if (code != kEngineOk) return code;
+    DatabaseFile& file = database->file;
+    Transaction txn(file.Sql());
+    code = CodeFromSqlite(txn.Begin());
+    for (size_t i = 0; code == kEngineOk && i < tips.size(); ++i) {
+        std::vector<int32_t> holders;
+        StoredTip stored;
+        code = file.FukurosOf(tips[i], &holders);
+        if (code == kEngineOk) code = file.LoadTip(tips[i], &stored);
+        if (code == kEngineOk) code = file.Trash(tips[i]);
+        if (code == kEngineOk) code = file.Log(ChangeKind::TipRemoved, tips[i], holders, TopicOf(stored));
+    }
+    return CommitIfOk(txn, code);
+}
+
+int32_t VaroEngine::UndoTip(const EngineArg* a) {
+    std::vector<int32_t> tips;
+    if (!IdListArg(a[1], &tips)) return kEngineBadArgument;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    std::vector<int32_t> targets;
+    for (size_t i = 0; code == kEngineOk && i < tips.size(); ++i) {
+        TipState state;
+        code = database->file.StateOf(tips[i], &state);
+        if (code == kEngineOk && state != TipState::Trashed) code = kEngineNoSuchTip;
+        std::vector<int32_t> holders;
+        if (code == kEngineOk) code = database->file.TrashedFukurosOf(tips[i], &holders);
+        targets.insert(targets.end(), holders.begin(), holders.end());
+    }
+    if (code == kEngineOk) code = CheckWritable(*database, targets, {});
+    if (code != kEngineOk) return code;
+    DatabaseFile& file = database->file;
+    Transaction txn(file.Sql());
+    code = CodeFromSqlite(txn.Begin());
+    for (size_t i = 0; code == kEngineOk && i < tips.size(); ++i) {
+        std::vector<int32_t> holders;
+        StoredTip stored;
+        code = file.TrashedFukurosOf(tips[i], &holders);
+        if (code == kEngineOk) code = file.LoadTip(tips[i], &stored);
+        if (code == kEngineOk) code = file.Restore(tips[i]);
+        if (code == kEngineOk) code = file.Log(ChangeKind::TipRestored, tips[i], holders, TopicOf(stored));
+    }
+    return CommitIfOk(txn, code);
+}
+
+// DupTip(db, fukuro, new id, tip): a copy of the tip with a new id and LMTM,
+// at the end of the fukuro's order, or with fukuro 0 at the end of every
+// fukuro the tip lies in.
+int32_t VaroEngine::DupTip(const EngineArg* a) {
+    const int32_t fukuro = a[1].i4;
+    const int32_t source = a[3].i4;
+    if (!a[2].i4Out) return kEngineBadArgument;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    if (code == kEngineOk) code = CheckTipIn(database->file, fukuro, source);
+    std::vector<int32_t> targets{fukuro};
+    if (code == kEngineOk && fukuro == 0) code = database->file.FukurosOf(source, &targets);
+    if (code == kEngineOk) code = CheckWritable(*database, targets, {});
+    if (code != kEngineOk) return code;
+    DatabaseFile& file = database->file;
+    Transaction txn(file.Sql());
+    code = CodeFromSqlite(txn.Begin());
+    StoredTip tip;
+    if (code == kEngineOk) code = file.LoadTip(source, &tip);
+    RenewStamp(&tip, NextStamp(std::string(), time(nullptr)));
+    int32_t copy = 0;
+    if (code == kEngineOk) code = file.InsertTip(tip, &copy);
+    for (size_t i = 0; code == kEngineOk && i < targets.size(); ++i) code = file.AddMember(targets[i], copy);
+    if (code == kEngineOk) code = file.Log(ChangeKind::TipAdded, copy, targets, TopicOf(tip));
+    code = CommitIfOk(txn, code);
+    if (code == kEngineOk) *a[2].i4Out = copy;
+    return code;
+}
+
+// Control tips are rewritten in place: same id, same place in every order.
+int32_t VaroEngine::ModifyTip(const EngineArg* a) {
+    const int32_t fukuro = a[1].i4;
+    const int32_t id = a[2].i4;
+    OpenDatabase* database = nullptr;
+    int32_t code = Opened(a[0].i4, &database);
+    if (code == kEngineOk) code = CheckTipIn(database->file, fukuro, id);
+    if (code == kEngineOk) code = CheckWritable(*database, {fukuro}, {id});
+    StoredTip tip;
+    if (code == kEngineOk) code = ReadTipBuffer(a[3].address, &tip);
+    if (code == kEngineOk && !IsControlTip(tip)) code = kEngineBadTipBuffer;
+    StoredTip old;
+    if (code == kEngineOk) code = database->file.LoadTip(id, &old);
+    if (code == kEngineOk && !IsControlTip(old)) code = kEngineBadArgument;
+    if (code != kEngineOk) return code;
+    DatabaseFile& file = database->file;
+    Transaction txn(file.Sql());
+    code = CodeFromSqlite(txn.Begin());
+    std::vector<int32_t> holders;
+    if (code == kEngineOk) code = file.ReplaceTip(id, tip);
+    if (code == kEngineOk) code = file.FukurosOf(id, &holders);
+    if (code == kEngineOk) code = file.Log(ChangeKind::TipChanged, id, holders, PreferenceTopic::None);
+    return CommitIfOk(txn, code);
+}
+
+int32_t VaroEngine::IsReadOnly(const EngineArg*) {
+    auto found = m_open.find(m_target.db);
+    if (m_target.db == 0 || found == m_open.end()) return 0;
+    return IsReadOnlyAt(*found->second, m_target.fukuro, m_target.tip) ? 1 : 0;
+}
+
+}  // namespace engine
+}  // namespace varo

@@ -1,0 +1,67 @@
+// Locks that every engine instance sees, in this process and in others.
+//
+// Each database has one lock file beside it. An instance opens its own
+// descriptor of that file and takes open-file-description locks
+// (F_OFD_SETLK) on single bytes of it; such locks separate two instances of
+// one process as well as two processes, and the system drops them when the
+// descriptor is closed or its process dies, so no lock outlives its holder.
+//
+//   byte 0           the database lock: written by LockOpen/DBLock; read by
+//                    every holder of a fukuro lock, so that the two exclude
+//                    each other while fukuro locks of different fukuros mix
+//   byte 1           presence: read while the database is open; written by
+//                    DeleteFiles and DBRestore, which need it to themselves
+//   byte 16 + id     the lock of fukuro `id`
+//
+// Every Try call either takes what it asks for or leaves the instance's locks
+// as they were. One instance, one thread.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace varo {
+namespace engine {
+
+class LockFile {
+public:
+    LockFile() = default;
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+    ~LockFile();  // closing the descriptor drops every lock it holds
+
+    // Opens (creating it 0600 when missing) the lock file; false when it can be
+    // neither opened nor created. A file that cannot be written still gives
+    // read locks, so presence works while every write lock is refused.
+    bool Open(const std::string& path);
+    void Close();
+
+    bool TakePresence();
+    bool TakeExclusiveUse();
+
+    bool TryLockDatabase();
+    void UnlockDatabase();
+    bool HoldsDatabase() const { return m_database; }
+
+    bool TryLockFukuro(int32_t fukuro);
+    void UnlockFukuro(int32_t fukuro);
+    bool HoldsFukuro(int32_t fukuro) const { return m_fukuros.count(fukuro) != 0; }
+
+    // Whether another descriptor holds the database or fukuro lock.
+    bool OtherHoldsDatabase() const;
+    bool OtherHoldsFukuro(int32_t fukuro) const;
+
+private:
+    bool SetByte(int64_t offset, short type);
+    bool OtherHolds(int64_t offset) const;
+    // The lock byte 0 should carry for the current holdings.
+    short DatabaseByteType() const;
+
+    int m_fd = -1;
+    bool m_database = false;
+    std::set<int32_t> m_fukuros;
+};
+
+}  // namespace engine
+}  // namespace varo

@@ -1,0 +1,184 @@
+#include "Sqlite.h"
+
+#include "EngineCodes.h"
+#include "FaultVfs.h"
+
+namespace varo {
+namespace engine {
+namespace {
+
+const int kBusyTimeoutMs = 5000;
+
+bool Succeeded(int rc) { return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE; }
+
+}  // namespace
+
+int32_t CodeFromSqlite(int rc) {
+    if (Succeeded(rc)) return kEngineOk;
+    switch (rc & 0xFF) {
+    case SQLITE_FULL:
+        return kEngineFull;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return kEngineCorrupt;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return kEngineLocked;
+    case SQLITE_READONLY:
+        return kEngineReadOnly;
+    default:
+        return kEngineStorageError;
+    }
+}
+
+Statement::Statement(Statement&& other) noexcept : m_stmt(other.m_stmt), m_rc(other.m_rc) {
+    other.m_stmt = nullptr;
+}
+
+Statement::~Statement() {
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    if (m_stmt && Succeeded(m_rc)) m_rc = sqlite3_bind_int64(m_stmt, index, value);
+    return *this;
+}
+
+Statement& Statement::BindText(int index, const std::string& value) {
+    if (m_stmt && Succeeded(m_rc)) {
+        m_rc = sqlite3_bind_text64(m_stmt, index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    if (m_stmt && Succeeded(m_rc)) {
+        // A zero-length blob is still a blob, not NULL.
+        static const uint8_t kEmpty = 0;
+        m_rc = sqlite3_bind_blob64(m_stmt, index, size ? data : &kEmpty, size, SQLITE_TRANSIENT);
+    }
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    if (m_stmt && Succeeded(m_rc)) m_rc = sqlite3_bind_null(m_stmt, index);
+    return *this;
+}
+
+bool Statement::Next() {
+    if (!m_stmt || !Succeeded(m_rc)) return false;
+    m_rc = sqlite3_step(m_stmt);
+    return m_rc == SQLITE_ROW;
+}
+
+int Statement::Run() {
+    while (Next()) {
+    }
+    return Succeeded(m_rc) ? SQLITE_OK : m_rc;
+}
+
+int64_t Statement::Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
+std::string Statement::Text(int column) const {
+    const unsigned char* text = sqlite3_column_text(m_stmt, column);
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(size)) : std::string();
+}
+
+std::vector<uint8_t> Statement::Blob(int column) const {
+    const uint8_t* data = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return data ? std::vector<uint8_t>(data, data + size) : std::vector<uint8_t>();
+}
+
+bool Statement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+
+Connection::~Connection() { Close(); }
+
+int Connection::Open(const std::string& path, bool readOnly) {
+    Close();
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
+                      SQLITE_OPEN_NOFOLLOW;
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, EngineVfsName());
+    if (rc != SQLITE_OK) {
+        Close();
+        return rc;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    rc = Exec("PRAGMA foreign_keys=ON;");
+    if (rc == SQLITE_OK && !readOnly) rc = Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+    if (rc != SQLITE_OK) Close();
+    return rc;
+}
+
+void Connection::Close() {
+    for (auto& entry : m_cache) sqlite3_finalize(entry.second);
+    m_cache.clear();
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+Statement Connection::Prepare(const char* sql) {
+    if (!m_db) return Statement(nullptr, SQLITE_MISUSE);
+    auto found = m_cache.find(sql);
+    if (found != m_cache.end()) return Statement(found->second, SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return Statement(nullptr, rc);
+    }
+    m_cache.emplace(sql, stmt);
+    return Statement(stmt, SQLITE_OK);
+}
+
+int Connection::Exec(const char* script) {
+    if (!m_db) return SQLITE_MISUSE;
+    const char* rest = script;
+    while (rest && *rest) {
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, rest, -1, &stmt, &rest);
+        if (rc != SQLITE_OK) return rc;
+        if (!stmt) continue;  // trailing whitespace or a comment
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) return rc;
+    }
+    return SQLITE_OK;
+}
+
+int64_t Connection::DataVersion() {
+    Statement stmt = Prepare("PRAGMA data_version");
+    return stmt.Next() ? stmt.Int(0) : -1;
+}
+
+int64_t Connection::LastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+
+Transaction::~Transaction() {
+    if (m_open) m_connection.Exec("ROLLBACK");
+}
+
+int Transaction::Begin() {
+    const int rc = m_connection.Exec("BEGIN IMMEDIATE");
+    m_open = rc == SQLITE_OK;
+    return rc;
+}
+
+int Transaction::Commit() {
+    if (!m_open) return SQLITE_MISUSE;
+    const int rc = m_connection.Exec("COMMIT");
+    if (rc == SQLITE_OK) m_open = false;
+    return rc;
+}
+
+int32_t CommitIfOk(Transaction& txn, int32_t code) {
+    return code != kEngineOk ? code : CodeFromSqlite(txn.Commit());
+}
+
+}  // namespace engine
+}  // namespace varo

@@ -1,0 +1,108 @@
+// A thin layer over SQLite: one connection with its cache of prepared
+// statements, statements that bind and read typed values, and a write
+// transaction that rolls back unless committed.
+//
+// Only prepared statements reach SQLite; every value, name and text is bound
+// as a parameter. Connections go through the engine's VFS (FaultVfs.h). SQL texts are string literals: the statement cache keys on
+// their addresses. A connection and its statements belong to one thread.
+// Failures are SQLite result codes; CodeFromSqlite maps them to engine codes.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace varo {
+namespace engine {
+
+// The engine code for a SQLite result: 0 for SQLITE_OK/ROW/DONE, kEngineFull
+// for a full disk, kEngineCorrupt for a damaged file, kEngineLocked when the
+// file stayed busy, kEngineReadOnly for a read-only file, else
+// kEngineStorageError.
+int32_t CodeFromSqlite(int rc);
+
+class Statement {
+public:
+    // A statement whose preparation failed; every call reports `rc`.
+    explicit Statement(sqlite3_stmt* stmt, int rc) : m_stmt(stmt), m_rc(rc) {}
+    Statement(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement();  // resets the cached statement for its next use
+
+    Statement& Bind(int index, int64_t value);
+    Statement& BindText(int index, const std::string& value);
+    Statement& BindBlob(int index, const void* data, size_t size);
+    Statement& BindNull(int index);
+
+    // Steps once: true with a row to read, false at the end or on failure
+    // (then rc() tells which).
+    bool Next();
+    // Steps to the end; the SQLite code.
+    int Run();
+    int rc() const { return m_rc; }
+
+    int64_t Int(int column) const;
+    std::string Text(int column) const;
+    std::vector<uint8_t> Blob(int column) const;
+    bool IsNull(int column) const;
+
+private:
+    sqlite3_stmt* m_stmt;
+    int m_rc;
+};
+
+class Connection {
+public:
+    Connection() = default;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection();
+
+    // Opens an existing file, read-only when asked, refusing symbolic links, with a busy timeout of 5 seconds,
+    // foreign keys on and, for a writable file, the WAL journal with full
+    // syncs (a commit is on disk before it is acknowledged).
+    int Open(const std::string& path, bool readOnly);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    sqlite3* Handle() const { return m_db; }
+
+    Statement Prepare(const char* sql);
+    // Runs each statement of a script of fixed SQL, in order.
+    int Exec(const char* script);
+    // SQLite's data_version: changes when another connection commits.
+    int64_t DataVersion();
+    int64_t LastInsertId() const;
+
+private:
+    sqlite3* m_db = nullptr;
+    std::unordered_map<const char*, sqlite3_stmt*> m_cache;
+};
+
+// BEGIN IMMEDIATE on construction through Begin; a transaction not committed
+// is rolled back when it goes out of scope.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection) : m_connection(connection) {}
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction();
+
+    int Begin();
+    int Commit();
+
+private:
+    Connection& m_connection;
+    bool m_open = false;
+};
+
+// Commits when `code` says every step before succeeded and gives the
+// commit's code; otherwise gives `code` back and leaves the transaction to
+// roll back as it goes out of scope.
+int32_t CommitIfOk(Transaction& txn, int32_t code);
+
+}  // namespace engine
+}  // namespace varo

@@ -1,0 +1,212 @@
+// The engine: one instance per kit object, created by VaroEngineCreate.
+//
+// Invoke checks each call against the operation table (an unknown number or
+// arguments of the wrong kinds are refused with kEngineBadArgument, or 0 for
+// boolean operations) and dispatches by number to one member per operation.
+// Out texts and out addresses are set to null before any work, so a failed
+// call never leaves a stale pointer behind.
+//
+// State of an instance: the databases it has open (each with its own SQLite
+// connection and lock file descriptor), the fukuros it has open in them with
+// their read positions and searches, the tip buffers and texts it has handed
+// out (freed by ReleaseTip and FreeText, or at destruction), the last place
+// it opened or read (for IsReadOnly), and its notifier. Destroying an
+// instance closes everything and so drops every lock it held.
+//
+// A failing operation changes nothing: each changing operation is one
+// transaction, and its checks come before it begins.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Catalog.h"
+#include "DatabaseFile.h"
+#include "EngineInterface.h"
+#include "Locks.h"
+#include "Notifier.h"
+#include "TipBuffer.h"
+
+namespace varo {
+namespace engine {
+
+class VaroEngine final : public Engine {
+public:
+    explicit VaroEngine(const HostServices* host);
+    ~VaroEngine() override;
+    VaroEngine(const VaroEngine&) = delete;
+    VaroEngine& operator=(const VaroEngine&) = delete;
+
+    int32_t Invoke(int op, const EngineArg* args, int count) override;
+    void FreeText(char16_t* text) override;
+
+    // Delivers pending notifications; run by the host's pump hook.
+    void Poll() { m_notifier.Poll(); }
+
+    using Handler = int32_t (VaroEngine::*)(const EngineArg* args);
+
+private:
+    static Handler HandlerFor(int op);
+
+    // A read position in a fukuro's order: on the tip at `key`, or in the gap
+    // just before `key` (the gap before the first tip and after the last use
+    // the smallest and largest keys).
+    struct Cursor {
+        bool onTip = false;
+        OrderKey key{INT64_MIN, INT64_MIN};
+    };
+    struct OpenFukuro {
+        Cursor cursor;
+        std::string search;  // Shift-JIS; empty for none
+        bool foldCase = false;
+    };
+    struct OpenDatabase {
+        int32_t id = 0;
+        std::string path;
+        bool writable = false;
+        DatabaseFile file;
+        LockFile locks;
+        std::map<int32_t, OpenFukuro> fukuros;
+    };
+    // What the instance last opened or read.
+    struct Target {
+        int32_t db = 0;
+        int32_t fukuro = 0;
+        int32_t tip = 0;
+    };
+
+    // Shared steps.
+    int32_t EnsureCatalog();
+    int32_t OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out);
+    int32_t OpenDatabaseById(int32_t db, OpenDatabase** out);
+    // The open database, or kEngineNotOpen (kEngineNoSuchDatabase when the id
+    // is not known at all).
+    int32_t Opened(int32_t db, OpenDatabase** out);
+    // The open database, or a temporary opening of it held by `temporary`.
+    int32_t Borrow(int32_t db, OpenDatabase** out, std::unique_ptr<OpenDatabase>* temporary);
+    void CloseDatabase(int32_t db);
+    int32_t OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFukuro** out);
+    // kEngineReadOnly unless this instance may write the database, the
+    // fukuros and every fukuro holding one of the tips.
+    int32_t CheckWritable(OpenDatabase& database, const std::vector<int32_t>& fukuros,
+                          const std::vector<int32_t>& tips);
+    bool IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t tip);
+    int32_t HandOut(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer);
+    char16_t* NewText(const std::u16string& text);
+    int32_t TextOut(const EngineArg& arg, const std::string& utf8);
+    void FollowWatchedDatabases();
+    // Moves the read position; *tip 0 at either end.
+    int32_t MoveCursor(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, int option, int32_t* tip);
+    int32_t NextMatching(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward,
+                         int32_t* tip);
+    bool MatchesSearch(OpenDatabase& database, const OpenFukuro& state, int32_t tip);
+    // The index of the tip the next ReadTip 1 would read from `cursor`.
+    static int32_t NextIndex(DatabaseFile& file, int32_t fukuro, const Cursor& cursor, int32_t* index);
+
+    // One member per operation, in table order.
+    int32_t Open(const EngineArg* a);
+    int32_t LockOpen(const EngineArg* a);
+    int32_t Create(const EngineArg* a);
+    int32_t Close(const EngineArg* a);
+    int32_t Delete(const EngineArg* a);
+    int32_t DBCheck(const EngineArg* a);
+    int32_t DBBackup(const EngineArg* a);
+    int32_t DBRestore(const EngineArg* a);
+    int32_t DeleteFiles(const EngineArg* a);
+    int32_t CheckAPID(const EngineArg* a);
+    int32_t DeleteAPID(const EngineArg* a);
+    int32_t CreateAPID(const EngineArg* a);
+    int32_t GarbageAPID(const EngineArg* a);
+    int32_t CheckBKFlg(const EngineArg* a);
+    int32_t CheckRestore(const EngineArg* a);
+    int32_t GetBackupDate(const EngineArg* a);
+    int32_t DBLock(const EngineArg* a);
+    int32_t DBUnLock(const EngineArg* a);
+    int32_t SetPasswd(const EngineArg* a);
+    int32_t GetPasswd(const EngineArg* a);
+    int32_t SetAccount(const EngineArg* a);
+    int32_t SetSecretPasswd(const EngineArg* a);
+    int32_t GetSecretPasswd(const EngineArg* a);
+    int32_t GetDllVersionInfo(const EngineArg* a);
+    int32_t GetDBVersionInfo(const EngineArg* a);
+    int32_t GetAllFukuroID(const EngineArg* a);
+    int32_t IsSyncFukuro(const EngineArg* a);
+    int32_t CancelAllSync(const EngineArg* a);
+    int32_t FukuroOpen(const EngineArg* a);
+    int32_t FukuroLockOpen(const EngineArg* a);
+    int32_t FukuroCreate(const EngineArg* a);
+    int32_t FukuroClose(const EngineArg* a);
+    int32_t FukuroDelete(const EngineArg* a);
+    int32_t SetFukuroName(const EngineArg* a);
+    int32_t GetFukuroName(const EngineArg* a);
+    int32_t FukuroSort(const EngineArg* a);
+    int32_t GetFukuroSortCnd(const EngineArg* a);
+    int32_t GetFukuroSize(const EngineArg* a);
+    int32_t GetTipList(const EngineArg* a);
+    int32_t PutTipToFukuro(const EngineArg* a);
+    int32_t RemoveTipFromFukuro(const EngineArg* a);
+    int32_t FukuroSeek(const EngineArg* a);
+    int32_t PutKFl(const EngineArg* a);
+    int32_t TipSearch(const EngineArg* a);
+    int32_t ReadTip(const EngineArg* a);
+    int32_t ReleaseTip(const EngineArg* a);
+    int32_t GetTip(const EngineArg* a);
+    int32_t PutTip(const EngineArg* a);
+    int32_t RemoveTip(const EngineArg* a);
+    int32_t UndoTip(const EngineArg* a);
+    int32_t DupTip(const EngineArg* a);
+    int32_t ModifyTip(const EngineArg* a);
+    int32_t IsReadOnly(const EngineArg* a);
+    int32_t GetAllDBID(const EngineArg* a);
+    int32_t SetDBName(const EngineArg* a);
+    int32_t GetDBName(const EngineArg* a);
+    int32_t SetDefaultDBID(const EngineArg* a);
+    int32_t GetDefaultDBID(const EngineArg* a);
+    int32_t SetDBColor(const EngineArg* a);
+    int32_t GetDBColor(const EngineArg* a);
+    int32_t GetDBLocation(const EngineArg* a);
+    int32_t SetDBID(const EngineArg* a);
+    int32_t EstFileWriteLong(const EngineArg* a);
+    int32_t EstFileReadLong(const EngineArg* a);
+    int32_t EstFileWriteStr(const EngineArg* a);
+    int32_t EstFileReadStr(const EngineArg* a);
+    int32_t Init(const EngineArg* a);
+    int32_t SetAdviseData(const EngineArg* a);
+    int32_t DelAdviseData(const EngineArg* a);
+    int32_t SetAdviseCategory(const EngineArg* a);
+    int32_t DelAdviseCategory(const EngineArg* a);
+    int32_t SetAdviseFree(const EngineArg* a);
+    int32_t DelAdviseFree(const EngineArg* a);
+    int32_t BeginAdviseData(const EngineArg* a);
+    int32_t FreeAdviseData(const EngineArg* a);
+    int32_t Set1DayView(const EngineArg* a);
+    int32_t Set1DayMode(const EngineArg* a);
+    int32_t SetPBMode(const EngineArg* a);
+    int32_t Get1DayView(const EngineArg* a);
+    int32_t Get1DayMode(const EngineArg* a);
+    int32_t GetPBMode(const EngineArg* a);
+
+    // Shared bodies of the twin operations.
+    int32_t CreateFukuroNamed(const EngineArg& db, const EngineArg& out, const EngineArg& name, int32_t kind);
+    int32_t SetSecret(const EngineArg* a, const char* key, size_t maxBytes);
+    int32_t SetView(ViewMode mode, const EngineArg* a);
+    int32_t GetView(ViewMode mode, const EngineArg* a);
+
+    const HostServices* m_host;
+    int m_pumpHook = 0;
+    std::string m_dataFolder;
+    Catalog m_catalog;
+    std::map<int32_t, std::unique_ptr<OpenDatabase>> m_open;
+    Target m_target;
+    TipPool m_tips;
+    std::set<char16_t*> m_texts;
+    std::vector<int32_t> m_fukuroList;
+    Notifier m_notifier;
+};
+
+}  // namespace engine
+}  // namespace varo

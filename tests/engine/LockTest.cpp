@@ -1,0 +1,184 @@
+// Locks between engine instances and processes, the read-only state and the
+// compact layout of tips read in it.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "EngineTestSupport.h"
+
+namespace enginetest {
+namespace {
+
+using namespace varo;
+
+const int32_t kToDo = 0x300C;
+const int32_t kMemo = 0x300B;
+
+const char* const kCompactTags[] = {"TAFL", "SCRT", "TCDY", "MARK", "FNDY", "TIME", "LTDY", "MEMO", "NAME", "OFCE",
+                                    "ETDY", "CLAS", "FLNM", "PRTY", "POSN", "CLOR", "PPLN", "PEND", "LMTM"};
+
+class LockTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        m_db = CreateDatabase(u"locks");
+        m_other = NewEngine(*m_host);
+        int16_t flag = 0;
+        ASSERT_EQ(kEngineOk, Call(*m_other, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    }
+    int32_t Put(Engine& engine, int32_t fukuro, int32_t id, const char* memo) {
+        TipBuffer tip(ToDoFields(memo));
+        return Call(engine, kOpPutTip, {I4(m_db), I4(fukuro), I4Out(&id), Address(tip.Address())});
+    }
+    int32_t ReadOnly(Engine& engine) { return Call(engine, kOpIsReadOnly, {}); }
+
+    int32_t m_db = 0;
+    std::unique_ptr<Engine> m_other;
+};
+
+TEST_F(LockTest, ADatabaseLockMakesEveryOtherInstanceReadOnly) {
+    const int32_t tip = PutToDo(m_db, kToDo, "before");
+    int16_t flag = 0;
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(0, Call(*m_other, kOpDBLock, {I4(m_db)}));
+    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    ASSERT_EQ(kEngineOk, Call(*m_other, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(1, ReadOnly(*m_other));
+    EXPECT_EQ(0, ReadOnly(*m_engine));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0, "refused"));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, tip, "refused"));
+    int32_t fukuro = 0;
+    EXPECT_EQ(kEngineReadOnly, Call(*m_other, kOpFukuroCreate, {I4(m_db), I4Out(&fukuro), Text(u"x"), I4(0)}));
+    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, tip, "by the holder"));
+
+    // Unlocking (here by closing) gives the others their writes back.
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
+    EXPECT_EQ(0, ReadOnly(*m_other));
+    EXPECT_EQ(kEngineOk, Put(*m_other, kToDo, tip, "after"));
+    EXPECT_EQ(1, Call(*m_other, kOpDBLock, {I4(m_db)}));
+    EXPECT_EQ(1, Call(*m_other, kOpDBUnLock, {I4(m_db)}));
+    EXPECT_EQ(0, Call(*m_other, kOpDBUnLock, {I4(m_db)}));
+    EXPECT_EQ(0, Call(*m_engine, kOpDBLock, {I4(m_db)}));  // not open here
+}
+
+TEST_F(LockTest, AFukuroLockGuardsItsFukuroAndTheTipsInIt) {
+    const int32_t locked = PutToDo(m_db, kToDo, "in the locked fukuro");
+    const int32_t free = PutToDo(m_db, kMemo, "elsewhere");
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineOk, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kMemo)}));
+    int16_t flag = 0;
+    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));  // the other's fukuro lock
+
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0, "refused"));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, 0, locked, "refused by id"));
+    int32_t list[] = {locked, 0};
+    EXPECT_EQ(kEngineReadOnly, Call(*m_other, kOpRemoveTip, {I4(m_db), I4(0), Buffer(list)}));
+    EXPECT_EQ(kEngineOk, Put(*m_other, kMemo, free, "allowed"));
+
+    // Reading a tip of the locked fukuro puts the reader in the read-only state,
+    // and the tip comes in the compact layout.
+    const std::vector<Field> compact = GetFields(m_db, 0, locked, m_other.get());
+    EXPECT_EQ(1, ReadOnly(*m_other));
+    ASSERT_EQ(19u, compact.size());
+    for (size_t i = 0; i < compact.size(); ++i) EXPECT_EQ(kCompactTags[i], compact[i].tag);
+    EXPECT_EQ("in the locked fukuro", TextOf(&compact[7]));
+    EXPECT_EQ("\x93\xe0\x97\x65" /* 内容 */, compact[7].label);
+    EXPECT_EQ(14u, TextOf(&compact[18]).size());
+    EXPECT_TRUE(compact[5].data.empty());  // a to-do tip has no TIME
+    EXPECT_EQ(std::vector<uint8_t>({0x00, 0x03}), compact[0].data);
+
+    EXPECT_EQ(11u, GetFields(m_db, 0, free, m_other.get()).size());
+    EXPECT_EQ(0, ReadOnly(*m_other));
+    EXPECT_EQ(11u, GetFields(m_db, 0, locked).size());  // the holder reads it whole
+    EXPECT_EQ(0, ReadOnly(*m_engine));
+
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineOk, Put(*m_other, 0, locked, "after the close"));
+}
+
+TEST_F(LockTest, PreferenceAndControlTipsKeepTheirLayoutWhenReadOnly) {
+    TipBuffer preference(PreferenceFields("Category"));
+    TipBuffer control(ControlFields(1, {0x3012}, 40));
+    int32_t pref = 0;
+    int32_t cab = 0;
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&pref), Address(preference.Address())}));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3011), I4Out(&cab), Address(control.Address())}));
+    int16_t flag = 0;
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    const std::vector<Field> readPreference = GetFields(m_db, 0, pref, m_other.get());
+    EXPECT_EQ(1, ReadOnly(*m_other));
+    ASSERT_EQ(4u, readPreference.size());
+    EXPECT_EQ("Category", TextOf(&readPreference[1]));
+    EXPECT_EQ(4u, GetFields(m_db, 0x3011, cab, m_other.get()).size());
+}
+
+TEST_F(LockTest, ANonWritableFileOpensReadOnly) {
+    const int32_t tip = PutToDo(m_db, kToDo, "stored");
+    char16_t* path = nullptr;
+    ASSERT_EQ(1, Call(*m_engine, kOpGetDBLocation, {I4(m_db), I4(1), TextOut(&path)}));
+    const std::u16string wide = Take(*m_engine, path);
+    const std::string file(wide.begin(), wide.end());
+    m_other.reset();
+    m_engine.reset();
+    ASSERT_EQ(0, chmod(file.c_str(), 0400));
+    m_engine = NewEngine(*m_host);
+
+    int16_t flag = 0;
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(1, flag);
+    EXPECT_EQ(1, ReadOnly(*m_engine));
+    EXPECT_EQ(19u, GetFields(m_db, 0, tip).size());
+    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, tip, "refused"));
+    EXPECT_EQ(kEngineReadOnly, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineReadOnly, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
+    chmod(file.c_str(), 0600);
+}
+
+// The lock of a process dies with it.
+TEST_F(LockTest, LocksAreSeenAcrossProcessesAndDieWithTheirHolder) {
+    m_other.reset();
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(ready[0]);
+        FakeHost host;
+        std::unique_ptr<Engine> engine = NewEngine(host);
+        int16_t flag = 0;
+        const bool locked = Call(*engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}) == kEngineOk &&
+                            Call(*engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}) == kEngineOk;
+        const char answer = locked ? 'L' : 'F';
+        if (write(ready[1], &answer, 1) != 1) _exit(2);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char answer = 0;
+    ASSERT_EQ(1, read(ready[0], &answer, 1));
+    close(ready[0]);
+    ASSERT_EQ('L', answer);
+
+    int16_t flag = 0;
+    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(1, ReadOnly(*m_engine));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, 0, "refused"));
+
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_EQ(0, ReadOnly(*m_engine));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, 0, "mine now"));
+}
+
+}  // namespace
+}  // namespace enginetest
