@@ -88,6 +88,9 @@ int CPIMTime::SetJulianDay(__int64 day) {
 // month: 28 March gives 30 April although 28 April exists. Applications have
 // always seen month steps behave so, and stored repeat dates follow it.
 CPIMTime CPIMTime::CalculateMonth(long n) const {
+    // A step of more months than a 32-bit year can count leaves the range.
+    const int64_t kLongestStep = int64_t{12} * 2 * INT32_MAX;
+    if (n > kLongestStep || n < -kLongestStep) return *this;
     const int64_t sourceMonth = GetMonth();
     int64_t month = sourceMonth + n;
     int64_t year = GetYear();

@@ -27,6 +27,11 @@ protected:
         int16_t flag = 0;
         ASSERT_EQ(kEngineOk, Call(*m_other, kOpOpen, {I4(m_db), I2Out(&flag)}));
     }
+    // The second engine goes before the host it borrows.
+    void TearDown() override {
+        m_other.reset();
+        EngineTest::TearDown();
+    }
     int32_t Put(Engine& engine, int32_t fukuro, int32_t id, const char* memo) {
         TipBuffer tip(ToDoFields(memo));
         return Call(engine, kOpPutTip, {I4(m_db), I4(fukuro), I4Out(&id), Address(tip.Address())});

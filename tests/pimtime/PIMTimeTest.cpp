@@ -277,6 +277,7 @@ TEST_F(PIMTimeTest, MonthAndDayMoves) {
     // Moves beyond any year keep the object rather than overflow.
     const CPIMTime t(2000, 1, 1, 0, 0, 0);
     EXPECT_TRUE(t.CalculateMonth(LONG_MAX) == t);
+    EXPECT_TRUE(t.CalculateMonth(LONG_MIN) == t);
     EXPECT_TRUE(t.CalculateDate(LONG_MIN) == t);
     ExpectFields(t, 2000, 1, 1, 0, 0, 0);
 }
