@@ -1,0 +1,90 @@
+// CVAROObj::DBSelect: lets the user choose one database of the engine's list
+// in the modal chooser, on the calling program's QApplication or, when it
+// has none, on one made for the length of the call.
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "DBSelectDialog.h"
+#include "DBSelectHook.h"
+#include "DatabaseRows.h"
+#include "VAROObj.h"
+
+using namespace varo::dialogs;
+
+namespace {
+
+ShownHook& Hook() {
+    static ShownHook hook;
+    return hook;
+}
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt ends the process when it finds no display to open, so a program
+// without one is told the chooser was closed instead.
+bool CanOpenDisplay() { return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"); }
+
+// The QApplication the dialog runs on: the program's own, or one that lives
+// as long as this object when the program has none.
+class WidgetApplication {
+public:
+    WidgetApplication() {
+        if (QCoreApplication::instance()) {
+            m_ready = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+        } else if (CanOpenDisplay()) {
+            m_own = std::make_unique<QApplication>(s_argc, s_argv);
+            m_ready = true;
+        }
+    }
+    bool Ready() const { return m_ready; }
+
+private:
+    // QApplication keeps the arguments for its whole life.
+    static int s_argc;
+    static char s_name[];
+    static char* s_argv[];
+
+    std::unique_ptr<QApplication> m_own;
+    bool m_ready = false;
+};
+
+int WidgetApplication::s_argc = 1;
+char WidgetApplication::s_name[] = "varokit";
+char* WidgetApplication::s_argv[] = {s_name, nullptr};
+
+// Runs the chooser; the id chosen, or nothing when it was closed without one.
+std::optional<DWORD> RunChooser(CVAROObj& kit, const CDWordArray& leaveOut, unsigned int confirmKind,
+                                unsigned int closeKind) {
+    const WidgetApplication application;
+    if (!application.Ready()) return std::nullopt;
+    CDBSelectDialog dialog(ListDatabases(kit, leaveOut), confirmKind, closeKind);
+    if (Hook()) {
+        QTimer::singleShot(0, &dialog, [&dialog] { Hook()(dialog); });
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.ChosenId();
+}
+
+}  // namespace
+
+namespace varo {
+namespace dialogs {
+
+void SetShownHook(ShownHook hook) { Hook() = std::move(hook); }
+
+}  // namespace dialogs
+}  // namespace varo
+
+long CVAROObj::DBSelect(CDWordArray& ids, unsigned int confirmKind, unsigned int closeKind) {
+    const CDWordArray leaveOut(ids);
+    ids.RemoveAll();
+    const std::optional<DWORD> chosen = RunChooser(*this, leaveOut, confirmKind, closeKind);
+    ids.Add(chosen.value_or(0));
+    return chosen ? VARO_OK : VARO_ERR_CANCELLED;
+}

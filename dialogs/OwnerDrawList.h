@@ -1,0 +1,144 @@
+// COwnerDrawList: a report-style list that draws its rows itself, every cell
+// as a framed text on a light grid, one optional column as a mark image
+// (checked or empty box); and COwnerDrawHeader, its header, which can be
+// made to refuse column resizing and item presses.
+//
+// Contract:
+// - The list owns its rows (CListRow) and releases them with RemoveAll or
+//   when it is destroyed; rows are kept in the order added, by row index.
+// - Rows are kRowHeight pixels high. Unless kListFreeHeight is given, every
+//   height the list takes is cut down so that the height less the header's
+//   is a whole number of rows.
+// - Right presses neither select nor open anything; a left press right of
+//   the rows clears the selection before it is handled.
+// - Single selection only. Used on the GUI thread of a QApplication.
+#pragma once
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QTreeView>
+#include <memory>
+#include <vector>
+
+class QStandardItemModel;
+
+namespace varo {
+namespace dialogs {
+
+// Creation options, combined as bits.
+enum ListOption : unsigned int {
+    kListNoHeader = 1,       // no column header at all
+    kListFixedColumns = 2,   // header dividers cannot be dragged or double clicked
+    kListInertHeader = 4,    // header items cannot be pressed
+    kListFreeHeight = 8,     // the height is not cut to whole rows
+};
+
+const int kRowHeight = 19;
+const int kNoColumn = -1;
+
+// One row: a text per column, in column order, and a mark flag (1 shows the
+// checked box in the mark column, anything else the empty box).
+class CListRow {
+public:
+    CListRow(std::vector<QString> texts, int32_t mark) : m_texts(std::move(texts)), m_mark(mark) {}
+    virtual ~CListRow() = default;
+
+    // The text of `column`; empty for a column the row has no text for.
+    QString Text(int column) const;
+    int32_t Mark() const { return m_mark; }
+
+private:
+    std::vector<QString> m_texts;
+    int32_t m_mark;
+};
+
+class COwnerDrawHeader : public QHeaderView {
+public:
+    COwnerDrawHeader(unsigned int options, int markColumn, QWidget* parent);
+
+    // A header given a fixed height keeps it in the list's layout.
+    QSize sizeHint() const override;
+
+    // The column whose right-hand divider `x` (viewport pixels) is on, or
+    // kNoColumn; the same grip zone the header itself resizes with.
+    int DividerAt(int x) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool IgnoresPressAt(int x) const;
+    bool KeepsArrowAt(int x) const;
+    bool IsMarkColumn(int column) const { return column != kNoColumn && column == m_markColumn; }
+
+    unsigned int m_options;
+    int m_markColumn;
+};
+
+class COwnerDrawList : public QTreeView {
+    Q_OBJECT
+
+public:
+    // `markColumn` is the column drawn as the mark image, or kNoColumn.
+    COwnerDrawList(QWidget* parent, unsigned int options, int markColumn);
+    ~COwnerDrawList() override;
+
+    // Places the list at `rect`, its height cut to whole rows as above.
+    void SetPlacement(const QRect& rect);
+    // The height the list takes when asked for `requested` pixels under a
+    // header of `headerHeight` pixels: the largest height not above the
+    // request whose part below the header is a whole number of rows. A
+    // request no taller than the header is taken as it is.
+    static int SnappedHeight(int requested, int headerHeight);
+    int HeaderHeight() const;
+
+    // Inserts a column at `index` (clamped to the columns there are).
+    void InsertColumn(int index, const QString& title, int width, Qt::Alignment alignment);
+    void SetColumnWidth(int column, int width);
+    int ColumnWidth(int column) const;
+    int ColumnCount() const { return static_cast<int>(m_widths.size()); }
+
+    void AddRow(std::unique_ptr<CListRow> row);
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    const CListRow* Row(int index) const;
+    // Fills `rows` with the selected row indexes, ascending; returns their number.
+    int GetSelection(std::vector<int>& rows) const;
+    void RemoveAll();
+
+    // Draws row `row` into `rect` (its left edge is that of the first
+    // column) as the list draws it on screen.
+    void PaintRow(QPainter& painter, int row, const QRect& rect, bool selected, bool focused) const;
+
+signals:
+    // A left double click anywhere in the list.
+    void listDoubleClicked();
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    int HeightFor(int requested) const;
+    int RowWidth() const;
+    bool IsRightOfRows(const QPoint& position) const;
+    void ReadBackColumnWidths();
+    void DrawFramedCell(QPainter& painter, const QRect& cell, const QString& text, const QColor& background,
+                        const QColor& textColour) const;
+
+    unsigned int m_options;
+    int m_markColumn;
+    QStandardItemModel* m_model;
+    std::vector<int> m_widths;
+    std::vector<std::unique_ptr<CListRow>> m_rows;
+    QPixmap m_markImages[2];  // 0: checked box, 1: empty box
+    bool m_snapping = false;
+};
+
+}  // namespace dialogs
+}  // namespace varo

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "DatabaseRows.h"
+#include "DialogTemplate.h"
+#include "ShiftJisText.h"
+
+using namespace varo::dialogs;
+
+namespace {
+
+QString Utf16(const char16_t* text) { return QString::fromUtf16(text); }
+
+TEST(DialogTemplateTest, ButtonCaptionsFollowTheKinds) {
+    EXPECT_EQ(FromShiftJis(ConfirmCaption(10)), Utf16(u"\u958b\u304f"));                   // 開く
+    EXPECT_EQ(FromShiftJis(ConfirmCaption(11)), Utf16(u"\u8aad\u53d6\u5c02\u7528"));       // 読取専用
+    EXPECT_EQ(FromShiftJis(ConfirmCaption(12)), Utf16(u"\uff98\uff7d\uff84\u306b\u767b\u9332"));  // ﾘｽﾄに登録
+    EXPECT_EQ(FromShiftJis(ConfirmCaption(13)),
+              Utf16(u"\uff98\uff7d\uff84\u304b\u3089\u524a\u9664"));                      // ﾘｽﾄから削除
+    EXPECT_EQ(FromShiftJis(ConfirmCaption(14)), Utf16(u"\u5909\u66f4"));                   // 変更
+    for (unsigned int other : {0u, 9u, 15u, 20u, 0xFFFFFFFFu}) EXPECT_STREQ(ConfirmCaption(other), "OK") << other;
+
+    EXPECT_EQ(FromShiftJis(CloseCaption(20)), Utf16(u"\u9589\u3058\u308b"));  // 閉じる
+    for (unsigned int other : {0u, 10u, 21u}) {
+        EXPECT_EQ(FromShiftJis(CloseCaption(other)), Utf16(u"\uff77\uff6c\uff9d\uff7e\uff99")) << other;  // ｷｬﾝｾﾙ
+    }
+}
+
+TEST(DialogTemplateTest, TemplateTextsAreTheResourceBytes) {
+    EXPECT_EQ(kDBSelectTemplate.id, 201);
+    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.caption),
+              Utf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\u9078\u629e"));  // ﾃﾞｰﾀﾍﾞｰｽ選択
+    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.fontFace),
+              Utf16(u"\uff2d\uff33 \u30b4\u30b7\u30c3\u30af"));  // ＭＳ ゴシック
+    EXPECT_EQ(FromShiftJis(kColumns[kNameColumn].title), Utf16(u"\u540d\u524d"));  // 名前
+    EXPECT_EQ(FromShiftJis(kColumns[kFolderColumn].title),
+              Utf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\uff8c\uff6b\uff99\uff80\uff9e"));  // ﾃﾞｰﾀﾍﾞｰｽﾌｫﾙﾀﾞ
+    // Initial captions of the two buttons, before the kinds replace them.
+    ASSERT_EQ(kDBSelectTemplate.controlCount, 2);
+    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.controls[0].text), Utf16(u"\u958b\u304f"));
+    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.controls[1].text), Utf16(u"\u9589\u3058\u308b"));
+}
+
+TEST(DialogTemplateTest, DialogUnitsScaleAndRoundLikeTheWindowSystem) {
+    const DialogUnits units(6, 12);
+    EXPECT_EQ(units.ToPixelsX(kDBSelectTemplate.width), 357);
+    EXPECT_EQ(units.ToPixelsY(kDBSelectTemplate.height), 272);  // 271.5 rounds up
+    EXPECT_EQ(units.ToPixels(4, 163, 50, 14), QRect(6, 245, 75, 21));
+    EXPECT_EQ(DialogUnits(7, 13).ToPixels(186, 163, 50, 14), QRect(326, 265, 88, 23));
+}
+
+TEST(DialogTemplateTest, FolderColumnWidensWithTheLongestFolder) {
+    EXPECT_EQ(FolderColumnWidth(7, 30), 197);
+    EXPECT_EQ(FolderColumnWidth(7, 60), 360);
+    EXPECT_EQ(FolderColumnWidth(7, 33), 198);
+    EXPECT_EQ(FolderColumnWidth(1, 500), 197);
+    EXPECT_EQ(FolderColumnWidth(0, 500), 197);
+    EXPECT_EQ(FolderColumnWidth(40, 0x7FFFFFFF), 32767);
+}
+
+TEST(DialogTemplateTest, FolderIsTheLocationLessItsFileName) {
+    EXPECT_EQ(FolderOfLocation("/data/vdb0000002a/vdb0000002a.sqlite"), "/data/vdb0000002a/");
+    EXPECT_EQ(FolderOfLocation("vdb0000002a.sqlite"), "");
+    EXPECT_EQ(FolderOfLocation("short"), "");
+    EXPECT_EQ(FolderOfLocation(""), "");
+    // A two-byte character kept whole, and one the cut would split left out.
+    EXPECT_EQ(FolderOfLocation("\x8a\x94" /* 株 */ "vdb0000002a.sqlite"), "\x8a\x94");
+    EXPECT_EQ(FolderOfLocation("ab\x8a\x94" /* 株 */ "db0000002a.sqlite"), "ab");
+    EXPECT_EQ(FolderOfLocation("\x8a\x94" /* 株 */ "db0000002a.sqlite"), "");
+}
+
+}  // namespace

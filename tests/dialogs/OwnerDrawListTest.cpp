@@ -1,0 +1,192 @@
+#include <QHeaderView>
+#include <memory>
+
+#include "DialogTestSupport.h"
+#include "OwnerDrawList.h"
+
+using namespace varo::dialogs;
+
+namespace {
+
+const QRgb kNearBlack = qRgb(4, 4, 4);
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kCyan = qRgb(0, 255, 255);
+
+class OwnerDrawListTest : public WithApplication {
+protected:
+    // A shown list laid out like the chooser's: mark, name and folder
+    // columns, three rows of which the second is marked.
+    std::unique_ptr<COwnerDrawList> MakeList(unsigned int options, int width = 343, int height = 229) {
+        auto list = std::make_unique<COwnerDrawList>(nullptr, options, 0);
+        list->InsertColumn(0, QString(), 18, Qt::AlignCenter);
+        list->InsertColumn(1, QStringLiteral("Name"), 124, Qt::AlignCenter);
+        list->InsertColumn(2, QStringLiteral("Folder"), 197, Qt::AlignCenter);
+        for (int row = 0; row < 3; ++row) {
+            list->AddRow(std::make_unique<CListRow>(
+                std::vector<QString>{QString(), QStringLiteral("db%1").arg(row), QStringLiteral("/data/")},
+                row == 1 ? 1 : 0));
+        }
+        list->SetPlacement(QRect(0, 0, width, height));
+        list->show();
+        return list;
+    }
+    std::vector<int> Selection(const COwnerDrawList& list) {
+        std::vector<int> rows;
+        list.GetSelection(rows);
+        return rows;
+    }
+    QPoint HeaderPoint(const COwnerDrawList& list, int x) { return QPoint(x, list.header()->height() / 2); }
+};
+
+TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
+    auto list = MakeList(kListFixedColumns | kListInertHeader);
+    EXPECT_EQ(list->visualRect(list->model()->index(1, 1)).top() - list->visualRect(list->model()->index(0, 1)).top(),
+              kRowHeight);
+    EXPECT_EQ(list->visualRect(list->model()->index(0, 2)).height(), kRowHeight);
+
+    list->header()->setFixedHeight(20);
+    EXPECT_EQ(list->HeaderHeight(), 20);
+    list->SetPlacement(QRect(0, 0, 343, 220));
+    EXPECT_EQ(list->height(), 210);
+    list->resize(343, 230);
+    EXPECT_EQ(list->height(), 229);
+    list->resize(343, 249);
+    EXPECT_EQ(list->height(), 248);
+
+    auto free = MakeList(kListFreeHeight, 343, 220);
+    free->header()->setFixedHeight(20);
+    free->resize(343, 221);
+    EXPECT_EQ(free->height(), 221);
+
+    auto headless = MakeList(kListNoHeader, 343, 100);
+    EXPECT_TRUE(headless->isHeaderHidden());
+    EXPECT_EQ(headless->height(), 95);  // 5 rows, no header counted
+
+    EXPECT_EQ(COwnerDrawList::SnappedHeight(220, 20), 210);
+    EXPECT_EQ(COwnerDrawList::SnappedHeight(20, 20), 20);
+    EXPECT_EQ(COwnerDrawList::SnappedHeight(10, 20), 10);  // never grows
+    EXPECT_EQ(COwnerDrawList::SnappedHeight(38, 0), 38);
+}
+
+TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
+    auto list = MakeList(kListFixedColumns | kListInertHeader);
+    const QRgb base = list->palette().color(QPalette::Base).rgb();
+    const QRgb face = list->palette().color(QPalette::Button).rgb();
+    const QRgb highlight = list->palette().color(QPalette::Highlight).rgb();
+    const QRect boxInside(3, 3, 10, 10);
+
+    const QImage marked = RenderRow(*list, 1, false, false);
+    const QImage plain = RenderRow(*list, 0, false, false);
+    for (const QImage* image : {&marked, &plain}) {
+        EXPECT_EQ(CountPixels(*image, image->rect(), qRgb(255, 0, 255)), 0);  // every pixel painted
+        EXPECT_EQ(CountPixels(*image, image->rect(), kCyan), 0);              // cyan is transparent
+        EXPECT_EQ(image->pixel(1, 1), base);                                 // surround shows the cell
+        EXPECT_EQ(image->pixel(2, 2), kNearBlack);                           // box frame
+        EXPECT_EQ(image->pixel(13, 13), kNearBlack);
+        EXPECT_EQ(image->pixel(17, 5), face);   // right frame of the mark cell
+        EXPECT_EQ(image->pixel(5, 18), face);   // bottom frame
+        EXPECT_EQ(image->pixel(18, 0), base);   // top-left frame of the name cell
+        EXPECT_EQ(image->pixel(141, 9), face);  // right frame of the name cell
+        EXPECT_EQ(image->pixel(338, 9), face);  // right frame of the folder cell
+    }
+    EXPECT_GT(CountPixels(marked, boxInside, kNearBlack), 5);  // image 0: the check mark
+    EXPECT_EQ(CountPixels(plain, boxInside, kWhite), 100);     // image 1: an empty box
+    // The name is drawn inside its cell.
+    EXPECT_LT(CountPixels(plain, QRect(19, 1, 122, 17), base), 122 * 17);
+
+    const QImage selected = RenderRow(*list, 0, true, false);
+    EXPECT_EQ(selected.pixel(18, 0), highlight);
+    EXPECT_EQ(selected.pixel(1, 1), highlight);
+    EXPECT_EQ(selected.pixel(141, 9), face);
+    EXPECT_EQ(CountPixels(selected, boxInside, kWhite), 100);
+
+    // The focus rectangle: dots on the outline of the row less its last
+    // column and row of pixels, nothing inside.
+    const QImage focused = RenderRow(*list, 0, false, true);
+    int outline = 0;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            if (focused.pixel(x, y) == plain.pixel(x, y)) continue;
+            const bool onOutline = x == 0 || y == 0 || x == focused.width() - 2 || y == focused.height() - 2;
+            EXPECT_TRUE(onOutline) << x << "," << y;
+            ++outline;
+        }
+    }
+    EXPECT_GT(outline, 100);
+    EXPECT_EQ(focused.pixel(focused.width() - 1, 9), plain.pixel(focused.width() - 1, 9));
+}
+
+TEST_F(OwnerDrawListTest, InertHeaderIgnoresPressesAndDividerDrags) {
+    auto list = MakeList(kListFixedColumns | kListInertHeader);
+    QHeaderView* header = list->header();
+    QWidget* headerView = header->viewport();
+    int pressed = 0;
+    QObject::connect(header, &QHeaderView::sectionPressed, [&pressed](int) { ++pressed; });
+
+    Press(headerView, HeaderPoint(*list, 60));
+    Release(headerView, HeaderPoint(*list, 60));
+    Drag(headerView, HeaderPoint(*list, 141), HeaderPoint(*list, 200));  // the name column's divider
+    DoubleClick(headerView, HeaderPoint(*list, 141));
+    Drag(headerView, HeaderPoint(*list, 17), HeaderPoint(*list, 60));  // the mark column's divider
+    Move(headerView, HeaderPoint(*list, 141));
+    EXPECT_EQ(pressed, 0);
+    EXPECT_EQ(header->sectionSize(0), 18);
+    EXPECT_EQ(header->sectionSize(1), 124);
+    EXPECT_EQ(header->sectionSize(2), 197);
+    EXPECT_FALSE(header->testAttribute(Qt::WA_SetCursor));
+
+    // Without the options the same input presses and resizes, except on the
+    // mark column and its divider.
+    auto open = MakeList(0);
+    QHeaderView* openHeader = open->header();
+    int openPressed = 0;
+    QObject::connect(openHeader, &QHeaderView::sectionPressed, [&openPressed](int) { ++openPressed; });
+    Press(openHeader->viewport(), HeaderPoint(*open, 60));
+    Release(openHeader->viewport(), HeaderPoint(*open, 60));
+    EXPECT_EQ(openPressed, 1);
+    Press(openHeader->viewport(), HeaderPoint(*open, 8));
+    Release(openHeader->viewport(), HeaderPoint(*open, 8));
+    EXPECT_EQ(openPressed, 1);
+    Drag(openHeader->viewport(), HeaderPoint(*open, 17), HeaderPoint(*open, 60));
+    EXPECT_EQ(openHeader->sectionSize(0), 18);
+    Move(openHeader->viewport(), HeaderPoint(*open, 17));
+    EXPECT_FALSE(openHeader->testAttribute(Qt::WA_SetCursor));
+    Move(openHeader->viewport(), HeaderPoint(*open, 141));
+    EXPECT_TRUE(openHeader->testAttribute(Qt::WA_SetCursor));
+    Drag(openHeader->viewport(), HeaderPoint(*open, 141), HeaderPoint(*open, 181));
+    EXPECT_EQ(openHeader->sectionSize(1), 164);
+    // Drawing follows a width set through the header.
+    open->grab();
+    EXPECT_EQ(open->ColumnWidth(1), 164);
+}
+
+TEST_F(OwnerDrawListTest, RightPressesAreIgnoredAndAPressRightOfTheRowsClearsTheSelection) {
+    auto list = MakeList(kListFixedColumns | kListInertHeader, 420, 229);
+    QWidget* rows = list->viewport();
+    Press(rows, CellCentre(*list, 0, 1));
+    Release(rows, CellCentre(*list, 0, 1));
+    EXPECT_EQ(Selection(*list), std::vector<int>{0});
+
+    Press(rows, CellCentre(*list, 2, 1), Qt::RightButton);
+    Release(rows, CellCentre(*list, 2, 1), Qt::RightButton);
+    DoubleClick(rows, CellCentre(*list, 2, 2), Qt::RightButton);
+    EXPECT_EQ(Selection(*list), std::vector<int>{0});
+
+    const QPoint rightOfRows(339 + 10, CellCentre(*list, 1, 1).y());
+    Press(rows, rightOfRows);
+    Release(rows, rightOfRows);
+    EXPECT_TRUE(Selection(*list).empty());
+
+    int doubleClicks = 0;
+    QObject::connect(list.get(), &COwnerDrawList::listDoubleClicked, [&doubleClicks] { ++doubleClicks; });
+    DoubleClick(rows, CellCentre(*list, 1, 2));
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(Selection(*list), std::vector<int>{1});
+
+    list->RemoveAll();
+    EXPECT_EQ(list->RowCount(), 0);
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_TRUE(Selection(*list).empty());
+}
+
+}  // namespace
