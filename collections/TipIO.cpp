@@ -1,5 +1,6 @@
 // CVAROObj: moving tips between the engine and the process-wide tip record,
 // with the last-modified check on every store of an existing tip.
+#include "EngineCodes.h"
 #include "EngineHost.h"
 #include "EngineOperations.h"
 #include "TipRecord.h"
@@ -40,6 +41,21 @@ long HomeFukuroOf(uint16_t kind) {
 }
 
 bool IsScheduleHome(long fukuro) { return fukuro == 0x3005 || fukuro == 0x3004; }
+
+// The last-modified check of a put: 0 when the stored version of the
+// record's tip still carries the stamp the record was loaded with, 407 when
+// another writer stored it since (the record has then taken the stored
+// stamp, so that the next put writes), or the engine's code.
+long CheckStoredStamp(CEngineHost& engine, long db, long fukuro) {
+    CTipRecord& record = CTipRecord::Global();
+    void* stored = nullptr;
+    const long code =
+        engine.Call(kOpGetTip, {ArgI4(db), ArgI4(fukuro), ArgI4(record.GetID()), ArgAddressOut(&stored)});
+    if (code != 0) return code;
+    const BOOL unchanged = record.CheckLastModified(static_cast<TIPFIELD* const*>(stored));
+    engine.Call(kOpReleaseTip, {ArgI4(db), ArgAddress(stored)});
+    return unchanged ? 0 : VARO_ERR_CHANGED;
+}
 
 }  // namespace
 
@@ -86,19 +102,20 @@ long CVAROObj::PutTipNoEntryDay(long db, long fukuro, long* tip) { return StoreT
 long CVAROObj::StoreTip(long db, long fukuro, long* tip, bool stampEntryDay) {
     CTipRecord& record = CTipRecord::Global();
     if (record.GetID() != 0) {
-        void* stored = nullptr;
-        const long code =
-            m_engine->Call(kOpGetTip, {ArgI4(db), ArgI4(fukuro), ArgI4(record.GetID()), ArgAddressOut(&stored)});
-        if (code != 0) return code;
-        const BOOL unchanged = record.CheckLastModified(static_cast<TIPFIELD* const*>(stored));
-        m_engine->Call(kOpReleaseTip, {ArgI4(db), ArgAddress(stored)});
-        if (!unchanged) return VARO_ERR_CHANGED;
+        const long checked = CheckStoredStamp(*m_engine, db, fukuro);
+        if (checked != 0) return checked;
     } else if (stampEntryDay) {
         SetEntryDay(CPIMTime::GetTickCount());
     }
     TIPFIELD** buffer = record.BuildBuffer();
     int32_t id = record.GetID();
-    const long code = m_engine->Call(kOpPutTip, {ArgI4(db), ArgI4(fukuro), ArgOut(&id), ArgAddress(buffer)});
+    long code = m_engine->Call(kOpPutTip, {ArgI4(db), ArgI4(fukuro), ArgOut(&id), ArgAddress(buffer)});
+    // Another writer stored the tip between the check and the put, and the
+    // engine refused the put: the same 407, with the stored stamp taken over.
+    if (code == kEngineChanged) {
+        CheckStoredStamp(*m_engine, db, fukuro);
+        code = VARO_ERR_CHANGED;
+    }
     if (tip) *tip = id;
     return code;
 }

@@ -10,6 +10,7 @@ namespace {
 
 const int64_t kFormat = 1;
 const int64_t kKeptChanges = 10000;
+const int64_t kPruneEvery = 128;
 
 const char kSchema[] =
     "PRAGMA application_id=1447121487;"
@@ -194,14 +195,19 @@ int32_t DatabaseFile::SortCondition(int32_t fukuro, std::vector<uint8_t>* condit
     return kEngineOk;
 }
 
+// The counter moves on and gives its previous value in one statement; a
+// value outside 1 to limit - 1 fails the caller's transaction, which then
+// rolls the step back.
 int32_t DatabaseFile::NextId(const char* key, int64_t limit, int32_t* id) {
-    int64_t next = 0;
-    int32_t code = MetaNumber(key, &next);
-    if (code != kEngineOk) return code == kEngineNotFound ? kEngineCorrupt : code;
+    Statement take = m_sql.Prepare("UPDATE meta SET value=value+1 WHERE key=?1 RETURNING value-1");
+    take.BindText(1, key);
+    if (!take.Next()) return take.rc() == SQLITE_DONE ? kEngineCorrupt : Code(take.rc());
+    const int64_t next = take.Int(0);
+    const int32_t code = Code(take.Run());
+    if (code != kEngineOk) return code;
     if (next <= 0 || next >= limit) return kEngineStorageError;
-    code = SetMetaNumber(key, next + 1);
-    if (code == kEngineOk) *id = static_cast<int32_t>(next);
-    return code;
+    *id = static_cast<int32_t>(next);
+    return kEngineOk;
 }
 
 int32_t DatabaseFile::NewFukuro(const std::string& name, int32_t kind, int32_t* fukuro) {
@@ -286,6 +292,18 @@ int32_t DatabaseFile::StateOf(int32_t tip, TipState* state) {
     return NotFoundOr(find, kEngineOk);
 }
 
+int32_t DatabaseFile::TipPlace(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member) {
+    Statement find = m_sql.Prepare(
+        "SELECT (SELECT trashed FROM tip WHERE id=?1), EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+        " EXISTS(SELECT 1 FROM member WHERE fukuro_id=?2 AND tip_id=?1)");
+    find.Bind(1, tip).Bind(2, fukuro);
+    if (!find.Next()) return Code(find.rc());
+    *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
+    *fukuroExists = find.Int(1) != 0;
+    *member = find.Int(2) != 0;
+    return kEngineOk;
+}
+
 int32_t DatabaseFile::IsMember(int32_t fukuro, int32_t tip, bool* member) {
     Statement find = m_sql.Prepare("SELECT 1 FROM member WHERE fukuro_id=?1 AND tip_id=?2");
     find.Bind(1, fukuro).Bind(2, tip);
@@ -309,28 +327,33 @@ int32_t DatabaseFile::TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuro
     return Code(list.rc());
 }
 
+// The rows go straight into the fields of `out`, whose strings and vectors
+// keep their storage from one load to the next.
 int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out) {
-    out->fields.clear();
+    std::vector<StoredField>& fields = out->fields;
     Statement read = m_sql.Prepare(
         "SELECT tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
     read.Bind(1, tip);
-    StoredTip loaded;
-    while (read.Next()) {
-        if (loaded.fields.size() == static_cast<size_t>(kMaxTipFields)) return kEngineCorrupt;
-        StoredField field;
-        const std::vector<uint8_t> tag = read.Blob(0);
-        const std::vector<uint8_t> label = read.Blob(1);
-        field.tag.assign(tag.begin(), tag.end());
-        field.label.assign(label.begin(), label.end());
+    size_t count = 0;
+    int32_t code = kEngineOk;
+    while (code == kEngineOk && read.Next()) {
+        if (count == static_cast<size_t>(kMaxTipFields)) {
+            code = kEngineCorrupt;
+            break;
+        }
+        if (fields.size() == count) fields.emplace_back();
+        StoredField& field = fields[count++];
+        read.BlobInto(0, &field.tag);
+        read.BlobInto(1, &field.label);
         field.type = static_cast<uint32_t>(read.Int(2));
-        field.data = read.Blob(3);
-        loaded.fields.push_back(std::move(field));
+        read.BlobInto(3, &field.data);
     }
-    if (read.rc() != SQLITE_DONE) return Code(read.rc());
-    if (loaded.fields.empty()) return kEngineNoSuchTip;
-    if (!IsWellFormedTip(loaded)) return kEngineCorrupt;
-    *out = std::move(loaded);
-    return kEngineOk;
+    fields.resize(count);
+    if (code == kEngineOk && read.rc() != SQLITE_DONE) code = Code(read.rc());
+    if (code == kEngineOk && fields.empty()) code = kEngineNoSuchTip;
+    if (code == kEngineOk && !IsWellFormedTip(*out)) code = kEngineCorrupt;
+    if (code != kEngineOk) fields.clear();
+    return code;
 }
 
 int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
@@ -343,28 +366,113 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
 
 namespace {
 
-int32_t WriteFields(Connection& sql, int32_t id, const StoredTip& tip) {
-    {
-        Statement clear = sql.Prepare("DELETE FROM field WHERE tip_id=?1");
-        const int32_t code = Code(clear.Bind(1, id).Run());
-        if (code != kEngineOk) return code;
-    }
-    for (size_t slot = 0; slot < tip.fields.size(); ++slot) {
-        const StoredField& field = tip.fields[slot];
-        Statement insert = sql.Prepare(
-            "INSERT INTO field(tip_id, slot, tag, label, type, data) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-        insert.Bind(1, id).Bind(2, static_cast<int64_t>(slot));
-        insert.BindBlob(3, field.tag.data(), field.tag.size()).BindBlob(4, field.label.data(), field.label.size());
-        insert.Bind(5, field.type);
-        if (field.data.empty()) {
-            insert.BindNull(6);
-        } else {
-            insert.BindBlob(6, field.data.data(), field.data.size());
+// Columns bound per row of a field INSERT besides the tip id, which all rows
+// share as ?1.
+const int kFieldInsertColumns = 5;
+
+// "INSERT INTO field ... VALUES(...)" with `rows` rows (1 to kMaxTipFields),
+// built once per count; the texts stay for the life of the process, as the
+// statement cache requires.
+const char* FieldInsertSql(size_t rows) {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> built(kMaxTipFields + 1);
+        std::string values;
+        for (int row = 0; row < kMaxTipFields; ++row) {
+            const int first = 2 + row * kFieldInsertColumns;
+            values += row == 0 ? "" : ",";
+            values += "(?1";
+            for (int column = 0; column < kFieldInsertColumns; ++column) values += ",?" + std::to_string(first + column);
+            values += ")";
+            built[row + 1] = "INSERT INTO field(tip_id, slot, tag, label, type, data) VALUES" + values;
         }
-        const int32_t code = Code(insert.Run());
-        if (code != kEngineOk) return code;
+        return built;
+    }();
+    return texts[rows].c_str();
+}
+
+// Binds one field's columns from parameter `first` on. The bytes stay in
+// `field` until the statement is reset.
+void BindField(Statement& statement, int first, size_t slot, const StoredField& field) {
+    statement.Bind(first, static_cast<int64_t>(slot));
+    statement.BindBlobInPlace(first + 1, field.tag.data(), field.tag.size());
+    statement.BindBlobInPlace(first + 2, field.label.data(), field.label.size());
+    statement.Bind(first + 3, field.type);
+    if (field.data.empty()) {
+        statement.BindNull(first + 4);
+    } else {
+        statement.BindBlobInPlace(first + 4, field.data.data(), field.data.size());
     }
-    return kEngineOk;
+}
+
+// Adds the listed slots of the tip as rows, all in one statement.
+int32_t InsertFields(Connection& sql, int32_t id, const StoredTip& tip, const std::vector<size_t>& slots) {
+    if (slots.empty()) return kEngineOk;
+    Statement insert = sql.Prepare(FieldInsertSql(slots.size()));
+    insert.Bind(1, id);
+    for (size_t row = 0; row < slots.size(); ++row) {
+        BindField(insert, 2 + static_cast<int>(row) * kFieldInsertColumns, slots[row], tip.fields[slots[row]]);
+    }
+    return Code(insert.Run());
+}
+
+std::vector<size_t> AllSlots(const StoredTip& tip) {
+    std::vector<size_t> slots(tip.fields.size());
+    for (size_t slot = 0; slot < slots.size(); ++slot) slots[slot] = slot;
+    return slots;
+}
+
+// Whether the row the statement stands on (tag, label, type, data from
+// column 1 on) holds exactly the field.
+bool RowHolds(const Statement& row, const StoredField& field) {
+    const bool sameData = field.data.empty() ? row.IsNull(4) : row.BlobEquals(4, field.data.data(), field.data.size());
+    return sameData && row.BlobEquals(1, field.tag.data(), field.tag.size()) &&
+           row.BlobEquals(2, field.label.data(), field.label.size()) &&
+           static_cast<uint32_t>(row.Int(3)) == field.type;
+}
+
+// How the stored rows of a tip differ from its new fields.
+struct FieldChanges {
+    std::vector<size_t> changed;  // stored slots whose row differs
+    std::vector<size_t> missing;  // slots with no row yet
+    bool surplus = false;         // rows at or beyond the new field count
+};
+
+int32_t CompareFields(Connection& sql, int32_t id, const StoredTip& tip, FieldChanges* changes) {
+    std::vector<bool> present(tip.fields.size(), false);
+    Statement read = sql.Prepare("SELECT slot, tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
+    read.Bind(1, id);
+    while (read.Next()) {
+        const int64_t slot = read.Int(0);
+        if (slot < 0 || slot >= static_cast<int64_t>(tip.fields.size())) {
+            changes->surplus = true;
+            continue;
+        }
+        present[static_cast<size_t>(slot)] = true;
+        if (!RowHolds(read, tip.fields[static_cast<size_t>(slot)])) changes->changed.push_back(static_cast<size_t>(slot));
+    }
+    for (size_t slot = 0; slot < present.size(); ++slot) {
+        if (!present[slot]) changes->missing.push_back(slot);
+    }
+    return Code(read.rc());
+}
+
+// Rewrites only the rows that differ: a store that changes one field of a
+// tip touches that field's row, not every row of the tip.
+int32_t ReplaceFields(Connection& sql, int32_t id, const StoredTip& tip) {
+    FieldChanges changes;
+    int32_t code = CompareFields(sql, id, tip, &changes);
+    for (size_t i = 0; code == kEngineOk && i < changes.changed.size(); ++i) {
+        Statement update = sql.Prepare(
+            "UPDATE field SET tag=?3, label=?4, type=?5, data=?6 WHERE tip_id=?1 AND slot=?2");
+        update.Bind(1, id);
+        BindField(update, 2, changes.changed[i], tip.fields[changes.changed[i]]);
+        code = Code(update.Run());
+    }
+    if (code == kEngineOk && changes.surplus) {
+        Statement trim = sql.Prepare("DELETE FROM field WHERE tip_id=?1 AND (slot < 0 OR slot >= ?2)");
+        code = Code(trim.Bind(1, id).Bind(2, static_cast<int64_t>(tip.fields.size())).Run());
+    }
+    return code == kEngineOk ? InsertFields(sql, id, tip, changes.missing) : code;
 }
 
 }  // namespace
@@ -377,7 +485,7 @@ int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
         Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp) VALUES(?1, ?2)");
         code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).Run());
     }
-    if (code == kEngineOk) code = WriteFields(m_sql, newId, tip);
+    if (code == kEngineOk) code = InsertFields(m_sql, newId, tip, AllSlots(tip));
     if (code == kEngineOk) *id = newId;
     return code;
 }
@@ -388,7 +496,7 @@ int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
         Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2 WHERE id=?1");
         code = Code(update.Bind(1, id).BindText(2, StampOf(tip)).Run());
     }
-    return code == kEngineOk ? WriteFields(m_sql, id, tip) : code;
+    return code == kEngineOk ? ReplaceFields(m_sql, id, tip) : code;
 }
 
 int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
@@ -441,11 +549,15 @@ int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_
         Statement log = m_sql.Prepare(
             "INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)");
         code = Code(log.Bind(1, tip).Bind(2, static_cast<int32_t>(kind)).Bind(3, static_cast<int>(topic))
-                       .BindBlob(4, ids.data(), ids.size()).Run());
+                       .BindBlobInPlace(4, ids.data(), ids.size()).Run());
     }
     if (code != kEngineOk) return code;
+    // The oldest entries go in batches, so that most commits leave the head
+    // of the log alone; at least kKeptChanges entries always stay.
+    const int64_t seq = m_sql.LastInsertId();
+    if (seq % kPruneEvery != 0) return kEngineOk;
     Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= ?1");
-    return Code(prune.Bind(1, m_sql.LastInsertId() - kKeptChanges).Run());
+    return Code(prune.Bind(1, seq - kKeptChanges).Run());
 }
 
 int64_t DatabaseFile::LatestChange() {

@@ -105,13 +105,17 @@ public:
 
     // Tips.
     int32_t StateOf(int32_t tip, TipState* state);
+    // StateOf, FukuroExists and IsMember at once, in one statement.
+    int32_t TipPlace(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member);
     int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
     int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
-    // kEngineCorrupt when the stored fields do not form a tip.
+    // kEngineCorrupt when the stored fields do not form a tip; *out is left
+    // empty on any failure. The storage *out already has is reused.
     int32_t LoadTip(int32_t tip, StoredTip* out);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
+    // Only the field rows that differ from the tip's fields are rewritten.
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);
     // Appends the tip to the fukuro's order; nothing when it lies there already.
     int32_t AddMember(int32_t fukuro, int32_t tip);

@@ -21,14 +21,17 @@ const int kStepBatch = 64;
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
 
-// Stores a checked tip in one transaction: a new one (id 0) at the end of the
-// fukuro, an existing one in place. Its LMTM is renewed inside the
-// transaction, so that writers in other processes always move it forward.
-int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, StoredTip* tip, int32_t* stored) {
-    Transaction txn(file.Sql());
-    int32_t code = CodeFromSqlite(txn.Begin());
+// Stores a checked tip inside the caller's transaction: a new one (id 0) at
+// the end of the fukuro, an existing one in place, refused when `expected`
+// is given and the stored stamp is no longer that. Its LMTM is renewed
+// inside the transaction, so that writers in other processes always move it
+// forward.
+int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const std::string* expected, StoredTip* tip,
+                 int32_t* stored) {
+    int32_t code = kEngineOk;
     std::string previous;
-    if (code == kEngineOk && id != 0) code = file.StoredStamp(id, &previous);
+    if (id != 0) code = file.StoredStamp(id, &previous);
+    if (code == kEngineOk && expected && previous != *expected) code = kEngineChanged;
     RenewStamp(tip, NextStamp(previous, time(nullptr)));
     int32_t newId = id;
     std::vector<int32_t> holders{fukuro};
@@ -41,9 +44,22 @@ int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, StoredTip* tip,
     }
     const ChangeKind kind = id == 0 ? ChangeKind::TipAdded : ChangeKind::TipChanged;
     if (code == kEngineOk) code = file.Log(kind, newId, holders, TopicOf(*tip));
-    code = CommitIfOk(txn, code);
     if (code == kEngineOk) *stored = newId;
     return code;
+}
+
+// The tip must be live and, with a fukuro, lie in it.
+int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
+    if (tip <= 0) return kEngineNoSuchTip;
+    TipState state = TipState::Missing;
+    bool fukuroExists = false;
+    bool member = false;
+    const int32_t code = file.TipPlace(tip, fukuro, &state, &fukuroExists, &member);
+    if (code != kEngineOk) return code;
+    if (state != TipState::Live) return kEngineNoSuchTip;
+    if (fukuro != 0 && !fukuroExists) return kEngineNoSuchFukuro;
+    if (fukuro != 0 && !member) return kEngineNoSuchTip;
+    return kEngineOk;
 }
 
 }  // namespace
@@ -61,13 +77,16 @@ bool VaroEngine::MatchesSearch(OpenDatabase& database, const OpenFukuro& state, 
     return false;
 }
 
+// Without a search the first tip stepped to is the one, so one key is asked
+// for; a search asks for batches to look through.
 int32_t VaroEngine::NextMatching(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward,
                                  int32_t* tip) {
+    const int batch = state.search.empty() ? 1 : kStepBatch;
     OrderKey from = state.cursor.key;
     bool inclusive = forward && !state.cursor.onTip;
     for (;;) {
-        std::vector<OrderKey> keys;
-        const int32_t code = database.file.Step(fukuro, from, forward, inclusive, kStepBatch, &keys);
+        std::vector<OrderKey>& keys = m_stepped;
+        const int32_t code = database.file.Step(fukuro, from, forward, inclusive, batch, &keys);
         if (code != kEngineOk) return code;
         for (const OrderKey& key : keys) {
             if (MatchesSearch(database, state, static_cast<int32_t>(key.tip))) {
@@ -77,7 +96,7 @@ int32_t VaroEngine::NextMatching(OpenDatabase& database, int32_t fukuro, OpenFuk
                 return kEngineOk;
             }
         }
-        if (keys.size() < static_cast<size_t>(kStepBatch)) break;
+        if (keys.size() < static_cast<size_t>(batch)) break;
         from = keys.back();
         inclusive = false;
     }
@@ -108,7 +127,9 @@ int32_t VaroEngine::ReadTip(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     OpenFukuro* state = nullptr;
     int32_t code = Opened(a[0].i4, &database);
-    if (code == kEngineOk) code = OpenedFukuro(*database, fukuro, &state);
+    if (code != kEngineOk) return code;
+    ReadTransaction snapshot(database->file.Sql());
+    code = OpenedFukuro(*database, fukuro, &state);
     int32_t tip = 0;
     if (code == kEngineOk) code = MoveCursor(*database, fukuro, *state, option, &tip);
     if (code != kEngineOk || tip == 0) return code;
@@ -122,25 +143,19 @@ int32_t VaroEngine::ReadTip(const EngineArg* a) {
 
 int32_t VaroEngine::ReleaseTip(const EngineArg* a) { return m_tips.Release(a[0].i4, a[1].address); }
 
-// The tip must be live and, with a fukuro, lie in it.
-static int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
-    TipState state;
-    int32_t code = tip > 0 ? file.StateOf(tip, &state) : kEngineNoSuchTip;
-    if (code == kEngineOk && state != TipState::Live) code = kEngineNoSuchTip;
-    if (code == kEngineOk && fukuro != 0) code = file.FukuroExists(fukuro);
-    bool member = true;
-    if (code == kEngineOk && fukuro != 0) code = file.IsMember(fukuro, tip, &member);
-    return code == kEngineOk && !member ? kEngineNoSuchTip : code;
-}
-
 int32_t VaroEngine::GetTip(const EngineArg* a) {
     if (!a[3].addressOut) return kEngineBadArgument;
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
-    if (code == kEngineOk) code = CheckTipIn(database->file, a[1].i4, a[2].i4);
+    if (code != kEngineOk) return code;
+    ReadTransaction snapshot(database->file.Sql());
+    code = CheckTipIn(database->file, a[1].i4, a[2].i4);
     return code != kEngineOk ? code : HandOut(*database, a[1].i4, a[2].i4, a[3].addressOut);
 }
 
+// On a writable database the checks run inside the store's transaction, so
+// that nothing can change between them and the write; the buffer is copied
+// before the database is locked, and its verdict comes after the checks'.
 int32_t VaroEngine::PutTip(const EngineArg* a) {
     const int32_t fukuro = a[1].i4;
     int32_t* idInOut = a[2].i4Out;
@@ -148,13 +163,24 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     const int32_t id = *idInOut;
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
-    if (code == kEngineOk) code = id == 0 ? database->file.FukuroExists(fukuro) : CheckTipIn(database->file, fukuro, id);
+    if (code != kEngineOk) return code;
+    const int32_t buffer = ReadTipBuffer(a[3].address, &m_incoming);
+    DatabaseFile& file = database->file;
+    Transaction txn(file.Sql());
+    if (database->writable) code = CodeFromSqlite(txn.Begin());
+    if (code == kEngineOk) code = id == 0 ? file.FukuroExists(fukuro) : CheckTipIn(file, fukuro, id);
     if (code == kEngineOk) {
         code = CheckWritable(*database, {fukuro}, id == 0 ? std::vector<int32_t>() : std::vector<int32_t>{id});
     }
-    StoredTip tip;
-    if (code == kEngineOk) code = ReadTipBuffer(a[3].address, &tip);
-    return code != kEngineOk ? code : StoreTip(database->file, fukuro, id, &tip, idInOut);
+    if (code == kEngineOk) code = buffer;
+    const bool seen = id != 0 && m_seen.db == a[0].i4 && m_seen.tip == id;
+    int32_t stored = 0;
+    if (code == kEngineOk) code = StoreTip(file, fukuro, id, seen ? &m_seen.stamp : nullptr, &m_incoming, &stored);
+    code = CommitIfOk(txn, code);
+    if (code != kEngineOk) return code;
+    *idInOut = stored;
+    m_seen = SeenStamp{a[0].i4, stored, StampOf(m_incoming)};
+    return kEngineOk;
 }
 
 int32_t VaroEngine::RemoveTip(const EngineArg* a) {

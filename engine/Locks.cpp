@@ -13,14 +13,16 @@ const int64_t kFirstFukuroByte = 16;
 
 int64_t FukuroByte(int32_t fukuro) { return kFirstFukuroByte + static_cast<uint32_t>(fukuro); }
 
-struct flock OneByte(int64_t offset, short type) {
+struct flock Bytes(int64_t offset, int64_t length, short type) {
     struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = offset;
-    lock.l_len = 1;
+    lock.l_len = length;
     return lock;
 }
+
+struct flock OneByte(int64_t offset, short type) { return Bytes(offset, 1, type); }
 
 }  // namespace
 
@@ -46,10 +48,10 @@ bool LockFile::SetByte(int64_t offset, short type) {
     return fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
 }
 
-bool LockFile::OtherHolds(int64_t offset) const {
+bool LockFile::OtherHolds(int64_t offset, int64_t length) const {
     if (m_fd < 0) return false;
     // A read probe conflicts only with another descriptor's write lock.
-    struct flock probe = OneByte(offset, F_RDLCK);
+    struct flock probe = Bytes(offset, length, F_RDLCK);
     return fcntl(m_fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
 }
 
@@ -96,6 +98,11 @@ void LockFile::UnlockFukuro(int32_t fukuro) {
 bool LockFile::OtherHoldsDatabase() const { return OtherHolds(kDatabaseByte); }
 
 bool LockFile::OtherHoldsFukuro(int32_t fukuro) const { return OtherHolds(FukuroByte(fukuro)); }
+
+// Every lock that shuts others out is a write lock, and a read probe of the
+// whole file meets any of them; the presence and fukuro-holder read locks
+// on bytes 0 and 1 pass it.
+bool LockFile::OtherHoldsAny() const { return OtherHolds(0, 0); }
 
 }  // namespace engine
 }  // namespace varo

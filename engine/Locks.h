@@ -51,10 +51,16 @@ public:
     // Whether another descriptor holds the database or fukuro lock.
     bool OtherHoldsDatabase() const;
     bool OtherHoldsFukuro(int32_t fukuro) const;
+    // Whether another descriptor holds any lock that shuts this instance out:
+    // the database lock, a fukuro lock or exclusive use. One probe of the
+    // whole file; when it finds nothing, neither can the probes above.
+    bool OtherHoldsAny() const;
 
 private:
     bool SetByte(int64_t offset, short type);
-    bool OtherHolds(int64_t offset) const;
+    // Whether another descriptor holds a write lock on `length` bytes from
+    // `offset` (0: to the end of any file).
+    bool OtherHolds(int64_t offset, int64_t length = 1) const;
     // The lock byte 0 should carry for the current holdings.
     short DatabaseByteType() const;
 

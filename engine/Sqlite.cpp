@@ -1,5 +1,7 @@
 #include "Sqlite.h"
 
+#include <cstring>
+
 #include "EngineCodes.h"
 #include "FaultVfs.h"
 
@@ -63,6 +65,14 @@ Statement& Statement::BindBlob(int index, const void* data, size_t size) {
     return *this;
 }
 
+Statement& Statement::BindBlobInPlace(int index, const void* data, size_t size) {
+    if (m_stmt && Succeeded(m_rc)) {
+        static const uint8_t kEmpty = 0;
+        m_rc = sqlite3_bind_blob64(m_stmt, index, size ? data : &kEmpty, size, SQLITE_STATIC);
+    }
+    return *this;
+}
+
 Statement& Statement::BindNull(int index) {
     if (m_stmt && Succeeded(m_rc)) m_rc = sqlite3_bind_null(m_stmt, index);
     return *this;
@@ -92,6 +102,32 @@ std::vector<uint8_t> Statement::Blob(int column) const {
     const uint8_t* data = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
     const int size = sqlite3_column_bytes(m_stmt, column);
     return data ? std::vector<uint8_t>(data, data + size) : std::vector<uint8_t>();
+}
+
+void Statement::BlobInto(int column, std::vector<uint8_t>* out) const {
+    const uint8_t* data = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    if (data) {
+        out->assign(data, data + size);
+    } else {
+        out->clear();
+    }
+}
+
+void Statement::BlobInto(int column, std::string* out) const {
+    const char* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    if (data) {
+        out->assign(data, static_cast<size_t>(size));
+    } else {
+        out->clear();
+    }
+}
+
+bool Statement::BlobEquals(int column, const void* data, size_t size) const {
+    const void* stored = sqlite3_column_blob(m_stmt, column);
+    const size_t storedSize = static_cast<size_t>(sqlite3_column_bytes(m_stmt, column));
+    return storedSize == size && (size == 0 || memcmp(stored, data, size) == 0);
 }
 
 bool Statement::IsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
@@ -159,21 +195,35 @@ int64_t Connection::DataVersion() {
 
 int64_t Connection::LastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 
+// The transaction statements come from the cache like any other, rather
+// than being prepared again for every operation.
 Transaction::~Transaction() {
-    if (m_open) m_connection.Exec("ROLLBACK");
+    if (m_open) m_connection.Prepare("ROLLBACK").Run();
 }
 
 int Transaction::Begin() {
-    const int rc = m_connection.Exec("BEGIN IMMEDIATE");
+    const int rc = m_connection.Prepare("BEGIN IMMEDIATE").Run();
     m_open = rc == SQLITE_OK;
     return rc;
 }
 
 int Transaction::Commit() {
     if (!m_open) return SQLITE_MISUSE;
-    const int rc = m_connection.Exec("COMMIT");
+    const int rc = m_connection.Prepare("COMMIT").Run();
     if (rc == SQLITE_OK) m_open = false;
     return rc;
+}
+
+ReadTransaction::ReadTransaction(Connection& connection) : m_connection(connection) {
+    if (m_connection.IsOpen() && !m_connection.InTransaction()) {
+        m_open = m_connection.Prepare("BEGIN").Run() == SQLITE_OK;
+    }
+}
+
+// A read transaction has nothing to keep: when its end fails it is rolled
+// back, so that no snapshot outlives the operation.
+ReadTransaction::~ReadTransaction() {
+    if (m_open && m_connection.Prepare("COMMIT").Run() != SQLITE_OK) m_connection.Prepare("ROLLBACK").Run();
 }
 
 int32_t CommitIfOk(Transaction& txn, int32_t code) {

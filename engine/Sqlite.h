@@ -1,11 +1,14 @@
 // A thin layer over SQLite: one connection with its cache of prepared
-// statements, statements that bind and read typed values, and a write
-// transaction that rolls back unless committed.
+// statements, statements that bind and read typed values, a write
+// transaction that rolls back unless committed, and a read transaction that
+// gives the reads of one operation one snapshot.
 //
 // Only prepared statements reach SQLite; every value, name and text is bound
-// as a parameter. Connections go through the engine's VFS (FaultVfs.h). SQL texts are string literals: the statement cache keys on
-// their addresses. A connection and its statements belong to one thread.
-// Failures are SQLite result codes; CodeFromSqlite maps them to engine codes.
+// as a parameter. Connections go through the engine's VFS (FaultVfs.h). SQL
+// texts live as long as their connection (string literals, or texts built
+// once and kept): the statement cache keys on their addresses. A connection
+// and its statements belong to one thread. Failures are SQLite result codes;
+// CodeFromSqlite maps them to engine codes.
 #pragma once
 
 #include <sqlite3.h>
@@ -36,6 +39,9 @@ public:
     Statement& Bind(int index, int64_t value);
     Statement& BindText(int index, const std::string& value);
     Statement& BindBlob(int index, const void* data, size_t size);
+    // Binds bytes without copying them: they must stay unchanged until the
+    // statement is reset, which its destructor does.
+    Statement& BindBlobInPlace(int index, const void* data, size_t size);
     Statement& BindNull(int index);
 
     // Steps once: true with a row to read, false at the end or on failure
@@ -48,6 +54,11 @@ public:
     int64_t Int(int column) const;
     std::string Text(int column) const;
     std::vector<uint8_t> Blob(int column) const;
+    // The column's bytes copied into `out`, whose storage is reused.
+    void BlobInto(int column, std::vector<uint8_t>* out) const;
+    void BlobInto(int column, std::string* out) const;
+    // Whether the column holds exactly `size` bytes equal to `data`.
+    bool BlobEquals(int column, const void* data, size_t size) const;
     bool IsNull(int column) const;
 
 private:
@@ -73,6 +84,8 @@ public:
     Statement Prepare(const char* sql);
     // Runs each statement of a script of fixed SQL, in order.
     int Exec(const char* script);
+    // Whether a transaction, read or write, is open on the connection.
+    bool InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
     // SQLite's data_version: changes when another connection commits.
     int64_t DataVersion();
     int64_t LastInsertId() const;
@@ -83,7 +96,8 @@ private:
 };
 
 // BEGIN IMMEDIATE on construction through Begin; a transaction not committed
-// is rolled back when it goes out of scope.
+// is rolled back when it goes out of scope. Begin fails inside another
+// transaction (a ReadTransaction included).
 class Transaction {
 public:
     explicit Transaction(Connection& connection) : m_connection(connection) {}
@@ -93,6 +107,23 @@ public:
 
     int Begin();
     int Commit();
+
+private:
+    Connection& m_connection;
+    bool m_open = false;
+};
+
+// One snapshot for the reads of one operation: BEGIN (deferred) when made,
+// its end when it goes out of scope. SQLite then takes its shared-memory
+// read lock once for all the statements instead of once for each. Nothing
+// happens inside a transaction already open; no write may run inside one.
+// When BEGIN fails the reads run as before, each in its own snapshot.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Connection& connection);
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    ~ReadTransaction();
 
 private:
     Connection& m_connection;

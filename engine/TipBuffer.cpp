@@ -71,17 +71,19 @@ bool IsWellFormedControlTip(const StoredTip& tip) {
            (table == kCabinetEntries * 4 || table == kFolderEntries * 4) && tip.fields[3].data.size() == table;
 }
 
-// Copies one caller's entry; false for a missing tag, a tag that is not four
-// characters, an overlong label or a length without data.
+// Copies one caller's entry over `field`; false for a missing tag, a tag
+// that is not four characters, an overlong label or a length without data.
 bool CopyEntry(const TIPFIELD& entry, StoredField* field) {
     if (!entry.tag || strnlen(entry.tag, kTagLength + 1) != kTagLength) return false;
     field->tag.assign(entry.tag, kTagLength);
+    field->label.clear();
     if (entry.label) {
         const size_t labelLength = strnlen(entry.label, kMaxLabelBytes + 1);
         if (labelLength > kMaxLabelBytes) return false;
         field->label.assign(entry.label, labelLength);
     }
     field->type = entry.type;
+    field->data.clear();
     if (entry.length > 0) {
         if (!entry.data) return false;
         field->data.assign(entry.data, entry.data + entry.length);
@@ -108,20 +110,23 @@ bool IsWellFormedTip(const StoredTip& tip) {
 }
 
 int32_t ReadTipBuffer(const void* buffer, StoredTip* out) {
-    out->fields.clear();
-    if (!buffer) return kEngineBadTipBuffer;
+    std::vector<StoredField>& fields = out->fields;
     const TIPFIELD* const* entries = static_cast<const TIPFIELD* const*>(buffer);
-    StoredTip tip;
-    for (int i = 0; entries[i]; ++i) {
-        if (i == kMaxTipFields) return kEngineBadTipBuffer;
-        StoredField field;
-        if (!CopyEntry(*entries[i], &field)) return kEngineBadTipBuffer;
-        tip.fields.push_back(std::move(field));
+    size_t count = 0;
+    bool copied = buffer != nullptr;
+    for (; copied && entries[count]; ++count) {
+        if (count == static_cast<size_t>(kMaxTipFields)) {
+            copied = false;
+            break;
+        }
+        if (fields.size() == count) fields.emplace_back();
+        copied = CopyEntry(*entries[count], &fields[count]);
     }
-    if (!IsWellFormedTip(tip) || (!IsControlTip(tip) && !MatchesKindSchema(tip, TipKind(tip)))) {
+    fields.resize(copied ? count : 0);
+    if (!copied || !IsWellFormedTip(*out) || (!IsControlTip(*out) && !MatchesKindSchema(*out, TipKind(*out)))) {
+        fields.clear();
         return kEngineBadTipBuffer;
     }
-    *out = std::move(tip);
     return kEngineOk;
 }
 
@@ -194,23 +199,49 @@ StoredTip CompactLayout(const StoredTip& tip) {
     return compact;
 }
 
-HandedOutTip::HandedOutTip(int32_t db, StoredTip tip) : m_db(db), m_tip(std::move(tip)) {
-    m_fields.resize(m_tip.fields.size());
-    for (size_t i = 0; i < m_tip.fields.size(); ++i) {
-        StoredField& source = m_tip.fields[i];
-        TIPFIELD& entry = m_fields[i];
-        entry.tag = &source.tag[0];
-        entry.label = &source.label[0];
-        entry.type = source.type;
-        entry.data = source.data.empty() ? nullptr : source.data.data();
-        entry.length = static_cast<uint16_t>(source.data.size());
-    }
-    for (TIPFIELD& entry : m_fields) m_pointers.push_back(&entry);
-    m_pointers.push_back(nullptr);
+namespace {
+
+char* CopyTerminated(const std::string& text, char* at) {
+    memcpy(at, text.data(), text.size());
+    at[text.size()] = '\0';
+    return at + text.size() + 1;
 }
 
-void* TipPool::Add(int32_t db, StoredTip tip) {
-    std::unique_ptr<HandedOutTip> handed(new HandedOutTip(db, std::move(tip)));
+}  // namespace
+
+HandedOutTip::HandedOutTip(int32_t db, const StoredTip& tip) : m_db(db) {
+    const size_t count = tip.fields.size();
+    const size_t pointerBytes = (count + 1) * sizeof(TIPFIELD*);
+    const size_t entryBytes = count * sizeof(TIPFIELD);
+    size_t textBytes = 0;
+    for (const StoredField& field : tip.fields) textBytes += field.tag.size() + field.label.size() + 2 + field.data.size();
+    static_assert(sizeof(TIPFIELD*) % alignof(TIPFIELD) == 0, "entries follow the pointers aligned");
+    m_block.reset(new unsigned char[pointerBytes + entryBytes + textBytes]);
+    TIPFIELD** pointers = reinterpret_cast<TIPFIELD**>(m_block.get());
+    TIPFIELD* entries = reinterpret_cast<TIPFIELD*>(m_block.get() + pointerBytes);
+    char* bytes = reinterpret_cast<char*>(m_block.get() + pointerBytes + entryBytes);
+    for (size_t i = 0; i < count; ++i) {
+        const StoredField& source = tip.fields[i];
+        TIPFIELD& entry = entries[i];
+        entry.tag = bytes;
+        bytes = CopyTerminated(source.tag, bytes);
+        entry.label = bytes;
+        bytes = CopyTerminated(source.label, bytes);
+        entry.type = source.type;
+        entry.data = nullptr;
+        if (!source.data.empty()) {
+            entry.data = reinterpret_cast<uint8_t*>(bytes);
+            memcpy(bytes, source.data.data(), source.data.size());
+            bytes += source.data.size();
+        }
+        entry.length = static_cast<uint16_t>(source.data.size());
+        pointers[i] = &entry;
+    }
+    pointers[count] = nullptr;
+}
+
+void* TipPool::Add(int32_t db, const StoredTip& tip) {
+    std::unique_ptr<HandedOutTip> handed(new HandedOutTip(db, tip));
     void* address = handed->Address();
     m_tips.emplace(address, std::move(handed));
     return address;

@@ -42,7 +42,8 @@ struct StoredTip {
 // and two tables of 40 or 100 32-bit entries each, the sizes the kit's
 // control data loader reads). Without the kind
 // schemas in the build, the kind's tags are not checked. kEngineBadTipBuffer
-// for anything else, with *out left empty.
+// for anything else, with *out left empty. The storage *out already has is
+// reused.
 int32_t ReadTipBuffer(const void* buffer, StoredTip* out);
 
 // The checks of ReadTipBuffer but the schema's, for a tip read back from a
@@ -78,28 +79,28 @@ bool UsesCompactLayout(const StoredTip& tip);
 // when the tip has none.
 StoredTip CompactLayout(const StoredTip& tip);
 
-// One tip buffer handed out by the engine: owns every tag, label and data
-// block it points at.
+// One tip buffer handed out by the engine, a copy of a tip in one block of
+// its own: the pointer array, the entries, then every tag, label (each
+// zero-terminated) and data byte they point at. A field without data has a
+// null data pointer.
 class HandedOutTip {
 public:
-    HandedOutTip(int32_t db, StoredTip tip);
+    HandedOutTip(int32_t db, const StoredTip& tip);
     HandedOutTip(const HandedOutTip&) = delete;
     HandedOutTip& operator=(const HandedOutTip&) = delete;
 
-    void* Address() { return m_pointers.data(); }
+    void* Address() { return m_block.get(); }
     int32_t Database() const { return m_db; }
 
 private:
     int32_t m_db;
-    StoredTip m_tip;
-    std::vector<TIPFIELD> m_fields;
-    std::vector<TIPFIELD*> m_pointers;
+    std::unique_ptr<unsigned char[]> m_block;
 };
 
 // The tip buffers an engine instance has handed out and not yet got back.
 class TipPool {
 public:
-    void* Add(int32_t db, StoredTip tip);
+    void* Add(int32_t db, const StoredTip& tip);
     // kEngineBadArgument for an address this pool did not hand out, or one
     // handed out for another database.
     int32_t Release(int32_t db, void* address);

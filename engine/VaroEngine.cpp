@@ -252,12 +252,17 @@ int32_t VaroEngine::OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFuk
     return kEngineOk;
 }
 
+// The common case, no other instance holding any lock on the database,
+// takes one probe and no reading.
 int32_t VaroEngine::CheckWritable(OpenDatabase& database, const std::vector<int32_t>& fukuros,
                                   const std::vector<int32_t>& tips) {
-    if (!database.writable || database.locks.OtherHoldsDatabase()) return kEngineReadOnly;
+    if (!database.writable) return kEngineReadOnly;
+    if (!database.locks.OtherHoldsAny()) return kEngineOk;
+    if (database.locks.OtherHoldsDatabase()) return kEngineReadOnly;
     for (int32_t fukuro : fukuros) {
         if (fukuro != 0 && database.locks.OtherHoldsFukuro(fukuro)) return kEngineReadOnly;
     }
+    ReadTransaction snapshot(database.file.Sql());
     for (int32_t tip : tips) {
         std::vector<int32_t> holders;
         const int32_t code = database.file.FukurosOf(tip, &holders);
@@ -274,13 +279,16 @@ bool VaroEngine::IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t ti
     return CheckWritable(database, {fukuro}, tips) != kEngineOk;
 }
 
+// The tip is loaded into storage the instance keeps for the next load, and
+// handed out as a copy of its own.
 int32_t VaroEngine::HandOut(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer) {
-    StoredTip stored;
-    const int32_t code = database.file.LoadTip(tip, &stored);
+    const int32_t code = database.file.LoadTip(tip, &m_loaded);
     if (code != kEngineOk) return code;
     m_target = Target{database.id, fukuro, tip};
-    if (IsReadOnlyAt(database, fukuro, tip) && UsesCompactLayout(stored)) stored = CompactLayout(stored);
-    *buffer = m_tips.Add(database.id, std::move(stored));
+    m_seen = SeenStamp{database.id, tip, std::string()};
+    if (database.file.StoredStamp(tip, &m_seen.stamp) != kEngineOk) m_seen = SeenStamp();
+    const bool compact = IsReadOnlyAt(database, fukuro, tip) && UsesCompactLayout(m_loaded);
+    *buffer = m_tips.Add(database.id, compact ? CompactLayout(m_loaded) : m_loaded);
     return kEngineOk;
 }
 

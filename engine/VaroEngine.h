@@ -15,6 +15,12 @@
 //
 // A failing operation changes nothing: each changing operation is one
 // transaction, and its checks come before it begins.
+//
+// PutTip of the tip this instance handed out (or stored) last goes ahead
+// only while the stored tip still carries the stamp it had then, checked
+// inside the store's transaction; otherwise kEngineChanged. The kit's own
+// last-modified check reads the stored tip just before its put, so this
+// closes the gap in which another writer could store between the two.
 #pragma once
 
 #include <cstdint>
@@ -77,6 +83,12 @@ private:
         int32_t db = 0;
         int32_t fukuro = 0;
         int32_t tip = 0;
+    };
+    // The stamp of the tip the instance last handed out or stored.
+    struct SeenStamp {
+        int32_t db = 0;
+        int32_t tip = 0;
+        std::string stamp;
     };
 
     // Shared steps.
@@ -202,6 +214,12 @@ private:
     Catalog m_catalog;
     std::map<int32_t, std::unique_ptr<OpenDatabase>> m_open;
     Target m_target;
+    SeenStamp m_seen;
+    // Working storage kept from call to call: the tip last loaded, the tip
+    // last handed in, the keys of the last step through a fukuro.
+    StoredTip m_loaded;
+    StoredTip m_incoming;
+    std::vector<OrderKey> m_stepped;
     TipPool m_tips;
     std::set<char16_t*> m_texts;
     std::vector<int32_t> m_fukuroList;

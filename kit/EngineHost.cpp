@@ -1,9 +1,9 @@
 #include "EngineHost.h"
 
+#include <array>
 #include <cassert>
 #include <climits>
 #include <string>
-#include <vector>
 
 #include "CodePage.h"
 #include "EngineCodes.h"
@@ -25,10 +25,12 @@ bool Succeeded(ResultKind result, int32_t value) {
 bool FitsInt32(long v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 // The storage one call needs to carry the kit's arguments across: converted
-// texts, 32-bit stand-ins for 64-bit out values, and handed-out texts.
+// texts, 32-bit stand-ins for 64-bit out values, and handed-out texts. It
+// lives on the stack, one place per argument the table allows, so that a
+// call allocates nothing but converted texts.
 class Marshaller {
 public:
-    explicit Marshaller(size_t count) : m_texts(count), m_i4(count), m_textOut(count, nullptr) {}
+    Marshaller() { m_textOut.fill(nullptr); }
 
     // Fills `out` from `in`; false when a value cannot cross unaltered.
     bool In(size_t i, const HostArg& in, EngineArg* out) {
@@ -107,9 +109,9 @@ public:
     }
 
 private:
-    std::vector<std::u16string> m_texts;
-    std::vector<int32_t> m_i4;
-    std::vector<char16_t*> m_textOut;
+    std::array<std::u16string, varo::kMaxOperationArgs> m_texts;
+    std::array<int32_t, varo::kMaxOperationArgs> m_i4{};
+    std::array<char16_t*, varo::kMaxOperationArgs> m_textOut;
 };
 
 }  // namespace
@@ -142,9 +144,9 @@ int32_t CEngineHost::Call(int op, std::initializer_list<HostArg> args) {
     if (!m_engine) return FailureOf(info->result, varo::kEngineNoEngine);
 
     const size_t count = args.size();
-    Marshaller marshaller(count);
-    EngineArg engineArgs[varo::kMaxOperationArgs];
     if (count > static_cast<size_t>(varo::kMaxOperationArgs)) return FailureOf(info->result, varo::kEngineBadArgument);
+    Marshaller marshaller;
+    EngineArg engineArgs[varo::kMaxOperationArgs];
     size_t i = 0;
     for (const HostArg& arg : args) {
         if (!marshaller.In(i, arg, &engineArgs[i])) return FailureOf(info->result, varo::kEngineBadArgument);

@@ -25,6 +25,33 @@ void ReleaseBlock(void* address) {
     if (address) GlobalFree(static_cast<HGLOBAL>(address));
 }
 
+// A block of exactly `bytes` bytes to take the place of `current`: `current`
+// itself when it has that size already, else a new one (null when none can
+// be allocated). The caller writes every byte, so a kept block ends up
+// exactly as a fresh zero-filled one would.
+void* BlockOfSize(void* current, size_t bytes) {
+    if (current && GlobalSize(static_cast<HGLOBAL>(current)) == bytes) return current;
+    return AllocateBlock(bytes);
+}
+
+// `length` bytes of `bytes` in the block that takes the place of `current`,
+// which is released once they are copied (they may lie in it). Null, with
+// `current` left, when no block can be allocated.
+void* BytesInBlock(void* current, const void* bytes, size_t length, size_t blockSize) {
+    void* target = BlockOfSize(current, blockSize);
+    if (!target) return nullptr;
+    if (length > 0) std::memmove(target, bytes, length);
+    if (target != current) ReleaseBlock(current);
+    return target;
+}
+
+// The same for a text: `length` bytes and a terminator.
+char* TextInBlock(char* current, const char* text, size_t length) {
+    char* target = static_cast<char*>(BytesInBlock(current, text, length, length + 1));
+    if (target) target[length] = '\0';
+    return target;
+}
+
 // A new block holding `length` bytes of `text` and a terminator.
 char* CopyText(const char* text, size_t length) {
     char* copy = static_cast<char*>(AllocateBlock(length + 1));
@@ -114,16 +141,22 @@ BOOL CTipRecord::SetFieldType(int index, uint32_t type) {
 
 const TIPFIELD* CTipRecord::GetSlot(int index) const { return IsSlotIndex(index) ? &m_fields[index] : nullptr; }
 
+// The result is that of Clear followed by fresh copies, but a slot's blocks
+// are kept where the new value has the same size, as it mostly does from one
+// tip of a kind to the next, so that walking a fukuro does not allocate and
+// free three blocks per field.
 BOOL CTipRecord::LoadFromBuffer(TIPFIELD* const* buffer) {
-    Clear();
-    for (int index = 0; buffer && index < varo::TIP_SLOT_COUNT && buffer[index]; ++index) {
+    std::memset(m_lastModified, 0, sizeof m_lastModified);
+    int index = 0;
+    for (; buffer && index < varo::TIP_SLOT_COUNT && buffer[index]; ++index) {
         const TIPFIELD& entry = *buffer[index];
         if (!CopyEntry(index, entry)) {
-            ReleaseSlot(index);
+            ReleaseSlotsFrom(index);
             return FALSE;
         }
         if (IsStampEntry(entry)) AdoptStamp(entry.data);
     }
+    ReleaseSlotsFrom(index);
     m_tipKind = KindOfBuffer(buffer);
     return TRUE;
 }
@@ -185,15 +218,22 @@ BOOL CTipRecord::WriteInitialValue(int index, varo::InitialValue value) {
 
 BOOL CTipRecord::CopyEntry(int index, const TIPFIELD& entry) {
     TIPFIELD& slot = m_fields[index];
-    slot.tag = CopyTag(entry.tag);
-    if (!slot.tag) return FALSE;
-    slot.label = CopyLabel(entry.label);
-    if (!slot.label) return FALSE;
+    char* tag = TextInBlock(slot.tag, entry.tag, entry.tag ? strnlen(entry.tag, varo::TIP_TAG_LENGTH) : 0);
+    if (!tag) return FALSE;
+    slot.tag = tag;
+    char* label = TextInBlock(slot.label, entry.label, entry.label ? std::strlen(entry.label) : 0);
+    if (!label) return FALSE;
+    slot.label = label;
     slot.type = entry.type;
-    if (entry.length == 0 || !entry.data) return TRUE;
-    slot.data = static_cast<uint8_t*>(AllocateBlock(entry.length));
-    if (!slot.data) return FALSE;
-    std::memcpy(slot.data, entry.data, entry.length);
+    if (entry.length == 0 || !entry.data) {
+        ReleaseBlock(slot.data);
+        slot.data = nullptr;
+        slot.length = 0;
+        return TRUE;
+    }
+    uint8_t* data = static_cast<uint8_t*>(BytesInBlock(slot.data, entry.data, entry.length, entry.length));
+    if (!data) return FALSE;
+    slot.data = data;
     slot.length = entry.length;
     return TRUE;
 }
@@ -207,6 +247,10 @@ void CTipRecord::ReleaseSlot(int index) {
     slot.label = nullptr;
     slot.data = nullptr;
     slot.length = 0;
+}
+
+void CTipRecord::ReleaseSlotsFrom(int first) {
+    for (int index = first; index < varo::TIP_SLOT_COUNT; ++index) ReleaseSlot(index);
 }
 
 void CTipRecord::ReleaseTipBuffer() {

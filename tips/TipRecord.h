@@ -127,6 +127,7 @@ private:
     BOOL WriteInitialValue(int index, varo::InitialValue value);
     BOOL CopyEntry(int index, const TIPFIELD& entry);
     void ReleaseSlot(int index);
+    void ReleaseSlotsFrom(int first);
     void ReleaseTipBuffer();
     void AdoptStamp(const uint8_t* stamp);
 

@@ -24,6 +24,7 @@ enum EngineCode : int {
     kEngineCorrupt = 2014,         // the database file failed its check
     kEngineFull = 2015,            // the disk is full
     kEngineInUse = 2016,           // open somewhere: the operation needs the database to itself
+    kEngineChanged = 2017,         // the tip was stored by another writer since this instance read it
 };
 
 }  // namespace varo
