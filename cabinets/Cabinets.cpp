@@ -163,8 +163,9 @@ void CVAROObj::Move_Lst(int from) { MoveBack(m_kflOrder, from, CountOf(ControlDa
 void CVAROObj::Move_Back(int from, int to) { MoveBack(m_kflOrder, from, to); }
 void CVAROObj::Move_Front(int from, int to) { MoveFront(m_kflOrder, from, to); }
 
-// Whether a move of `from` before `to` changes nothing.
-static bool MoveIsNoop(int from, int to) { return to == from || to == from + 1; }
+// Whether a move of `from` before `to` changes nothing. Caller's values
+// reach here unchecked, so the step is taken in 64 bits.
+static bool MoveIsNoop(int from, int to) { return to == from || int64_t{to} == int64_t{from} + 1; }
 
 static bool MoveOutOfRange(int from, int to, int count) { return from < 0 || from >= count || to >= count; }
 

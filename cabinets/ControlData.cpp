@@ -6,6 +6,7 @@ namespace varo {
 namespace {
 
 const uint32_t kControlFieldType = 10;
+const size_t kTagLength = 4;
 enum ControlField { kCount, kPosition, kFukuroIds, kOrder };
 
 uint32_t Le32(const uint8_t* p) {
@@ -27,26 +28,31 @@ void FreeTable(uint8_t*& table) {
 }
 
 // The entry at `index` when the buffer reaches that far and carries `tag`.
+// Tags are compared on their 4 characters only, as the tip record keeps
+// them, so that a tag without its terminator is not read beyond them.
 const TIPFIELD* TaggedEntry(TIPFIELD* const* buffer, int index, const char* tag) {
     for (int i = 0; i < index; ++i) {
         if (!buffer[i]) return nullptr;
     }
     const TIPFIELD* entry = buffer[index];
     if (!entry || !entry->tag) return nullptr;
-    return std::strncmp(entry->tag, tag, 5) == 0 ? entry : nullptr;
+    return std::strncmp(entry->tag, tag, kTagLength) == 0 ? entry : nullptr;
 }
 
 int32_t NumberOf(const TIPFIELD* entry) {
     return entry && entry->data && entry->length >= 4 ? static_cast<int32_t>(Le32(entry->data)) : -1;
 }
 
-// A table of n entries from the entry's data, zeros where the data ends.
+// A table of n entries from the entry's data, zeros where the data ends. A
+// field without data gives a table of zeros; its null address is never
+// handed to memcpy, not even for no bytes.
 uint8_t* TableOf(const TIPFIELD* entry, int n) {
     if (!entry) return nullptr;
     uint8_t* table = NewTable(n);
     if (!table) return nullptr;
+    const size_t room = static_cast<size_t>(n) * 4;
     const size_t available = entry->data ? entry->length / 4 * 4 : 0;
-    std::memcpy(table, entry->data, available < static_cast<size_t>(n) * 4 ? available : static_cast<size_t>(n) * 4);
+    if (available > 0) std::memcpy(table, entry->data, available < room ? available : room);
     return table;
 }
 

@@ -1,5 +1,7 @@
 #include "KitTables.h"
 
+#include <algorithm>
+
 #include "ControlData.h"
 
 namespace varo {
@@ -53,22 +55,29 @@ bool CopyTablesToRecord(HGLOBAL fukuroIds, HGLOBAL order, int n, ControlData& re
     return true;
 }
 
+// The shifts below stop at the table's end: a count read from a damaged
+// control tip may be anything up to 2^31 - 1, and the entries beyond the
+// table, which every write would skip, are not walked one by one.
 void MoveBack(HGLOBAL order, int from, int to) {
     const int32_t moved = TableEntry(order, from, -1);
-    for (int i = from; i <= to - 2; ++i) SetTableEntry(order, i, TableEntry(order, i + 1, -1));
+    const int last = std::min(to - 2, TableSize(order) - 1);
+    for (int i = from; i <= last; ++i) SetTableEntry(order, i, TableEntry(order, i + 1, -1));
     SetTableEntry(order, to - 1, moved);
 }
 
 void MoveFront(HGLOBAL order, int from, int to) {
     const int32_t moved = TableEntry(order, from, -1);
-    for (int i = from - 1; i >= to; --i) SetTableEntry(order, i + 1, TableEntry(order, i, -1));
+    for (int i = std::min(from - 1, TableSize(order) - 2); i >= to; --i) {
+        SetTableEntry(order, i + 1, TableEntry(order, i, -1));
+    }
     SetTableEntry(order, to, moved);
 }
 
 void RemoveFromOrder(HGLOBAL fukuroIds, HGLOBAL order, int index, ControlData& record) {
     const int count = record.count;
     SetTableEntry(fukuroIds, TableEntry(order, index, -1), 0);
-    for (int i = index; i <= count - 2; ++i) SetTableEntry(order, i, TableEntry(order, i + 1, -1));
+    const int last = std::min(count - 2, TableSize(order) - 1);
+    for (int i = index; i <= last; ++i) SetTableEntry(order, i, TableEntry(order, i + 1, -1));
     SetTableEntry(order, count - 1, -1);
     record.count = count - 1;
     if (record.displayPosition >= record.count) record.displayPosition = record.count > 0 ? record.count - 1 : 0;

@@ -1,4 +1,7 @@
+#include <climits>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -138,6 +141,23 @@ TEST_F(CabinetsTest, DamagedControlTipsAreReadWithinTheirData) {
     EXPECT_EQ(m_kit.GetCabFID(0), B);
     EXPECT_EQ(m_kit.GetCabFID(1), A);
     EXPECT_EQ(m_kit.GetCabFID(2), A);  // order entries past the data read 0: slot 0
+
+    // A table field without data reads as a table of zeros.
+    Serve(0x3011, ControlTip{1, 0, {A}, {0}});
+    TIPFIELD* ids = m_stored[0x3011]->Buffer()[2];
+    ids->data = nullptr;
+    ids->length = 0;
+    EXPECT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.GetCabCount(), 1);
+    EXPECT_EQ(m_kit.GetCabFID(0), 0);
+
+    // A tag is read no further than its 4 characters, terminator or not.
+    Serve(0x3011, ControlTip{3, 0, {A, B, C}, {0, 1, 2}});
+    std::unique_ptr<char[]> bare(new char[4]);
+    std::memcpy(bare.get(), "@CNT", 4);
+    m_stored[0x3011]->Buffer()[0]->tag = bare.get();
+    EXPECT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.GetCabCount(), 3);
 }
 
 TEST_F(CabinetsTest, OrderMovesOnABCD) {
@@ -159,6 +179,8 @@ TEST_F(CabinetsTest, OrderMovesOnABCD) {
 
     EXPECT_EQ(m_kit.MoveCab(1, 0, 4), VARO_ERR_RANGE);
     EXPECT_EQ(m_kit.MoveCab(1, -1, 2), VARO_ERR_RANGE);
+    // The largest index is out of range, not a no-op by a wrapped step.
+    EXPECT_EQ(m_kit.MoveCab(1, INT32_MAX, INT32_MIN), VARO_ERR_RANGE);
 }
 
 TEST_F(CabinetsTest, NewCabinetsGoLastIntoTheLowestFreeSlot) {
@@ -208,6 +230,28 @@ TEST_F(CabinetsTest, DeletingKeepsTheDisplayPositionInside) {
     EXPECT_EQ(m_written[0x3011].count, 0);
     EXPECT_EQ(m_written[0x3011].position, 0);
     EXPECT_EQ(m_kit.DelCab(1, 0), VARO_ERR_RANGE);
+}
+
+// A damaged count far beyond the tables is walked no further than their 40
+// entries, leaving what a walk of the whole count would have left.
+TEST_F(CabinetsTest, AHugeDamagedCountIsWalkedOnlyWithinTheTables) {
+    const ControlTip damaged{INT32_MAX, 0, {A, B, C, D}, {0, 1, 2, 3}};
+    Serve(0x3011, damaged);
+    EXPECT_EQ(m_kit.DelCab(1, 0), 0);
+    EXPECT_EQ(m_written[0x3011].count, INT32_MAX - 1);
+    EXPECT_EQ(m_written[0x3011].ids[0], 0);
+    EXPECT_EQ(std::vector<int32_t>(m_written[0x3011].order.begin(), m_written[0x3011].order.begin() + 3),
+              (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(m_written[0x3011].order[39], -1);
+
+    Serve(0x3011, damaged);
+    EXPECT_EQ(m_kit.MoveCab(1, 0, -1), 0);
+    EXPECT_EQ(m_written[0x3011].order[0], 1);
+
+    Serve(0x3011, damaged);
+    EXPECT_EQ(m_kit.MoveCab(1, INT32_MAX - 1, 0), 0);
+    EXPECT_EQ(std::vector<int32_t>(m_written[0x3011].order.begin(), m_written[0x3011].order.begin() + 5),
+              (std::vector<int32_t>{-1, 0, 1, 2, 3}));
 }
 
 TEST_F(CabinetsTest, FoldersNeedTheCabinetsLoadedFirst) {
