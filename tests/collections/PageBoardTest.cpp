@@ -22,73 +22,60 @@ protected:
             return 0;
         });
         engine().OnCall(kOpPutTip, [this](const EngineArg* args, int) {
-            m_putBoard = LinksOf(static_cast<TIPFIELD**>(args[3].address));
+            m_putLinks = LinksOf(static_cast<TIPFIELD**>(args[3].address));
             *args[2].i4Out = 600;
             return 0;
         });
     }
 
-    // The fukuro holds `tips` in this order; ReadTip walks them.
-    void ServeBoardFukuro(std::vector<StoredTip>* tips) {
-        engine().OnCall(kOpReadTip, [this, tips](const EngineArg* args, int) {
-            if (m_read < tips->size()) {
+    // The board fukuro holds page boards with these many pins, in this
+    // order, after a to-do that lies there too; ReadTip walks them.
+    void ServeBoards(std::initializer_list<int> pinned) {
+        m_tips = {m_todo};
+        for (int count : pinned) {
+            m_kit.SetTipFlag(0x800);
+            CSelectTips links;
+            for (int i = 0; i < count; ++i) links.Add(1000 + i);
+            m_kit.SetLinkData(links);
+            m_tips.push_back(StoredTip::FromRecord());
+        }
+        m_read = 0;
+        engine().OnCall(kOpReadTip, [this](const EngineArg* args, int) {
+            if (m_read < m_tips.size()) {
                 *args[3].i4Out = static_cast<int32_t>(700 + m_read);
-                *args[4].addressOut = (*tips)[m_read++].Buffer();
+                *args[4].addressOut = m_tips[m_read++].Buffer();
             }
             return 0;
         });
     }
 
-    static StoredTip Board(int pinned) {
-        CVAROObj kit;
-        kit.SetTipID(0);
-        kit.SetTipFlag(0x800);
-        CSelectTips links;
-        for (int i = 0; i < pinned; ++i) links.Add(1000 + i);
-        kit.SetLinkData(links);
-        return StoredTip::FromRecord();
-    }
-
-    // The link list of the last page board put.
-    std::vector<uint32_t> PutLinks() {
+    // The ids of a link list field.
+    static std::vector<uint32_t> LinksOf(TIPFIELD** buffer) {
         std::vector<uint32_t> ids;
-        const std::string& l = m_putBoard;
-        for (size_t at = 4; at + 4 <= l.size(); at += 4) {
-            ids.push_back(static_cast<unsigned char>(l[at]) | static_cast<unsigned char>(l[at + 1]) << 8 |
-                          static_cast<unsigned char>(l[at + 2]) << 16 | uint32_t{static_cast<unsigned char>(l[at + 3])} << 24);
+        for (TIPFIELD** f = buffer; *f; ++f) {
+            if (std::string((*f)->tag) != "LIDS") continue;
+            for (size_t at = 4; at + 4 <= (*f)->length; at += 4) {
+                const uint8_t* p = (*f)->data + at;
+                ids.push_back(p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24);
+            }
         }
         return ids;
     }
 
-    static std::string LinksOf(TIPFIELD** buffer) {
-        for (TIPFIELD** f = buffer; *f; ++f) {
-            if (std::string((*f)->tag) == "LIDS") return std::string(reinterpret_cast<char*>((*f)->data), (*f)->length);
-        }
-        return std::string();
-    }
-
-    StoredTip m_todo;
-    std::string m_putBoard;
+    StoredTip m_todo;  // the tip pinned, and one lying in the board fukuro
+    std::vector<StoredTip> m_tips;
+    std::vector<uint32_t> m_putLinks;
     size_t m_read = 0;
 };
 
 TEST_F(PageBoardTest, PinsOntoTheFirstBoardUntilItHoldsNinety) {
-    std::vector<StoredTip> tips;
-    tips.push_back(StoredTip::FromRecord());  // a to-do lying in the fukuro is skipped
-    tips.push_back(Board(89));
-    tips.push_back(Board(0));
-    ServeBoardFukuro(&tips);
+    ServeBoards({89, 0});
     EXPECT_EQ(m_kit.NotePut(1, 42), 0);
-    const std::vector<uint32_t> links = PutLinks();
-    ASSERT_EQ(links.size(), 90u);
-    EXPECT_EQ(links.back(), 42u);
+    ASSERT_EQ(m_putLinks.size(), 90u);
+    EXPECT_EQ(m_putLinks.back(), 42u);
     EXPECT_EQ(engine().Ops().back(), kOpFukuroClose);
 
-    std::vector<StoredTip> full;
-    full.push_back(Board(90));
-    full.push_back(Board(0));
-    m_read = 0;
-    ServeBoardFukuro(&full);
+    ServeBoards({90, 0});
     engine().calls.clear();
     EXPECT_EQ(m_kit.NotePut(1, 43), VARO_ERR_BOARD_FULL);
     EXPECT_EQ(engine().CallsOf(kOpPutTip), 0);
@@ -96,24 +83,13 @@ TEST_F(PageBoardTest, PinsOntoTheFirstBoardUntilItHoldsNinety) {
 }
 
 TEST_F(PageBoardTest, MakesABoardWhenThereIsNoneAndAllowsDuplicates) {
-    std::vector<StoredTip> none;
-    ServeBoardFukuro(&none);
+    ServeBoards({});
     EXPECT_EQ(m_kit.NotePut(1, 42), 0);
-    EXPECT_EQ(PutLinks(), std::vector<uint32_t>{42});
+    EXPECT_EQ(m_putLinks, std::vector<uint32_t>{42});
     EXPECT_EQ(engine().LastCall(kOpPutTip)->args[1].value, 0x300E);
-
-    std::vector<StoredTip> once;
-    once.push_back(Board(0));
-    m_read = 0;
-    ServeBoardFukuro(&once);
+    ServeBoards({1});
     EXPECT_EQ(m_kit.NotePut(1, 1000), 0);
-    EXPECT_EQ(PutLinks(), std::vector<uint32_t>{1000});
-    std::vector<StoredTip> again;
-    again.push_back(Board(1));
-    m_read = 0;
-    ServeBoardFukuro(&again);
-    EXPECT_EQ(m_kit.NotePut(1, 1000), 0);
-    EXPECT_EQ(PutLinks(), (std::vector<uint32_t>{1000, 1000}));
+    EXPECT_EQ(m_putLinks, (std::vector<uint32_t>{1000, 1000}));
 
     engine().calls.clear();
     engine().Answer(kOpFukuroLockOpen, {2003});
@@ -131,8 +107,7 @@ protected:
         std::ofstream(m_dir + "/note.txt") << "x";
         engine().OnCall(kOpGetDBLocation, [this](const EngineArg* args, int) {
             EXPECT_EQ(args[1].i4, 2);
-            std::u16string folder(m_dir.begin(), m_dir.end());
-            *args[2].textOut = engine().NewText(folder);
+            *args[2].textOut = engine().NewText(std::u16string(m_dir.begin(), m_dir.end()));
             return 1;
         });
     }

@@ -153,10 +153,7 @@ TEST_F(TipIOTest, CopyTipOfACardDropsCategoriesAndLinks) {
         m_kit.SetLinkData(links);
     });
     ServeTip(stored);
-    engine().OnCall(kOpPutTip, [](const EngineArg* args, int) {
-        *args[2].i4Out = 77;
-        return 0;
-    });
+    engine().HandOutI4(kOpPutTip, 2, 77);
     long newTip = 0;
     EXPECT_EQ(m_kit.CopyTip(2, &newTip, 1, 8), 0);
     EXPECT_EQ(newTip, 77);

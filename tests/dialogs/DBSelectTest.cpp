@@ -55,10 +55,7 @@ protected:
             *args[1].i4Out = count;
             return 1;
         });
-        engine().OnCall(kOpGetDefaultDBID, [defaultId](const EngineArg* args, int) {
-            *args[0].i4Out = defaultId;
-            return 1;
-        });
+        engine().HandOutI4(kOpGetDefaultDBID, 0, defaultId, 1);
         engine().OnCall(kOpGetDBName, [this](const EngineArg* args, int) {
             const Known* db = Find(args[0].i4);
             if (!db) return 0;
@@ -77,7 +74,12 @@ protected:
         long result;
         std::vector<DWORD> ids;
         bool leftOpen;
+        bool operator==(const Outcome& o) const { return result == o.result && ids == o.ids && leftOpen == o.leftOpen; }
+        friend void PrintTo(const Outcome& o, std::ostream* out) {
+            *out << o.result << " with " << testing::PrintToString(o.ids) << (o.leftOpen ? ", left open" : "");
+        }
     };
+    const Outcome kCancelled = {VARO_ERR_CANCELLED, {0}, false};
 
     // Runs DBSelect with `ids` passed in; `act` plays the user. A dialog the
     // user left open is closed and reported.
@@ -126,7 +128,7 @@ private:
 
 TEST_F(DBSelectTest, CaptionsAndLayoutFollowTheTemplateAndTheKinds) {
     QString confirm, close, title;
-    Outcome outcome = Run({}, 13, 20, [&](CDBSelectDialog& dialog) {
+    const Outcome outcome = Run({}, 13, 20, [&](CDBSelectDialog& dialog) {
         confirm = Caption(dialog, kConfirmButtonId);
         close = Caption(dialog, kCloseButtonId);
         title = dialog.windowTitle();
@@ -147,15 +149,7 @@ TEST_F(DBSelectTest, CaptionsAndLayoutFollowTheTemplateAndTheKinds) {
     EXPECT_EQ(confirm, QString::fromUtf16(u"\uff98\uff7d\uff84\u304b\u3089\u524a\u9664"));  // ﾘｽﾄから削除
     EXPECT_EQ(close, QString::fromUtf16(u"\u9589\u3058\u308b"));                           // 閉じる
     EXPECT_EQ(title, QString::fromUtf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\u9078\u629e"));
-    EXPECT_FALSE(outcome.leftOpen);
-
-    outcome = Run({}, 0, 0, [&](CDBSelectDialog& dialog) {
-        confirm = Caption(dialog, kConfirmButtonId);
-        close = Caption(dialog, kCloseButtonId);
-        Click(dialog, kCloseButtonId);
-    });
-    EXPECT_EQ(confirm, QStringLiteral("OK"));
-    EXPECT_EQ(close, QString::fromUtf16(u"\uff77\uff6c\uff9d\uff7e\uff99"));  // ｷｬﾝｾﾙ
+    EXPECT_EQ(outcome, kCancelled);
     // The application DBSelect made for itself is gone again.
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
@@ -177,8 +171,7 @@ TEST_F(DBSelectTest, RowsComeFromTheEngineLessTheLeftOutIds) {
     EXPECT_EQ(names, (std::vector<QString>{QString::fromUtf16(u"\u682a\u5f0f"), QStringLiteral("Work")}));
     EXPECT_EQ(folders,
               (std::vector<QString>{QStringLiteral("/data/vdb0000000b/"), QStringLiteral("/data/vdb0000000d/")}));
-    EXPECT_EQ(outcome.result, VARO_OK);
-    EXPECT_EQ(outcome.ids, std::vector<DWORD>{13});
+    EXPECT_EQ(outcome, (Outcome{VARO_OK, {13}, false}));
 
     // The engine was asked in the chooser's order, and never about database 12.
     std::vector<int> ops = engine().Ops();
@@ -186,9 +179,8 @@ TEST_F(DBSelectTest, RowsComeFromTheEngineLessTheLeftOutIds) {
     EXPECT_EQ(ops, (std::vector<int>{kOpGetAllDBID, kOpGetAllDBID, kOpGetDefaultDBID, kOpGetDBName, kOpGetDBLocation,
                                      kOpGetDBName, kOpGetDBLocation}));
     for (const FakeEngine::Call& call : engine().calls) {
-        if (call.op == kOpGetDBName || call.op == kOpGetDBLocation) {
-            EXPECT_NE(call.args[0].value, 12);
-        }
+        if (call.op != kOpGetDBName && call.op != kOpGetDBLocation) continue;
+        EXPECT_NE(call.args[0].value, 12);
         if (call.op == kOpGetDBLocation) {
             EXPECT_EQ(call.args[1].value, 1);
         }
@@ -196,112 +188,80 @@ TEST_F(DBSelectTest, RowsComeFromTheEngineLessTheLeftOutIds) {
     EXPECT_EQ(engine().liveTexts, 0);
 }
 
-TEST_F(DBSelectTest, EveryWayOfClosingReturnsCancelledWithTheSingleIdZero) {
-    const std::vector<std::function<void(CDBSelectDialog&)>> closings = {
-        [](CDBSelectDialog& dialog) { Click(dialog, kCloseButtonId); },
-        [](CDBSelectDialog& dialog) { dialog.close(); },
-        [](CDBSelectDialog& dialog) {
-            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(dialog.List(), &escape);
-        },
-    };
-    for (size_t i = 0; i < closings.size(); ++i) {
-        const Outcome outcome = Run({13, 11}, 10, 20, [&](CDBSelectDialog& dialog) {
+TEST_F(DBSelectTest, EveryWayOfEndingGivesItsOutcome) {
+    const auto press = [](int key) {
+        return [key](CDBSelectDialog& dialog) {
             SelectRow(dialog, 0);
-            closings[i](dialog);
-        });
-        EXPECT_EQ(outcome.result, VARO_ERR_CANCELLED) << i;
-        EXPECT_EQ(outcome.ids, std::vector<DWORD>{0}) << i;
-        EXPECT_FALSE(outcome.leftOpen) << i;
-    }
-}
-
-TEST_F(DBSelectTest, ConfirmingNeedsARowAndADoubleClickChoosesItsRow) {
-    bool openAfterConfirm = false;
-    Outcome outcome = Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
-        Click(dialog, kConfirmButtonId);
-        openAfterConfirm = dialog.isVisible();
-        DoubleClickRow(dialog, 2);
-    });
-    EXPECT_TRUE(openAfterConfirm);
-    EXPECT_EQ(outcome.result, VARO_OK);
-    EXPECT_EQ(outcome.ids, std::vector<DWORD>{13});
-    EXPECT_FALSE(outcome.leftOpen);
-
-    outcome = Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
-        SelectRow(dialog, 0);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(dialog.List(), &enter);
-    });
-    EXPECT_EQ(outcome.result, VARO_OK);
-    EXPECT_EQ(outcome.ids, std::vector<DWORD>{11});
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(dialog.List(), &event);
+        };
+    };
+    const struct {
+        std::function<void(CDBSelectDialog&)> act;
+        Outcome expected;
+    } rows[] = {
+        {[](CDBSelectDialog& dialog) { SelectRow(dialog, 0); Click(dialog, kCloseButtonId); }, kCancelled},
+        {[](CDBSelectDialog& dialog) { SelectRow(dialog, 0); dialog.close(); }, kCancelled},
+        {press(Qt::Key_Escape), kCancelled},
+        {press(Qt::Key_Return), {VARO_OK, {11}, false}},
+        // Confirming needs a row; a double click chooses its row.
+        {[](CDBSelectDialog& dialog) {
+             Click(dialog, kConfirmButtonId);
+             EXPECT_TRUE(dialog.isVisible());
+             DoubleClickRow(dialog, 2);
+         },
+         {VARO_OK, {13}, false}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(Run({}, 10, 20, row.act), row.expected);
 
     // With no databases nothing can be confirmed; only closing ends the dialog.
     Script({}, 0);
-    outcome = Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
+    const Outcome outcome = Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
         EXPECT_EQ(dialog.List()->RowCount(), 0);
         Click(dialog, kConfirmButtonId);
         DoubleClick(dialog.List()->viewport(), QPoint(40, 10));
-        openAfterConfirm = dialog.isVisible();
+        EXPECT_TRUE(dialog.isVisible());
         Click(dialog, kCloseButtonId);
     });
-    EXPECT_TRUE(openAfterConfirm);
-    EXPECT_EQ(outcome.result, VARO_ERR_CANCELLED);
-    EXPECT_EQ(outcome.ids, std::vector<DWORD>{0});
+    EXPECT_EQ(outcome, kCancelled);
 }
 
-TEST_F(DBSelectTest, TheDefaultDatabaseRowShowsTheCheckedBox) {
-    std::vector<int> markedPixels;
+TEST_F(DBSelectTest, TheDefaultDatabaseRowIsMarked) {
     std::vector<int32_t> flags;
-    Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
-        for (int row = 0; row < dialog.List()->RowCount(); ++row) {
-            const QImage image = RenderRow(*dialog.List(), row, false, false);
-            markedPixels.push_back(CountPixels(image, QRect(3, 3, 10, 10), qRgb(4, 4, 4)));
-            flags.push_back(dialog.List()->Row(row)->Mark());
-        }
-        Click(dialog, kCloseButtonId);
-    });
-    ASSERT_EQ(markedPixels.size(), 3u);
-    EXPECT_EQ(markedPixels[0], 0);
-    EXPECT_GT(markedPixels[1], 5);  // database 12 is the default
-    EXPECT_EQ(markedPixels[2], 0);
-    EXPECT_EQ(flags, (std::vector<int32_t>{0, 1, 0}));
-
-    // A refused default marks no row.
-    engine().OnCall(kOpGetDefaultDBID, [](const EngineArg*, int) { return 0; });
-    flags.clear();
-    Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
+    const auto marks = [&](CDBSelectDialog& dialog) {
+        flags.clear();
         for (int row = 0; row < dialog.List()->RowCount(); ++row) flags.push_back(dialog.List()->Row(row)->Mark());
         Click(dialog, kCloseButtonId);
-    });
+    };
+    Run({}, 10, 20, marks);
+    EXPECT_EQ(flags, (std::vector<int32_t>{0, 1, 0}));  // database 12 is the default
+    engine().Answer(kOpGetDefaultDBID, {0});  // a refused default marks no row
+    Run({}, 10, 20, marks);
     EXPECT_EQ(flags, (std::vector<int32_t>{0, 0, 0}));
 }
 
 TEST_F(DBSelectTest, TheFolderColumnWidensForTheLongestFolder) {
     ASSERT_EQ(kLongFolder.size(), 60u);
     int averageWidth = 0;
+    std::vector<QString> texts;
     std::vector<int> widths;
     const auto measure = [&](CDBSelectDialog& dialog) {
         averageWidth = QFontMetrics(dialog.List()->font()).averageCharWidth();
         widths = {dialog.List()->ColumnWidth(1), dialog.List()->ColumnWidth(2)};
+        texts = {dialog.List()->Row(0)->Text(1), dialog.List()->Row(0)->Text(2)};
         Click(dialog, kCloseButtonId);
     };
     Run({}, 10, 20, measure);
-    EXPECT_EQ(widths, (std::vector<int>{124, std::max(197, (averageWidth - 1) * 60)}));
-
+    EXPECT_EQ(widths, (std::vector<int>{124, FolderColumnWidth(averageWidth, 60)}));
+    EXPECT_GT(widths[1], 197);
     Script({{5, u"a", u"vdb00000005.sqlite"}, {6, u"b", u"/x/vdb00000006.sqlite"}}, 0);
     Run({}, 10, 20, measure);
     EXPECT_EQ(widths, (std::vector<int>{124, 197}));
 
     // A failing name or location leaves that text empty.
-    Script({{7, u"c", u"/c/vdb00000007.sqlite"}}, 0);
     engine().Answer(kOpGetDBName, {0});
     engine().Answer(kOpGetDBLocation, {0});
-    std::vector<QString> texts;
-    Run({}, 10, 20, [&](CDBSelectDialog& dialog) {
-        texts = {dialog.List()->Row(0)->Text(1), dialog.List()->Row(0)->Text(2)};
-        Click(dialog, kCloseButtonId);
-    });
+    Run({}, 10, 20, measure);
     EXPECT_EQ(texts, (std::vector<QString>{QString(), QString()}));
 }
 
@@ -314,8 +274,7 @@ TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancell
     }
     const Outcome outcome = Run({11}, 10, 20, [](CDBSelectDialog& dialog) { Click(dialog, kConfirmButtonId); });
     for (const auto& entry : saved) setenv(entry.first.c_str(), entry.second.c_str(), 1);
-    EXPECT_EQ(outcome.result, VARO_ERR_CANCELLED);
-    EXPECT_EQ(outcome.ids, std::vector<DWORD>{0});
+    EXPECT_EQ(outcome, kCancelled);
     EXPECT_EQ(engine().CallsOf(kOpGetAllDBID), 0);
 
     int argc = 1;
@@ -323,9 +282,7 @@ TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancell
     char* argv[] = {name, nullptr};
     {
         QCoreApplication core(argc, argv);
-        const Outcome onCore = Run({}, 10, 20, [](CDBSelectDialog& dialog) { Click(dialog, kCloseButtonId); });
-        EXPECT_EQ(onCore.result, VARO_ERR_CANCELLED);
-        EXPECT_EQ(onCore.ids, std::vector<DWORD>{0});
+        EXPECT_EQ(Run({}, 10, 20, [](CDBSelectDialog& dialog) { Click(dialog, kCloseButtonId); }), kCancelled);
     }
     {
         QApplication own(argc, argv);
@@ -333,8 +290,7 @@ TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancell
             SelectRow(dialog, 0);
             Click(dialog, kConfirmButtonId);
         });
-        EXPECT_EQ(onOwn.result, VARO_OK);
-        EXPECT_EQ(onOwn.ids, std::vector<DWORD>{11});
+        EXPECT_EQ(onOwn, (Outcome{VARO_OK, {11}, false}));
         EXPECT_EQ(QCoreApplication::instance(), &own);
     }
 }

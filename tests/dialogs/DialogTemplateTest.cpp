@@ -11,14 +11,15 @@ namespace {
 QString Utf16(const char16_t* text) { return QString::fromUtf16(text); }
 
 TEST(DialogTemplateTest, ButtonCaptionsFollowTheKinds) {
-    EXPECT_EQ(FromShiftJis(ConfirmCaption(10)), Utf16(u"\u958b\u304f"));                   // 開く
-    EXPECT_EQ(FromShiftJis(ConfirmCaption(11)), Utf16(u"\u8aad\u53d6\u5c02\u7528"));       // 読取専用
-    EXPECT_EQ(FromShiftJis(ConfirmCaption(12)), Utf16(u"\uff98\uff7d\uff84\u306b\u767b\u9332"));  // ﾘｽﾄに登録
-    EXPECT_EQ(FromShiftJis(ConfirmCaption(13)),
-              Utf16(u"\uff98\uff7d\uff84\u304b\u3089\u524a\u9664"));                      // ﾘｽﾄから削除
-    EXPECT_EQ(FromShiftJis(ConfirmCaption(14)), Utf16(u"\u5909\u66f4"));                   // 変更
-    for (unsigned int other : {0u, 9u, 15u, 20u, 0xFFFFFFFFu}) EXPECT_STREQ(ConfirmCaption(other), "OK") << other;
-
+    const std::pair<unsigned int, const char16_t*> confirms[] = {
+        {10, u"\u958b\u304f"},                                   // 開く
+        {11, u"\u8aad\u53d6\u5c02\u7528"},                       // 読取専用
+        {12, u"\uff98\uff7d\uff84\u306b\u767b\u9332"},           // ﾘｽﾄに登録
+        {13, u"\uff98\uff7d\uff84\u304b\u3089\u524a\u9664"},     // ﾘｽﾄから削除
+        {14, u"\u5909\u66f4"},                                   // 変更
+        {0, u"OK"}, {9, u"OK"}, {15, u"OK"}, {0xFFFFFFFFu, u"OK"},
+    };
+    for (const auto& [kind, caption] : confirms) EXPECT_EQ(FromShiftJis(ConfirmCaption(kind)), Utf16(caption)) << kind;
     EXPECT_EQ(FromShiftJis(CloseCaption(20)), Utf16(u"\u9589\u3058\u308b"));  // 閉じる
     for (unsigned int other : {0u, 10u, 21u}) {
         EXPECT_EQ(FromShiftJis(CloseCaption(other)), Utf16(u"\uff77\uff6c\uff9d\uff7e\uff99")) << other;  // ｷｬﾝｾﾙ
@@ -26,7 +27,6 @@ TEST(DialogTemplateTest, ButtonCaptionsFollowTheKinds) {
 }
 
 TEST(DialogTemplateTest, TemplateTextsAreTheResourceBytes) {
-    EXPECT_EQ(kDBSelectTemplate.id, 201);
     EXPECT_EQ(FromShiftJis(kDBSelectTemplate.caption),
               Utf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\u9078\u629e"));  // ﾃﾞｰﾀﾍﾞｰｽ選択
     EXPECT_EQ(FromShiftJis(kDBSelectTemplate.fontFace),
@@ -40,32 +40,26 @@ TEST(DialogTemplateTest, TemplateTextsAreTheResourceBytes) {
     EXPECT_EQ(FromShiftJis(kDBSelectTemplate.controls[1].text), Utf16(u"\u9589\u3058\u308b"));
 }
 
-TEST(DialogTemplateTest, DialogUnitsScaleAndRoundLikeTheWindowSystem) {
+TEST(DialogTemplateTest, UnitsAndFolderColumnWidthsScaleAndRoundLikeTheWindowSystem) {
     const DialogUnits units(6, 12);
     EXPECT_EQ(units.ToPixelsX(kDBSelectTemplate.width), 357);
     EXPECT_EQ(units.ToPixelsY(kDBSelectTemplate.height), 272);  // 271.5 rounds up
     EXPECT_EQ(units.ToPixels(4, 163, 50, 14), QRect(6, 245, 75, 21));
     EXPECT_EQ(DialogUnits(7, 13).ToPixels(186, 163, 50, 14), QRect(326, 265, 88, 23));
-}
-
-TEST(DialogTemplateTest, FolderColumnWidensWithTheLongestFolder) {
-    EXPECT_EQ(FolderColumnWidth(7, 30), 197);
-    EXPECT_EQ(FolderColumnWidth(7, 60), 360);
-    EXPECT_EQ(FolderColumnWidth(7, 33), 198);
-    EXPECT_EQ(FolderColumnWidth(1, 500), 197);
-    EXPECT_EQ(FolderColumnWidth(0, 500), 197);
-    EXPECT_EQ(FolderColumnWidth(40, 0x7FFFFFFF), 32767);
+    // (average width - 1) x longest folder bytes, never below 197, held to 16 bits.
+    const int widths[][3] = {{7, 30, 197}, {7, 60, 360}, {7, 33, 198}, {1, 500, 197}, {0, 500, 197},
+                             {40, 0x7FFFFFFF, 32767}};
+    for (const auto& row : widths) EXPECT_EQ(FolderColumnWidth(row[0], row[1]), row[2]) << row[0] << " " << row[1];
 }
 
 TEST(DialogTemplateTest, FolderIsTheLocationLessItsFileName) {
-    EXPECT_EQ(FolderOfLocation("/data/vdb0000002a/vdb0000002a.sqlite"), "/data/vdb0000002a/");
-    EXPECT_EQ(FolderOfLocation("vdb0000002a.sqlite"), "");
-    EXPECT_EQ(FolderOfLocation("short"), "");
-    EXPECT_EQ(FolderOfLocation(""), "");
-    // A two-byte character kept whole, and one the cut would split left out.
-    EXPECT_EQ(FolderOfLocation("\x8a\x94" /* 株 */ "vdb0000002a.sqlite"), "\x8a\x94");
-    EXPECT_EQ(FolderOfLocation("ab\x8a\x94" /* 株 */ "db0000002a.sqlite"), "ab");
-    EXPECT_EQ(FolderOfLocation("\x8a\x94" /* 株 */ "db0000002a.sqlite"), "");
+    const std::pair<const char*, const char*> rows[] = {
+        {"/data/vdb0000002a/vdb0000002a.sqlite", "/data/vdb0000002a/"}, {"vdb0000002a.sqlite", ""}, {"short", ""},
+        {"", ""},
+        // A two-byte character kept whole, and one the cut would split left out.
+        {"\x8a\x94" /* 株 */ "vdb0000002a.sqlite", "\x8a\x94"}, {"ab\x8a\x94" /* 株 */ "db0000002a.sqlite", "ab"},
+        {"\x8a\x94" /* 株 */ "db0000002a.sqlite", ""}};
+    for (const auto& [location, folder] : rows) EXPECT_EQ(FolderOfLocation(location), folder) << location;
 }
 
 }  // namespace

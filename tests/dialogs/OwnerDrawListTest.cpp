@@ -1,5 +1,6 @@
 #include <QHeaderView>
 #include <memory>
+#include <tuple>
 
 #include "DialogTestSupport.h"
 #include "OwnerDrawList.h"
@@ -48,10 +49,10 @@ TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
     EXPECT_EQ(list->HeaderHeight(), 20);
     list->SetPlacement(QRect(0, 0, 343, 220));
     EXPECT_EQ(list->height(), 210);
-    list->resize(343, 230);
-    EXPECT_EQ(list->height(), 229);
-    list->resize(343, 249);
-    EXPECT_EQ(list->height(), 248);
+    for (auto [asked, snapped] : {std::pair<int, int>{230, 229}, {249, 248}}) {
+        list->resize(343, asked);
+        EXPECT_EQ(list->height(), snapped);
+    }
 
     auto free = MakeList(kListFreeHeight, 343, 220);
     free->header()->setFixedHeight(20);
@@ -62,10 +63,10 @@ TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
     EXPECT_TRUE(headless->isHeaderHidden());
     EXPECT_EQ(headless->height(), 95);  // 5 rows, no header counted
 
-    EXPECT_EQ(COwnerDrawList::SnappedHeight(220, 20), 210);
-    EXPECT_EQ(COwnerDrawList::SnappedHeight(20, 20), 20);
-    EXPECT_EQ(COwnerDrawList::SnappedHeight(10, 20), 10);  // never grows
-    EXPECT_EQ(COwnerDrawList::SnappedHeight(38, 0), 38);
+    for (const auto& [height, header, snapped] : {std::tuple<int, int, int>{220, 20, 210}, {20, 20, 20},
+                                                  {10, 20, 10} /* never grows */, {38, 0, 38}}) {
+        EXPECT_EQ(COwnerDrawList::SnappedHeight(height, header), snapped) << height << " " << header;
+    }
 }
 
 TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
@@ -77,17 +78,17 @@ TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
 
     const QImage marked = RenderRow(*list, 1, false, false);
     const QImage plain = RenderRow(*list, 0, false, false);
+    // The surround shows the cell, the box has its frame, each cell its
+    // right and bottom frame and the name cell its top-left one.
+    const struct {
+        int x, y;
+        QRgb colour;
+    } probes[] = {{1, 1, base},  {2, 2, kNearBlack}, {13, 13, kNearBlack}, {17, 5, face},
+                  {5, 18, face}, {18, 0, base},      {141, 9, face},       {338, 9, face}};
     for (const QImage* image : {&marked, &plain}) {
         EXPECT_EQ(CountPixels(*image, image->rect(), qRgb(255, 0, 255)), 0);  // every pixel painted
         EXPECT_EQ(CountPixels(*image, image->rect(), kCyan), 0);              // cyan is transparent
-        EXPECT_EQ(image->pixel(1, 1), base);                                 // surround shows the cell
-        EXPECT_EQ(image->pixel(2, 2), kNearBlack);                           // box frame
-        EXPECT_EQ(image->pixel(13, 13), kNearBlack);
-        EXPECT_EQ(image->pixel(17, 5), face);   // right frame of the mark cell
-        EXPECT_EQ(image->pixel(5, 18), face);   // bottom frame
-        EXPECT_EQ(image->pixel(18, 0), base);   // top-left frame of the name cell
-        EXPECT_EQ(image->pixel(141, 9), face);  // right frame of the name cell
-        EXPECT_EQ(image->pixel(338, 9), face);  // right frame of the folder cell
+        for (const auto& p : probes) EXPECT_EQ(image->pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
     }
     EXPECT_GT(CountPixels(marked, boxInside, kNearBlack), 5);  // image 0: the check mark
     EXPECT_EQ(CountPixels(plain, boxInside, kWhite), 100);     // image 1: an empty box
@@ -130,9 +131,8 @@ TEST_F(OwnerDrawListTest, InertHeaderIgnoresPressesAndDividerDrags) {
     Drag(headerView, HeaderPoint(*list, 17), HeaderPoint(*list, 60));  // the mark column's divider
     Move(headerView, HeaderPoint(*list, 141));
     EXPECT_EQ(pressed, 0);
-    EXPECT_EQ(header->sectionSize(0), 18);
-    EXPECT_EQ(header->sectionSize(1), 124);
-    EXPECT_EQ(header->sectionSize(2), 197);
+    EXPECT_EQ((std::vector<int>{header->sectionSize(0), header->sectionSize(1), header->sectionSize(2)}),
+              (std::vector<int>{18, 124, 197}));
     EXPECT_FALSE(header->testAttribute(Qt::WA_SetCursor));
 
     // Without the options the same input presses and resizes, except on the

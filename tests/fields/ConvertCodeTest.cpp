@@ -32,62 +32,37 @@ std::string Of(unsigned code) {
 }
 
 TEST(ConvertCodeTest, ExamplesAndTerminators) {
-    EXPECT_EQ(Convert(std::string("\xeb\x5b\x00", 3)), std::string("FAX\0", 4));
-    EXPECT_EQ(Convert(std::string("\x98\x73\x00", 3)), std::string("\x8a\x94\x00", 3));  // 株
-    EXPECT_EQ(Convert(std::string("\x82\xa0\x00", 3)), std::string("\x82\xa0\x00", 3));  // あ
-    EXPECT_EQ(Convert(std::string("\xec\xaa\x00", 3)), std::string("\xb6\xde\x00", 3));  // ｶﾞ
-    EXPECT_EQ(Convert("abc"), std::string("abc\0", 4));     // a terminator is added
-    EXPECT_EQ(Convert(std::string()), std::string(1, '\0'));
-    EXPECT_EQ(Convert(std::string("\x82\x00z", 3)), std::string("\0z\0", 3));  // lead byte and NUL: one NUL
-    // A lead byte as the very last byte is not read past.
-    EXPECT_EQ(Convert(std::string("ab\x82", 3)), std::string("ab\0", 3));
-    EXPECT_EQ(Convert(std::string("\xb1\x41", 2)), std::string("\xb1\x41\0", 3));  // half-width kana are one byte
+    const std::pair<std::string, std::string> rows[] = {
+        {std::string("\xeb\x5b\0", 3), std::string("FAX\0", 4)},
+        {std::string("\x98\x73\0", 3), std::string("\x8a\x94\0", 3)},  // 株
+        {std::string("\x82\xa0\0", 3), std::string("\x82\xa0\0", 3)},  // あ
+        {std::string("\xec\xaa\0", 3), std::string("\xb6\xde\0", 3)},  // ｶﾞ
+        {"abc", std::string("abc\0", 4)},                              // a terminator is added
+        {"", std::string(1, '\0')},
+        {std::string("\x82\0z", 3), std::string("\0z\0", 3)},          // lead byte and NUL: one NUL
+        {"ab\x82", std::string("ab\0", 3)},                            // a lead byte last is not read past
+        {"\xb1\x41", std::string("\xb1\x41\0", 3)},                    // half-width kana are one byte
+    };
+    for (const auto& [input, output] : rows) EXPECT_EQ(Convert(input), output) << input;
 }
 
-TEST(ConvertCodeTest, EveryRangeOfTheDeviceTable) {
-    EXPECT_EQ(Of(0xEBA2), "\x82\x6e");  // Ｏ
-    EXPECT_EQ(Of(0xEBA3), "\x81\x45");  // ・
-    EXPECT_EQ(Of(0xEBA4), "\x82\x4f");  // ０
-    EXPECT_EQ(Of(0xEBAD), "\x82\x58");  // ９
-    EXPECT_EQ(Of(0xEBAE), "0");
-    EXPECT_EQ(Of(0xEBB7), "9");
-    EXPECT_EQ(Of(0xEBB8), "10");
-    EXPECT_EQ(Of(0xEBBE), "16");
-    EXPECT_EQ(Of(0xEBBF), "A");
-    EXPECT_EQ(Of(0xEBD8), "Z");
-    EXPECT_EQ(Of(0xEBD9), "\x81\xa6");  // ※
-    EXPECT_EQ(Of(0xEBDA), "\x81\x52");  // ヽ
-    EXPECT_EQ(Of(0xEBDD), "\x81\x55");  // ゞ
-    EXPECT_EQ(Of(0xEBDF), "a");
-    EXPECT_EQ(Of(0xEBF8), "z");
-    EXPECT_EQ(Of(0xEBF9), "\x81\xa7");  // 〒
-    EXPECT_EQ(Of(0xEBFA), "\x81\x56");  // 〃
-    EXPECT_EQ(Of(0xEBFC), "\x81\x58");  // 々
-    EXPECT_EQ(Of(0xEC40), "\x82\x9f");  // ぁ
-    EXPECT_EQ(Of(0xEC7E), "\x82\xdd");  // み
-    EXPECT_EQ(Of(0xEC80), "\x82\xde");  // む
-    EXPECT_EQ(Of(0xEC93), "\x82\xf1");  // ん
-    EXPECT_EQ(Of(0xEC95), "\x82\x4f");  // ０
-    EXPECT_EQ(Of(0xEC9E), "\x82\x58");  // ９
-    EXPECT_EQ(Of(0xEC9F), "\xa7");      // ｧ
-    EXPECT_EQ(Of(0xECEC), "\x83\x8e");  // ヮ stays full-width
-    EXPECT_EQ(Of(0xECF2), "\xb3\xde");  // ｳﾞ
-    EXPECT_EQ(Of(0xECF4), "\x83\x96");  // ヶ
-    EXPECT_EQ(Of(0xECF5), "\xb0");      // ｰ
-    EXPECT_EQ(Of(0xED40), "1");
-    EXPECT_EQ(Of(0xED53), "20");
-    EXPECT_EQ(Of(0xED54), "\x8f\xe3");  // 上
-    EXPECT_EQ(Of(0xED5D), "\x88\xf3");  // 印
-    EXPECT_EQ(Of(0xED5E), "1");
-    EXPECT_EQ(Of(0xED69), "12");
-    EXPECT_EQ(Of(0xED6A), "1");
-    EXPECT_EQ(Of(0xED75), "12");
-    EXPECT_EQ(Of(0xEF81), "\x94\xe9");  // 秘
-    EXPECT_EQ(Of(0x9874), "\x97\x4c");  // 有
-    EXPECT_EQ(Of(0x9879), "\x8f\x40");  // 宗
-}
+TEST(ConvertCodeTest, EveryRangeOfTheDeviceTableAndTheCodesBetween) {
+    const std::pair<unsigned, const char*> rows[] = {
+        {0xEBA2, "\x82\x6e" /* Ｏ */}, {0xEBA3, "\x81\x45" /* ・ */}, {0xEBA4, "\x82\x4f" /* ０ */},
+        {0xEBAD, "\x82\x58" /* ９ */}, {0xEBAE, "0"}, {0xEBB7, "9"}, {0xEBB8, "10"}, {0xEBBE, "16"},
+        {0xEBBF, "A"}, {0xEBD8, "Z"}, {0xEBD9, "\x81\xa6" /* ※ */}, {0xEBDA, "\x81\x52" /* ヽ */},
+        {0xEBDD, "\x81\x55" /* ゞ */}, {0xEBDF, "a"}, {0xEBF8, "z"}, {0xEBF9, "\x81\xa7" /* 〒 */},
+        {0xEBFA, "\x81\x56" /* 〃 */}, {0xEBFC, "\x81\x58" /* 々 */}, {0xEC40, "\x82\x9f" /* ぁ */},
+        {0xEC7E, "\x82\xdd" /* み */}, {0xEC80, "\x82\xde" /* む */}, {0xEC93, "\x82\xf1" /* ん */},
+        {0xEC95, "\x82\x4f" /* ０ */}, {0xEC9E, "\x82\x58" /* ９ */}, {0xEC9F, "\xa7" /* ｧ */},
+        {0xECEC, "\x83\x8e" /* ヮ stays full-width */}, {0xECF2, "\xb3\xde" /* ｳﾞ */}, {0xECF4, "\x83\x96" /* ヶ */},
+        {0xECF5, "\xb0" /* ｰ */}, {0xED40, "1"}, {0xED53, "20"}, {0xED54, "\x8f\xe3" /* 上 */},
+        {0xED5D, "\x88\xf3" /* 印 */}, {0xED5E, "1"}, {0xED69, "12"}, {0xED6A, "1"}, {0xED75, "12"},
+        {0xEF81, "\x94\xe9" /* 秘 */}, {0x9874, "\x97\x4c" /* 有 */}, {0x9879, "\x8f\x40" /* 宗 */},
+    };
+    for (const auto& [code, replacement] : rows) EXPECT_EQ(Of(code), replacement) << std::hex << code;
 
-TEST(ConvertCodeTest, CodesOutsideTheTableAreCopied) {
+    // Codes next to the ranges, and the gap between two of them, are copied.
     for (unsigned code : {0xEBA0u, 0xEBA1u, 0xEBDEu, 0xEC7Fu, 0xEC94u, 0xEB5Au, 0xEB5Cu, 0x9872u, 0x987Au,
                           0xED76u, 0xEF80u, 0xEF82u, 0x889Fu}) {
         EXPECT_EQ(Of(code), Code(code)) << std::hex << code;

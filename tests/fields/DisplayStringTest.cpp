@@ -8,42 +8,37 @@ namespace {
 class DisplayStringTest : public FieldTest {
 protected:
     std::string Line() {
-        CString text = "stale";
-        EXPECT_EQ(m_kit.GetDisplayString(text), 1);
-        return text.Bytes();
+        const Text line = Get(&CVAROObj::GetDisplayString);
+        EXPECT_EQ(line.first, 1);
+        return line.second;
     }
     std::string ListMemo(const std::string& stored) {
         Store(5, stored);
-        CString text = "stale";
-        EXPECT_EQ(m_kit.GetListMemo(text), 1);
-        return text.Bytes();
+        const Text line = Get(&CVAROObj::GetListMemo);
+        EXPECT_EQ(line.first, 1);
+        return line.second;
     }
     static CPIMTime At(int y, int mo, int d, int h = 0) { return CPIMTime(y, mo, d, h, 0, 0, -1); }
 };
 
-TEST_F(DisplayStringTest, SchedulesShowStartPendingAndListMemo) {
+TEST_F(DisplayStringTest, DatedKindsShowTheirDatesFlagsAndMemo) {
     NewTip(0x201);
     ASSERT_EQ(m_kit.SetStartTime(At(1998, 4, 1, 9), 2), 1);
     ASSERT_EQ(m_kit.SetPending(1), 1);
     ASSERT_EQ(m_kit.SetMemo("one\r\ntwo"), 1);
-    EXPECT_EQ(Line(), "98/04/01 (P)one two");
-
+    EXPECT_EQ(Line(), "98/04/01 (P)one two");  // schedules show the list memo
     // No start date: an empty date, not the one of the tip before.
     NewTip(0x202);
     ASSERT_EQ(m_kit.SetMemo("m"), 1);
     EXPECT_EQ(Line(), " m");
-}
 
-TEST_F(DisplayStringTest, PlansAndMilestonesShowTheirDatesAndMemo) {
     NewTip(0x101);
     ASSERT_EQ(m_kit.SetStartTime(At(1998, 3, 14), 1), 1);
     ASSERT_EQ(m_kit.SetEndTime(At(1998, 3, 20), 1), 1);
     ASSERT_EQ(m_kit.SetMemo("plan\r\nB"), 1);
     EXPECT_EQ(Line(), "98/03/14-98/03/20 plan\r\nB");
-    // Without an end the one date of the line still holds the start.
-    ASSERT_EQ(m_kit.SetEndTime(), 1);
+    ASSERT_EQ(m_kit.SetEndTime(), 1);  // without an end the line's one date still holds the start
     EXPECT_EQ(Line(), "98/03/14-98/03/14 plan\r\nB");
-
     NewTip(0x103);
     EXPECT_EQ(Line(), "- ");
 
@@ -59,24 +54,28 @@ TEST_F(DisplayStringTest, ToDoItemsShowDeadlineAndPriorityLabel) {
     NewTip(0x300);
     ASSERT_EQ(m_kit.SetMemo("task"), 1);
     EXPECT_EQ(Line(), "task");
-    ASSERT_EQ(m_kit.SetPriority(2), 1);
-    EXPECT_EQ(Line(), "(\x82\x60)task" /* (Ａ)task */);
     ASSERT_EQ(m_kit.SetPriority(1), 1);
     ASSERT_EQ(m_kit.SetLimitDay(At(1998, 12, 31)), 1);
     EXPECT_EQ(Line(), "98/12/31\x82\xdc\x82\xc5 (\x8b\xd9)task" /* 98/12/31まで (緊)task */);
-
-    const char* const labels[] = {
-        "(\x82\x61)" /* (Ｂ) */, "(\x82\x62)" /* (Ｃ) */, "(\x82\x63)" /* (Ｄ) */, "(\x82\x64)" /* (Ｅ) */,
-        "(\x82\x65)" /* (Ｆ) */, "(\x82\x66)" /* (Ｇ) */, "(\x82\x67)" /* (Ｈ) */, "(\x82\x68)" /* (Ｉ) */,
-    };
     ASSERT_EQ(m_kit.SetLimitDay(), 1);
-    for (int priority = 3; priority <= 10; ++priority) {
+    const char* const labels[] = {
+        "(\x82\x60)" /* (Ａ) */, "(\x82\x61)" /* (Ｂ) */, "(\x82\x62)" /* (Ｃ) */, "(\x82\x63)" /* (Ｄ) */,
+        "(\x82\x64)" /* (Ｅ) */, "(\x82\x65)" /* (Ｆ) */, "(\x82\x66)" /* (Ｇ) */, "(\x82\x67)" /* (Ｈ) */,
+        "(\x82\x68)" /* (Ｉ) */,
+    };
+    for (int priority = 2; priority <= 10; ++priority) {
         ASSERT_EQ(m_kit.SetPriority(priority), 1);
-        EXPECT_EQ(Line(), std::string(labels[priority - 3]) + "task");
+        EXPECT_EQ(Line(), std::string(labels[priority - 2]) + "task");
     }
-    // A priority outside the accepted range, written elsewhere, shows none.
-    Store(7, Bytes("15\0"));
+    Store(7, Bytes("15\0"));  // a priority outside the range, written elsewhere, shows none
     EXPECT_EQ(Line(), "task");
+
+    // Read-only to-do items are shown from their read-only slots.
+    Store(6, Bytes("19981231000000\0"));
+    Store(13, Bytes("3\0"));
+    Store(7, Bytes("ro memo\0"));
+    ReadOnly(true);
+    EXPECT_EQ(Line(), "98/12/31\x82\xdc\x82\xc5 (\x82\x61)ro memo" /* 98/12/31まで (Ｂ)ro memo */);
 }
 
 TEST_F(DisplayStringTest, CardsMemosAndFileLinks) {
@@ -93,80 +92,55 @@ TEST_F(DisplayStringTest, CardsMemosAndFileLinks) {
     EXPECT_EQ(Line(), "note");
     ASSERT_EQ(m_kit.SetFilename("x"), 1);
     EXPECT_EQ(Line(), "\x81\x79x\x81\x7anote" /* 【x】note */);
-
     NewTip(0x502);
     Store(5, Bytes("never\0"));
-    EXPECT_EQ(Line(), "");
     ASSERT_EQ(m_kit.SetFilename("x"), 1);
     EXPECT_EQ(Line(), "\x81\x79x\x81\x7a" /* 【x】 */);
 
     NewTip(0xF00);
     EXPECT_EQ(Line(), "");
-    const struct {
-        const char* name;
-        const char* shown;
-    } links[] = {{"Report.LNK", "Report"}, {"a.lnk.txt", "a"}, {"notes.txt", "notes.txt"}};
-    for (const auto& link : links) {
-        ASSERT_EQ(m_kit.SetFilename(link.name), 1);
-        EXPECT_EQ(Line(), link.shown);
+    for (auto [name, shown] : {std::pair<const char*, const char*>{"Report.LNK", "Report"}, {"a.lnk.txt", "a"},
+                               {"notes.txt", "notes.txt"}}) {
+        ASSERT_EQ(m_kit.SetFilename(name), 1);
+        EXPECT_EQ(Line(), shown);
     }
-}
-
-TEST_F(DisplayStringTest, KindsWithoutARuleGiveNothing) {
-    for (unsigned short kind : {0x203, 0x204, 0x800, 0x900}) {
-        SCOPED_TRACE(kind);
-        NewTip(kind);
-        CString text = "stale";
-        EXPECT_EQ(m_kit.GetDisplayString(text), 0);
-        EXPECT_TRUE(text.IsEmpty());
+    // Kinds without a rule, and a value that is no kind, give nothing.
+    for (unsigned short kind : {0x203, 0x204, 0x800, 0x900, 0x205}) {
+        m_kit.SetTipFlag(kind);
+        EXPECT_EQ(Get(&CVAROObj::GetDisplayString), Text(0, "")) << kind;
     }
-    m_kit.SetTipFlag(0x205);
-    CString text = "stale";
-    EXPECT_EQ(m_kit.GetDisplayString(text), 0);
-    EXPECT_TRUE(text.IsEmpty());
-}
-
-TEST_F(DisplayStringTest, ReadOnlyTipsAreShownFromTheirReadOnlySlots) {
-    NewTip(0x300);
-    Store(6, Bytes("19981231000000\0"));
-    Store(13, Bytes("3\0"));
-    Store(7, Bytes("ro memo\0"));
-    Store(5, Bytes("own memo\0"));
-    ReadOnly(true);
-    EXPECT_EQ(Line(), "98/12/31\x82\xdc\x82\xc5 (\x82\x61)ro memo" /* 98/12/31まで (Ｂ)ro memo */);
 }
 
 TEST_F(DisplayStringTest, ListMemoIsOneLineCutBetweenCharacters) {
     NewTip(0x505);
-    EXPECT_EQ(ListMemo(Bytes("\r\nab\0")), "ab");
-    EXPECT_EQ(ListMemo(Bytes("a\r\n\r\nb\0")), "a  b");
-    EXPECT_EQ(ListMemo(Bytes("a\rb\nc\0")), "a\rb\nc");
-    EXPECT_EQ(ListMemo(std::string(300, 'x') + '\0'), std::string(255, 'x'));
     std::string doubleBytes;
     for (int i = 0; i < 200; ++i) doubleBytes += "\x88\xea" /* 一 */;
-    EXPECT_EQ(ListMemo(doubleBytes + '\0'), doubleBytes.substr(0, 256));
-    // The device code for FAX written at 254 bytes takes the line to 257.
-    EXPECT_EQ(ListMemo(std::string(254, 'x') + "\xeb\x5b" "yy" + '\0'), std::string(254, 'x') + "FAX");
-
-    // An empty memo is a line, though GetMemo finds no memo.
-    EXPECT_EQ(ListMemo(Bytes("\0")), "");
-    CString text;
-    EXPECT_EQ(m_kit.GetMemo(text), 0);
+    const std::pair<std::string, std::string> rows[] = {
+        {Bytes("\r\nab\0"), "ab"},
+        {Bytes("a\r\n\r\nb\0"), "a  b"},
+        {Bytes("a\rb\nc\0"), "a\rb\nc"},
+        {std::string(300, 'x') + '\0', std::string(255, 'x')},
+        {doubleBytes + '\0', doubleBytes.substr(0, 256)},
+        // The device code for FAX written at 254 bytes takes the line to 257.
+        {std::string(254, 'x') + "\xeb\x5b" "yy" + '\0', std::string(254, 'x') + "FAX"},
+        {Bytes("\0"), ""},  // an empty memo is a line, though GetMemo finds no memo
+    };
+    for (const auto& [stored, line] : rows) EXPECT_EQ(ListMemo(stored), line) << stored;
+    EXPECT_EQ(Get(&CVAROObj::GetMemo).first, 0);
 
     NewTip(0x503);
     Store(5, Bytes("m\0"));
-    EXPECT_EQ(m_kit.GetListMemo(text), 0);
+    EXPECT_EQ(Get(&CVAROObj::GetListMemo).first, 0);
     NewTip(0x800);
     Store(7, Bytes("board\0"));
-    EXPECT_EQ(m_kit.GetListMemo(text), 0);
+    EXPECT_EQ(Get(&CVAROObj::GetListMemo).first, 0);
     ReadOnly(true);
-    EXPECT_EQ(m_kit.GetListMemo(text), 1);
-    EXPECT_EQ(text, "board");
+    EXPECT_EQ(Get(&CVAROObj::GetListMemo), Text(1, "board"));
 }
 
 TEST_F(DisplayStringTest, CutCRLFStaysWithinItsData) {
-    unsigned short length = 0;
-    const auto cut = [&](const char* data, unsigned short count) {
+    const auto cut = [this](const char* data, unsigned short count) {
+        unsigned short length = 0;
         char* block = CVAROObjTestAccess::CutCRLF(m_kit, data, count, &length);
         std::string line(block, length);
         GlobalFree(reinterpret_cast<HGLOBAL>(block));
@@ -178,7 +152,6 @@ TEST_F(DisplayStringTest, CutCRLFStaysWithinItsData) {
     EXPECT_EQ(cut("x", 0), Bytes("\0"));
     EXPECT_EQ(cut("\x82\0z", 3), Bytes("\0z\0"));
     EXPECT_EQ(cut("\xeb\x5b\0", 3), Bytes("FAX\0"));
-    EXPECT_EQ(length, 4);
 }
 
 }  // namespace

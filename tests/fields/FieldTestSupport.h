@@ -1,14 +1,22 @@
-// A kit object with a fresh tip of a chosen kind, and the stored bytes of
-// the tip record's slots.
+// A kit object with a fresh tip of a chosen kind, the stored bytes of the
+// tip record's slots, and getters read as one (result, value) pair.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "KitTestAccess.h"
 #include "TipRecord.h"
 #include "VAROObj.h"
+
+// A getter's result with the text or number it handed out.
+using Text = std::pair<int, std::string>;
+using Number = std::pair<int, long long>;
+
+// What a number getter's variable holds when the getter leaves it alone.
+const long long kUntouched = 77;
 
 class FieldTest : public ::testing::Test {
 protected:
@@ -27,6 +35,18 @@ protected:
         ASSERT_TRUE(CTipRecord::Global().SetField(bytes.data(), static_cast<uint16_t>(bytes.size()), slot));
     }
     void ReadOnly(bool on) { CVAROObjTestAccess::SetReadOnly(m_kit, on); }
+
+    Text Get(int (CVAROObj::*get)(CString&)) {
+        CString text = "stale";
+        const int result = (m_kit.*get)(text);
+        return {result, text.Bytes()};
+    }
+    template <class T>
+    Number Get(int (CVAROObj::*get)(T*)) {
+        T value = static_cast<T>(kUntouched);
+        const int result = (m_kit.*get)(&value);
+        return {result, static_cast<long long>(value)};
+    }
 
     CVAROObj m_kit;
 };

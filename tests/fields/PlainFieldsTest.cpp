@@ -6,119 +6,83 @@ namespace {
 
 class PlainFieldsTest : public FieldTest {};
 
-TEST_F(PlainFieldsTest, TextsAreStoredWithTheirTerminatorAndKindTested) {
+using IntSetter = int (CVAROObj::*)(int);
+
+TEST_F(PlainFieldsTest, TextsAreStoredWithTheirTerminatorWhereTheKindHasThem) {
     NewTip(0x300);
     EXPECT_EQ(m_kit.SetMemo("buy milk"), 1);
     EXPECT_EQ(Stored(5), Bytes("buy milk\0"));
     EXPECT_EQ(StoredType(5), 1u);
-    CString text;
-    EXPECT_EQ(m_kit.GetMemo(text), 1);
-    EXPECT_EQ(text, "buy milk");
+    EXPECT_EQ(Get(&CVAROObj::GetMemo), Text(1, "buy milk"));
     EXPECT_EQ(m_kit.SetSection("x"), 0);  // not a card
-    EXPECT_EQ(m_kit.GetSection(text), 0);
-    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_EQ(Get(&CVAROObj::GetSection), Text(0, ""));
+    // 65534 bytes and the terminator would need a length of 65535.
+    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65534, 'x'))), 0);
+    EXPECT_EQ(Stored(5), Bytes("buy milk\0"));
+    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65533, 'x'))), 1);
+    EXPECT_EQ(Stored(5).size(), 65534u);
 
     // Memo kinds other than 0x501 and 0x505 have a MEMO slot but no memo.
     NewTip(0x502);
     EXPECT_EQ(m_kit.SetMemo("m"), 0);
-    EXPECT_EQ(m_kit.GetMemo(text), 0);
-
-    NewTip(0x401);
-    EXPECT_EQ(m_kit.SetFree6("six"), 1);
-    EXPECT_EQ(Stored(26), Bytes("six\0"));
-    EXPECT_EQ(m_kit.SetPersonalRemark(""), 1);
-    EXPECT_EQ(m_kit.GetPersonalRemark(text), 0);  // an empty text reads as absent
-
-    NewTip(0xF00);
-    EXPECT_EQ(m_kit.SetFilename("a.txt"), 1);
-    EXPECT_EQ(Stored(5), Bytes("a.txt\0"));
-    NewTip(0x503);
+    EXPECT_EQ(Get(&CVAROObj::GetMemo), Text(0, ""));
     EXPECT_EQ(m_kit.SetFilename("b.txt"), 1);
     EXPECT_EQ(Stored(6), Bytes("b.txt\0"));
-}
+    NewTip(0x401);
+    EXPECT_EQ(m_kit.SetPersonalRemark(""), 1);
+    EXPECT_EQ(Get(&CVAROObj::GetPersonalRemark), Text(0, ""));  // an empty text reads as absent
 
-TEST_F(PlainFieldsTest, TextsTooLongForASixteenBitLengthAreRefused) {
-    NewTip(0x300);
-    ASSERT_EQ(m_kit.SetMemo("keep"), 1);
-    // 65534 bytes and the terminator would need a length of 65535.
-    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65534, 'x'))), 0);
-    EXPECT_EQ(Stored(5), Bytes("keep\0"));
-    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65533, 'x'))), 1);
-    EXPECT_EQ(Stored(5).size(), 65534u);
-}
-
-TEST_F(PlainFieldsTest, ConvertedAndPlainCopyGetters) {
-    NewTip(0xF00);
     // 0x98 0x73 is the device code for 株; the plain-copy getters keep it.
+    NewTip(0xF00);
     ASSERT_EQ(m_kit.SetPathName("\x98\x73"), 1);
     ASSERT_EQ(m_kit.SetFilename("\x98\x73"), 1);
-    CString text;
-    EXPECT_EQ(m_kit.GetPathName(text), 1);
-    EXPECT_EQ(text, "\x98\x73");
-    EXPECT_EQ(m_kit.GetFilename(text), 1);
-    EXPECT_EQ(text, "\x8a\x94");
+    EXPECT_EQ(Stored(5), Bytes("\x98\x73\0"));
+    EXPECT_EQ(Get(&CVAROObj::GetPathName), Text(1, "\x98\x73"));
+    EXPECT_EQ(Get(&CVAROObj::GetFilename), Text(1, "\x8a\x94" /* 株 */));
 }
 
-TEST_F(PlainFieldsTest, FlagsAndNumbersUseTheirDecimalForms) {
+TEST_F(PlainFieldsTest, NumbersAreStoredInTheirDecimalFormsWithinTheirRanges) {
+    const struct {
+        unsigned short kind;
+        IntSetter set;
+        int value, slot;
+        const char* stored;  // null: refused, the slot unchanged
+    } rows[] = {
+        {0x101, &CVAROObj::SetSecret, 1, 1, "1"},           {0x101, &CVAROObj::SetDisplayPosition, 7, 7, "07"},
+        {0x101, &CVAROObj::SetDisplayPosition, 100, 7, nullptr}, {0x101, &CVAROObj::SetDisplayPosition, -1, 7, nullptr},
+        {0x300, &CVAROObj::SetPriority, 0, 7, nullptr},     {0x300, &CVAROObj::SetPriority, 11, 7, nullptr},
+        {0x300, &CVAROObj::SetPriority, 10, 7, "10"},       {0x300, &CVAROObj::SetPriority, 3, 7, "3"},
+        {0x402, &CVAROObj::SetShochuumimai, 3, 17, "3"},    {0x402, &CVAROObj::SetSeibo, 4, 20, nullptr},
+        {0x402, &CVAROObj::SetCategory1, -1, 29, nullptr},  {0x402, &CVAROObj::SetCategory3, 5, 31, "05"},
+        {0x402, &CVAROObj::SetCategory2, 99, 30, "99"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "slot " << row.slot << " value " << row.value);
+        NewTip(row.kind);
+        const std::string before = Stored(row.slot);
+        EXPECT_EQ((m_kit.*row.set)(row.value), row.stored ? 1 : 0);
+        EXPECT_EQ(Stored(row.slot), row.stored ? std::string(row.stored) + '\0' : before);
+    }
+    EXPECT_EQ(StoredType(30), 8u);  // a number
     NewTip(0x101);
-    EXPECT_EQ(m_kit.SetSecret(1), 1);
-    EXPECT_EQ(Stored(1), Bytes("1\0"));
-    EXPECT_EQ(StoredType(1), 9u);
-    EXPECT_EQ(m_kit.SetDisplayPosition(7), 1);
-    EXPECT_EQ(Stored(7), Bytes("07\0"));
-    EXPECT_EQ(StoredType(7), 8u);
-    EXPECT_EQ(m_kit.SetDisplayPosition(100), 0);
-    EXPECT_EQ(m_kit.SetDisplayPosition(-1), 0);
-    EXPECT_EQ(Stored(7), Bytes("07\0"));
+    m_kit.SetSecret(1);
+    EXPECT_EQ(StoredType(1), 9u);  // a flag
+}
 
+TEST_F(PlainFieldsTest, NumberGettersReadWhatOthersStoredWithinItsBytes) {
     NewTip(0x300);
-    EXPECT_EQ(m_kit.SetPriority(0), 0);
-    EXPECT_EQ(m_kit.SetPriority(11), 0);
-    EXPECT_EQ(m_kit.SetPriority(10), 1);
-    EXPECT_EQ(Stored(7), Bytes("10\0"));
-    EXPECT_EQ(m_kit.SetPriority(3), 1);
-    EXPECT_EQ(Stored(7), Bytes("3\0"));
-    int value = -1;
-    EXPECT_EQ(m_kit.GetPriority(&value), 1);
-    EXPECT_EQ(value, 3);
-
-    NewTip(0x402);
-    EXPECT_EQ(m_kit.SetShochuumimai(3), 1);
-    EXPECT_EQ(Stored(17), Bytes("3\0"));
-    EXPECT_EQ(m_kit.SetSeibo(4), 0);
-    EXPECT_EQ(m_kit.SetCategory1(-1), 0);
-    EXPECT_EQ(m_kit.SetCategory3(5), 1);
-    EXPECT_EQ(Stored(31), Bytes("05\0"));
-    EXPECT_EQ(m_kit.SetCategory2(99), 1);
-    EXPECT_EQ(Stored(30), Bytes("99\0"));
-}
-
-TEST_F(PlainFieldsTest, NumberGettersReadWhatOthersStored) {
+    const std::pair<std::string, Number> priorities[] = {
+        {Bytes("3\0"), {1, 3}},   {Bytes(" -12x\0"), {1, -12}},        {Bytes("\0"), {0, 0}},
+        {"42", {1, 42}} /* no terminator */, {"99999999999999", {1, INT32_MAX}}};
+    for (const auto& [stored, read] : priorities) {
+        Store(7, stored);
+        EXPECT_EQ(Get(&CVAROObj::GetPriority), read) << stored;
+    }
     NewTip(0x101);
-    int position = -1;
     Store(7, Bytes("150\0"));
-    EXPECT_EQ(m_kit.GetDisplayPosition(&position), 1);
-    EXPECT_EQ(position, 0);
-    Store(7, Bytes(" -12x\0"));
-    NewTip(0x300);
-    int priority = 9;
-    Store(7, Bytes(" -12x\0"));
-    EXPECT_EQ(m_kit.GetPriority(&priority), 1);
-    EXPECT_EQ(priority, -12);
-    Store(7, Bytes("\0"));
-    EXPECT_EQ(m_kit.GetPriority(&priority), 0);
-    EXPECT_EQ(priority, 0);
-    // A number stored without a terminator is read within its bytes.
-    Store(7, std::string("42"));
-    EXPECT_EQ(m_kit.GetPriority(&priority), 1);
-    EXPECT_EQ(priority, 42);
-    Store(7, std::string("99999999999999"));
-    EXPECT_EQ(m_kit.GetPriority(&priority), 1);
-    EXPECT_EQ(priority, INT32_MAX);
-    int secret = 5;
+    EXPECT_EQ(Get(&CVAROObj::GetDisplayPosition), Number(1, 0));
     NewTip(0x800);
-    EXPECT_EQ(m_kit.GetSecret(&secret), 0);
-    EXPECT_EQ(secret, 0);
+    EXPECT_EQ(Get(&CVAROObj::GetSecret), Number(0, 0));
 }
 
 TEST_F(PlainFieldsTest, CheckZeroLeavesTheFarFutureCheckDate) {
@@ -136,70 +100,51 @@ TEST_F(PlainFieldsTest, CheckZeroLeavesTheFarFutureCheckDate) {
     EXPECT_EQ(m_kit.SetCheck(0), 0);
 }
 
-TEST_F(PlainFieldsTest, ColoursAndIds) {
+TEST_F(PlainFieldsTest, ColoursAndIdsAreFourBytesLeastSignificantFirst) {
     NewTip(0x201);
-    unsigned long colour = 0;
-    EXPECT_EQ(m_kit.GetColor(&colour), 1);  // initial value: four zero bytes
-    EXPECT_EQ(colour, 0u);
     Store(10, Bytes("\x00\x80\x00\x00"));
-    EXPECT_EQ(m_kit.GetColor(&colour), 1);
-    EXPECT_EQ(colour, 0x8000u);
-    Store(10, Bytes("\x01\x02"));
-    EXPECT_EQ(m_kit.GetColor(&colour), 1);
-    EXPECT_EQ(colour, 0xFF0000u);
+    EXPECT_EQ(Get(&CVAROObj::GetColor), Number(1, 0x8000));
+    Store(10, Bytes("\x01\x02"));  // too short: the default red, not read past
+    EXPECT_EQ(Get(&CVAROObj::GetColor), Number(1, 0xFF0000));
     EXPECT_EQ(m_kit.SetColor(0xFFFFFFFFul), 1);
     EXPECT_EQ(Stored(10), Bytes("\xff\xff\xff\xff"));
     EXPECT_EQ(StoredType(10), 0x4003u);
     EXPECT_EQ(m_kit.SetColor(0x100000000ul), 0);
-
     NewTip(0x300);
-    colour = 1;
-    EXPECT_EQ(m_kit.GetColor(&colour), 0);
-    EXPECT_EQ(colour, 0xFF0000u);
+    EXPECT_EQ(Get(&CVAROObj::GetColor), Number(0, 0xFF0000));
 
     NewTip(0x102);
-    long fukuro = 77;
-    Store(7, std::string());
     EXPECT_EQ(m_kit.SetParentPlanFukuro(-2), 1);
     EXPECT_EQ(Stored(7), Bytes("\xfe\xff\xff\xff"));
-    EXPECT_EQ(m_kit.GetParentPlanFukuro(&fukuro), 1);
-    EXPECT_EQ(fukuro, -2);
+    EXPECT_EQ(Get(&CVAROObj::GetParentPlanFukuro), Number(1, -2));
     EXPECT_EQ(m_kit.SetParentPlanFukuro(long{INT32_MAX} + 1), 0);
     Store(7, Bytes("\x05"));  // too short to hold an id: not read
-    fukuro = 77;
-    EXPECT_EQ(m_kit.GetParentPlanFukuro(&fukuro), 0);
-    EXPECT_EQ(fukuro, 77);
+    EXPECT_EQ(Get(&CVAROObj::GetParentPlanFukuro), Number(0, kUntouched));
 
     NewTip(0x800);
-    long page = 5;
     EXPECT_EQ(m_kit.SetCurrentPage(3), 1);
-    EXPECT_EQ(m_kit.GetCurrentPage(&page), 1);
-    EXPECT_EQ(page, 3);
+    EXPECT_EQ(Get(&CVAROObj::GetCurrentPage), Number(1, 3));
     NewTip(0x300);
-    EXPECT_EQ(m_kit.GetCurrentPage(&page), 0);
-    EXPECT_EQ(page, 0);
+    EXPECT_EQ(Get(&CVAROObj::GetCurrentPage), Number(0, 0));
 }
 
-TEST_F(PlainFieldsTest, LinkLists) {
+TEST_F(PlainFieldsTest, LinkListsAreACountAndIdsReadWithinTheirBytes) {
     NewTip(0x401);
     CSelectTips list;
     EXPECT_EQ(m_kit.SetLinkData(list), 1);
     EXPECT_EQ(Stored(32), Bytes("\0\0\0\0"));
     list.Add(5);
     EXPECT_EQ(m_kit.GetLinkData(list), 1);
-    EXPECT_EQ(list.GetSize(), 0);
+    EXPECT_EQ(list.GetSize(), 0);  // replaced, not appended to
 
     list.Add(0x01020304);
     list.Add(static_cast<DWORD>(-1));
     EXPECT_EQ(m_kit.SetLinkData(list), 1);
     EXPECT_EQ(Stored(32), Bytes("\x02\0\0\0\x04\x03\x02\x01\xff\xff\xff\xff"));
     EXPECT_EQ(StoredType(32), 0x4002u);
-    CSelectTips back;
-    EXPECT_EQ(m_kit.GetLinkData(back), 1);
-    ASSERT_EQ(back.GetSize(), 2);
-    EXPECT_EQ(back[0], 0x01020304u);
 
     // A count larger than the stored ids never reads past them.
+    CSelectTips back;
     Store(32, Bytes("\x09\0\0\0\x07\0\0\0"));
     EXPECT_EQ(m_kit.GetLinkData(back), 1);
     ASSERT_EQ(back.GetSize(), 1);
@@ -243,52 +188,36 @@ TEST_F(PlainFieldsTest, ReadOnlyTipsAreReadFromTheCompactSlots) {
     Store(7, Bytes("compact memo\0"));
     Store(15, Bytes("\x11\x22\x33\x00"));
     Store(16, Bytes("\x09\x00\x00\x00"));
-    CString text;
-    EXPECT_EQ(m_kit.GetMemo(text), 0);
+    EXPECT_EQ(Get(&CVAROObj::GetMemo), Text(0, ""));
     ReadOnly(true);
-    EXPECT_EQ(m_kit.GetMemo(text), 1);  // any kind while read-only
-    EXPECT_EQ(text, "compact memo");
-    unsigned long colour = 0;
-    EXPECT_EQ(m_kit.GetColor(&colour), 1);
-    EXPECT_EQ(colour, 0x332211u);
-    long fukuro = 0;
-    EXPECT_EQ(m_kit.GetParentPlanFukuro(&fukuro), 1);
-    EXPECT_EQ(fukuro, 9);
+    EXPECT_EQ(Get(&CVAROObj::GetMemo), Text(1, "compact memo"));  // any kind while read-only
+    EXPECT_EQ(Get(&CVAROObj::GetColor), Number(1, 0x332211));
+    EXPECT_EQ(Get(&CVAROObj::GetParentPlanFukuro), Number(1, 9));
 
     // The other read-only slots apply only to the kinds their getter accepts.
-    NewTip(0x300);
-    Store(13, Bytes("8\0"));
-    Store(7, Bytes("2\0"));
-    ReadOnly(true);
-    int priority = 0;
-    EXPECT_EQ(m_kit.GetPriority(&priority), 1);
-    EXPECT_EQ(priority, 8);
-    ReadOnly(false);
-    EXPECT_EQ(m_kit.GetPriority(&priority), 1);
-    EXPECT_EQ(priority, 2);
-
-    NewTip(0x201);
-    Store(17, Bytes("1\0"));
-    ReadOnly(true);
-    int pending = 0;
-    EXPECT_EQ(m_kit.GetPending(&pending), 1);
-    EXPECT_EQ(pending, 1);
-    NewTip(0x101);
-    Store(14, Bytes("42\0"));
-    ReadOnly(true);
-    int position = 0;
-    EXPECT_EQ(m_kit.GetDisplayPosition(&position), 1);
-    EXPECT_EQ(position, 42);
-    NewTip(0xF00);
-    Store(12, Bytes("ro.txt\0"));
-    ReadOnly(true);
-    EXPECT_EQ(m_kit.GetFilename(text), 1);
-    EXPECT_EQ(text, "ro.txt");
-    NewTip(0x505);
-    Store(11, Bytes("memo.txt\0"));
-    ReadOnly(true);
-    EXPECT_EQ(m_kit.GetFilename(text), 1);
-    EXPECT_EQ(text, "memo.txt");
+    const struct {
+        unsigned short kind;
+        int (CVAROObj::*get)(int*);
+        int slot, readOnlySlot;
+    } numbers[] = {{0x300, &CVAROObj::GetPriority, 7, 13},
+                   {0x201, &CVAROObj::GetPending, 7, 17},
+                   {0x101, &CVAROObj::GetDisplayPosition, 7, 14}};
+    for (const auto& row : numbers) {
+        SCOPED_TRACE(row.readOnlySlot);
+        NewTip(row.kind);
+        Store(row.slot, Bytes("2\0"));
+        Store(row.readOnlySlot, Bytes("8\0"));
+        ReadOnly(true);
+        EXPECT_EQ(Get(row.get), Number(1, 8));
+        ReadOnly(false);
+        EXPECT_EQ(Get(row.get), Number(1, 2));
+    }
+    for (auto [kind, slot] : {std::pair<unsigned short, int>{0xF00, 12}, {0x505, 11}}) {
+        NewTip(kind);
+        Store(slot, Bytes("ro.txt\0"));
+        ReadOnly(true);
+        EXPECT_EQ(Get(&CVAROObj::GetFilename), Text(1, "ro.txt")) << kind;
+    }
 }
 
 // 山田 and やまだ, typed here as their Shift-JIS bytes.
@@ -301,13 +230,9 @@ TEST_F(PlainFieldsTest, NamesWithReadingsGoThroughTheStagingText) {
     EXPECT_EQ(Stored(5), Bytes("\0\0"));  // staged only
     EXPECT_EQ(m_kit.SetNameYomi(kYamadaYomi), 1);
     EXPECT_EQ(Stored(5), std::string(kYamada) + '\0' + kYamadaYomi + '\0');
-    EXPECT_EQ(Stored(5).size(), 12u);
     EXPECT_EQ(StoredType(5), 2u);
-    CString text;
-    EXPECT_EQ(m_kit.GetName(text), 1);
-    EXPECT_EQ(text, kYamada);
-    EXPECT_EQ(m_kit.GetNameYomi(text), 1);
-    EXPECT_EQ(text, kYamadaYomi);
+    EXPECT_EQ(Get(&CVAROObj::GetName), Text(1, kYamada));
+    EXPECT_EQ(Get(&CVAROObj::GetNameYomi), Text(1, kYamadaYomi));
 
     // One staging text serves both names: the last name staged wins.
     EXPECT_EQ(m_kit.SetName("A"), 1);
@@ -316,49 +241,30 @@ TEST_F(PlainFieldsTest, NamesWithReadingsGoThroughTheStagingText) {
     EXPECT_EQ(Stored(5), Bytes("B\0a\0"));
     EXPECT_EQ(m_kit.SetOfficeNameYomi("b"), 1);
     EXPECT_EQ(Stored(6), Bytes("B\0b\0"));
-    EXPECT_EQ(m_kit.GetOfficeName(text), 1);
-    EXPECT_EQ(text, "B");
-    // The staging text survives a new tip.
-    NewTip(0x403);
+    NewTip(0x403);  // the staging text survives a new tip
     EXPECT_EQ(CVAROObjTestAccess::Staging(m_kit), "B");
 
     Store(5, Bytes("\0reading\0"));
-    EXPECT_EQ(m_kit.GetNameYomi(text), 0);
-    EXPECT_EQ(m_kit.GetName(text), 0);
+    EXPECT_EQ(Get(&CVAROObj::GetNameYomi), Text(0, ""));
+    EXPECT_EQ(Get(&CVAROObj::GetName), Text(0, ""));
     Store(5, Bytes("only\0"));
-    EXPECT_EQ(m_kit.GetNameYomi(text), 1);
-    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_EQ(Get(&CVAROObj::GetNameYomi), Text(1, ""));
     // Read-only cards read the name from slot 8; readings stay at slot 5.
     Store(8, Bytes("ro\0x\0"));
     ReadOnly(true);
-    EXPECT_EQ(m_kit.GetName(text), 1);
-    EXPECT_EQ(text, "ro");
+    EXPECT_EQ(Get(&CVAROObj::GetName), Text(1, "ro"));
     EXPECT_EQ(m_kit.SetName("z"), 0);
-}
 
-TEST_F(PlainFieldsTest, PreferenceTipsNameTheirKindDirectly) {
+    // Preference tips name their kind directly, copied rather than converted.
+    ReadOnly(false);
     NewTip(0x900);
     EXPECT_EQ(m_kit.SetName("\x98\x73"), 1);
     EXPECT_EQ(Stored(1), Bytes("\x98\x73\0"));
     EXPECT_EQ(StoredType(1), 1u);
-    CString text;
-    EXPECT_EQ(m_kit.GetName(text), 1);
-    EXPECT_EQ(text, "\x98\x73");  // copied, not converted
+    EXPECT_EQ(Get(&CVAROObj::GetName), Text(1, "\x98\x73"));
     NewTip(0x300);
     EXPECT_EQ(m_kit.SetName("x"), 0);
     EXPECT_EQ(m_kit.SetNameYomi("x"), 0);
-}
-
-TEST_F(PlainFieldsTest, TipFlagResetsTheTipButNotItsId) {
-    m_kit.SetTipID(55);
-    EXPECT_EQ(m_kit.SetTipFlag(0x999), 0);
-    unsigned short kind = 0;
-    long id = -1;
-    EXPECT_EQ(m_kit.GetTipFlag(&kind), 1);
-    EXPECT_EQ(kind, 0x999);
-    EXPECT_EQ(m_kit.GetTipID(&id), 1);
-    EXPECT_EQ(id, 0);
-    EXPECT_EQ(m_kit.SetMemo("x"), 0);
 }
 
 }  // namespace

@@ -52,6 +52,20 @@ char16_t* FakeEngine::NewText(const std::u16string& text) {
     return copy;
 }
 
+void FakeEngine::HandOutText(int op, int arg, const std::u16string& text, int32_t result) {
+    OnCall(op, [this, arg, text, result](const varo::EngineArg* args, int) {
+        *args[arg].textOut = NewText(text);
+        return result;
+    });
+}
+
+void FakeEngine::HandOutI4(int op, int arg, int32_t value, int32_t result) {
+    OnCall(op, [arg, value, result](const varo::EngineArg* args, int) {
+        *args[arg].i4Out = value;
+        return result;
+    });
+}
+
 std::vector<int> FakeEngine::Ops() const {
     std::vector<int> ops;
     for (const Call& c : calls) ops.push_back(c.op);

@@ -38,6 +38,10 @@ public:
 
     // A text to hand out through a TextOut argument; FreeText releases it.
     char16_t* NewText(const std::u16string& text);
+    // Every later call of `op` writes `text` (as NewText) or `value` to its
+    // output argument `arg` and answers `result`.
+    void HandOutText(int op, int arg, const std::u16string& text, int32_t result = 1);
+    void HandOutI4(int op, int arg, int32_t value, int32_t result = 0);
 
     std::vector<int> Ops() const;
     const Call* LastCall(int op) const;

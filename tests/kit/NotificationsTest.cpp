@@ -32,7 +32,6 @@ TEST(MessageNumbersTest, AreDistinctRegisteredNumbersSharedByEveryProcess) {
         EXPECT_LE(n, 0xFFFFu);
     }
     EXPECT_EQ(NumbersOfAnotherProcess(), own);
-    EXPECT_EQ(NumbersOfAnotherProcess(), own);
 }
 
 class NotificationsTest : public KitTest {};

