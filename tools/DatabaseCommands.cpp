@@ -27,6 +27,13 @@ int StartAndFind(KitSession& session, const std::string& argument, long* db) {
     return session.FindDatabase(argument, db);
 }
 
+// Runs a long operation of the engine with the busy indicator up.
+template <typename Operation>
+long WhileBusy(const std::string& doing, Operation operation) {
+    BusyIndicator busy(doing);
+    return operation();
+}
+
 // Deleting files and restoring over the current data cannot be undone.
 int RequireConfirmation(const Invocation& call, const std::string& warning) {
     if (call.Flag("yes")) return kExitOk;
@@ -120,11 +127,7 @@ int RunDbCheck(const Invocation& call) {
     const int found = StartAndFind(session, call.args[0], &db);
     if (found != kExitOk) return found;
     const std::string label = session.DatabaseLabel(db);
-    long code = 0;
-    {
-        BusyIndicator busy("checking " + label);
-        code = session.Kit().DBCheck(db);
-    }
+    const long code = WhileBusy("checking " + label, [&] { return session.Kit().DBCheck(db); });
     if (code != 0) return ReportCode("the check of " + label + " failed", code);
     printf("%s is sound\n", label.c_str());
     return kExitOk;
@@ -136,11 +139,7 @@ int RunDbBackup(const Invocation& call) {
     const int found = StartAndFind(session, call.args[0], &db);
     if (found != kExitOk) return found;
     const std::string label = session.DatabaseLabel(db);
-    long code = 0;
-    {
-        BusyIndicator busy("backing up " + label);
-        code = session.Kit().DBBackup(db);
-    }
+    const long code = WhileBusy("backing up " + label, [&] { return session.Kit().DBBackup(db); });
     if (code != 0) return ReportCode("cannot back up " + label, code);
     printf("backed up %s at %s\n", label.c_str(), BackupText(session.Kit(), db).c_str());
     return kExitOk;
@@ -158,10 +157,7 @@ int RunDbRestore(const Invocation& call) {
     long code = kit.CheckRestore(db);
     if (code != 0) return ReportCode("cannot restore " + label + " from its backup", code);
     const std::string taken = BackupText(kit, db);
-    {
-        BusyIndicator busy("restoring " + label);
-        code = kit.DBRestore(db);
-    }
+    code = WhileBusy("restoring " + label, [&] { return kit.DBRestore(db); });
     if (code != 0) return ReportCode("cannot restore " + label, code);
     printf("restored %s from its backup of %s\n", label.c_str(), taken.c_str());
     return kExitOk;
