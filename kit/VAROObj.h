@@ -207,7 +207,7 @@ public:
     long DelAdviseFree();
     void FreeAdviseData(long data);
 
-    // The current tip.
+    // The current tip. SetTipID refuses (0) an id that does not fit 32 bits.
     int SetTipID(long tip);
     int GetTipID(long* tip);
     int SetTipFlag(unsigned short kind);

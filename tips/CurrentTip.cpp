@@ -1,8 +1,13 @@
 // CVAROObj: the four members that front the process-wide tip record.
+#include <cstdint>
+
 #include "TipRecord.h"
 #include "VAROObj.h"
 
+// Ids are stored in 32 bits: a wider value is refused (0) and the current
+// id kept, rather than cut to another tip's id.
 int CVAROObj::SetTipID(long tip) {
+    if (tip < INT32_MIN || tip > INT32_MAX) return 0;
     CTipRecord::Global().SetID(static_cast<int32_t>(tip));
     return 1;
 }
