@@ -26,20 +26,6 @@ TEST(DialogTemplateTest, ButtonCaptionsFollowTheKinds) {
     }
 }
 
-TEST(DialogTemplateTest, TemplateTextsAreTheResourceBytes) {
-    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.caption),
-              Utf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\u9078\u629e"));  // ﾃﾞｰﾀﾍﾞｰｽ選択
-    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.fontFace),
-              Utf16(u"\uff2d\uff33 \u30b4\u30b7\u30c3\u30af"));  // ＭＳ ゴシック
-    EXPECT_EQ(FromShiftJis(kColumns[kNameColumn].title), Utf16(u"\u540d\u524d"));  // 名前
-    EXPECT_EQ(FromShiftJis(kColumns[kFolderColumn].title),
-              Utf16(u"\uff83\uff9e\uff70\uff80\uff8d\uff9e\uff70\uff7d\uff8c\uff6b\uff99\uff80\uff9e"));  // ﾃﾞｰﾀﾍﾞｰｽﾌｫﾙﾀﾞ
-    // Initial captions of the two buttons, before the kinds replace them.
-    ASSERT_EQ(kDBSelectTemplate.controlCount, 2);
-    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.controls[0].text), Utf16(u"\u958b\u304f"));
-    EXPECT_EQ(FromShiftJis(kDBSelectTemplate.controls[1].text), Utf16(u"\u9589\u3058\u308b"));
-}
-
 TEST(DialogTemplateTest, UnitsAndFolderColumnWidthsScaleAndRoundLikeTheWindowSystem) {
     const DialogUnits units(6, 12);
     EXPECT_EQ(units.ToPixelsX(kDBSelectTemplate.width), 357);

@@ -34,13 +34,17 @@ void Release(QWidget* target, QPoint at, Qt::MouseButton button) {
     SendMouse(target, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
 }
 
+void Click(QWidget* target, QPoint at, Qt::MouseButton button) {
+    Press(target, at, button);
+    Release(target, at, button);
+}
+
 void Move(QWidget* target, QPoint at, Qt::MouseButtons held) {
     SendMouse(target, QEvent::MouseMove, at, Qt::NoButton, held);
 }
 
 void DoubleClick(QWidget* target, QPoint at, Qt::MouseButton button) {
-    Press(target, at, button);
-    Release(target, at, button);
+    Click(target, at, button);
     SendMouse(target, QEvent::MouseButtonDblClick, at, button, button);
     Release(target, at, button);
 }

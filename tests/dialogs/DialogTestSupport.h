@@ -22,6 +22,8 @@ private:
 
 void Press(QWidget* target, QPoint at, Qt::MouseButton button = Qt::LeftButton);
 void Release(QWidget* target, QPoint at, Qt::MouseButton button = Qt::LeftButton);
+// Press and release at one point.
+void Click(QWidget* target, QPoint at, Qt::MouseButton button = Qt::LeftButton);
 // Moves with `held` buttons down (none: a hover).
 void Move(QWidget* target, QPoint at, Qt::MouseButtons held = Qt::NoButton);
 // Press, release, double click, release: what a user's double click delivers.

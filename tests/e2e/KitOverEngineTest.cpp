@@ -1,16 +1,52 @@
+// The kit over the real engine on a freshly seeded database: every tip kind
+// through a read-change-write cycle, the seeded holidays, cabinets and
+// folders, copies between databases, the page board's limit and the catalog;
+// and a second process (the probe) writing, locking and telling of changes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "VAROObj.h"
+#include "Window.h"
 
 namespace {
+
+// Runs the probe program with `args` and returns what it printed first.
+std::string RunProbe(const std::string& args) {
+    FILE* probe = popen((std::string(VARO_E2E_PROBE) + " " + args).c_str(), "r");
+    if (!probe) return "no probe";
+    char line[64] = {};
+    if (!std::fgets(line, sizeof line, probe)) line[0] = '\0';
+    pclose(probe);
+    return line;
+}
+
+// Receives the messages posted to the application's owner window.
+class OwnerWindow : public CWnd {
+public:
+    UINT lastMessage = 0;
+    WPARAM lastWParam = 0;
+    LPARAM lastLParam = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        lastMessage = message;
+        lastWParam = wParam;
+        lastLParam = lParam;
+        return 0;
+    }
+};
 
 class KitOverEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(m_kit.Init(nullptr), 1);
+        ASSERT_TRUE(m_owner.Create(nullptr));
+        ASSERT_EQ(m_kit.Init(&m_owner), 1);
         ASSERT_EQ(m_kit.Create("source", &m_db), 0);
+        ASSERT_GT(m_db, 0);
         ASSERT_EQ(m_kit.Open(m_db), 0);
     }
     void TearDown() override {
@@ -31,12 +67,26 @@ protected:
         return tip;
     }
 
+    // The probe process stores the memo into the to-do tip; what it printed.
+    std::string PutByProbe(long tip, const char* memo) {
+        return RunProbe("put " + std::to_string(m_db) + " 0x300C " + std::to_string(tip) + " " + memo);
+    }
+
+    std::string Memo(long tip) {
+        CString memo;
+        m_kit.GetTip(m_db, 0x300C, tip);
+        m_kit.GetMemo(memo);
+        return memo.Bytes();
+    }
+
+    OwnerWindow m_owner;
     CVAROObj m_kit;
     long m_db = 0;
     long m_other = 0;
 };
 
-// Each kind in its home fukuro: store, read back, change, store, read again.
+// Each kind in its home fukuro, held lock-open: store, read back, change,
+// store, read again.
 TEST_F(KitOverEngineTest, EveryKindGoesThroughAReadChangeWriteCycle) {
     struct KindHome {
         unsigned short kind;
@@ -49,30 +99,55 @@ TEST_F(KitOverEngineTest, EveryKindGoesThroughAReadChangeWriteCycle) {
                               {0x505, 0x300B}, {0x506, 0x300B}, {0x800, 0x300E}, {0x900, 0x3014},
                               {0xF00, 0x3003}};
     for (const KindHome& k : kinds) {
+        SCOPED_TRACE(k.kind);
+        ASSERT_EQ(m_kit.FukuroLockOpen(m_db, k.fukuro), 0);
         m_kit.SetTipID(0);
         ASSERT_EQ(m_kit.SetTipFlag(k.kind), 1);
         m_kit.SetSecret(1);
         long tip = 0;
-        ASSERT_EQ(m_kit.PutTip(m_db, k.fukuro, &tip), 0) << std::hex << k.kind;
-        ASSERT_EQ(m_kit.GetTip(m_db, k.fukuro, tip), 0) << std::hex << k.kind;
+        ASSERT_EQ(m_kit.PutTip(m_db, k.fukuro, &tip), 0);
+        ASSERT_EQ(m_kit.GetTip(m_db, k.fukuro, tip), 0);
         unsigned short kind = 0;
         m_kit.GetTipFlag(&kind);
         EXPECT_EQ(kind, k.kind);
-        const int secret = k.kind == 0x800 || k.kind == 0x900 ? 0 : 1;
         int read = -1;
         m_kit.GetSecret(&read);
-        EXPECT_EQ(read, secret) << std::hex << k.kind;
+        EXPECT_EQ(read, k.kind == 0x800 || k.kind == 0x900 ? 0 : 1);
         m_kit.SetSecret(0);
         CSelectTips links;
         links.Add(static_cast<DWORD>(tip));
         m_kit.SetLinkData(links);
         long again = 0;
-        ASSERT_EQ(m_kit.PutTip(m_db, k.fukuro, &again), 0) << std::hex << k.kind;
+        ASSERT_EQ(m_kit.PutTip(m_db, k.fukuro, &again), 0);
         EXPECT_EQ(again, tip);
         ASSERT_EQ(m_kit.GetTip(m_db, 0, tip), 0);
         m_kit.GetSecret(&read);
-        EXPECT_EQ(read, 0) << std::hex << k.kind;
+        EXPECT_EQ(read, 0);
+        EXPECT_EQ(m_kit.FukuroClose(m_db, k.fukuro), 0);
     }
+}
+
+TEST_F(KitOverEngineTest, HolidaysAreReadableInTableOrder) {
+    ASSERT_EQ(m_kit.FukuroOpen(m_db, 0x3008), 0);
+    std::vector<std::string> memos;
+    for (long tip = -1; tip != 0;) {
+        ASSERT_EQ(m_kit.ReadTip(m_db, 0x3008, 1), 0);
+        m_kit.GetTipID(&tip);
+        if (tip == 0) break;
+        unsigned short kind = 0;
+        int holiday = 0;
+        CString memo, line;
+        CPIMTime date;
+        EXPECT_TRUE(m_kit.GetTipFlag(&kind) == 1 && kind == 0x204) << kind;
+        EXPECT_TRUE(m_kit.GetHoliday(&holiday) == 1 && holiday == 1);
+        EXPECT_EQ(m_kit.GetDate(date), 1);
+        EXPECT_EQ(m_kit.GetDisplayString(line), 0);  // anniversaries have no list line
+        EXPECT_EQ(m_kit.GetMemo(memo), 1);
+        memos.push_back(memo.Bytes());
+    }
+    ASSERT_EQ(memos.size(), 13u);
+    EXPECT_EQ(memos[0], "\x8c\xb3\x93\xfa");  // 元日
+    EXPECT_EQ(m_kit.FukuroClose(m_db, 0x3008), 0);
 }
 
 TEST_F(KitOverEngineTest, CopyTipBetweenDatabases) {
@@ -109,7 +184,15 @@ TEST_F(KitOverEngineTest, PageBoardTakesNinetyPins) {
     EXPECT_EQ(boards, 1);
 }
 
+// From the seeded cabinet with its six folders through changes and reloads.
 TEST_F(KitOverEngineTest, CabinetsAndFoldersChangeAndReload) {
+    ASSERT_EQ(m_kit.LoadCabCData(m_db), 0);
+    ASSERT_EQ(m_kit.GetCabCount(), 1);
+    EXPECT_EQ(m_kit.GetCabFID(0), 0x3012);
+    ASSERT_EQ(m_kit.LoadKFlCData(m_db, 0), 0);
+    EXPECT_EQ(m_kit.GetKFlCount(), 6);
+    EXPECT_EQ(m_kit.GetKFIFID(5), 0x300D);
+
     long cab = 0;
     ASSERT_EQ(m_kit.PutCab(m_db, "second", &cab), 0);
     long folder = 0;
@@ -155,6 +238,62 @@ TEST_F(KitOverEngineTest, KnownDatabasesAnswerWithNamesAndLocations) {
     long fallback = 0;
     EXPECT_EQ(m_kit.GetDefaultDBID(&fallback), 1);
     EXPECT_EQ(fallback, m_db);
+}
+
+TEST_F(KitOverEngineTest, AChangeByAnotherProcessGivesAConflictThenTheSecondPutWrites) {
+    const long tip = NewTip(0x300, 0x300C, "first");
+    ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+    ASSERT_EQ(m_kit.SetMemo("mine"), 1);
+    EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
+    long stored = 0;
+    EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), VARO_ERR_CHANGED);
+    EXPECT_EQ(Memo(tip), "theirs");
+    ASSERT_EQ(m_kit.SetMemo("mine"), 1);
+    EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), 0);
+    EXPECT_EQ(Memo(tip), "mine");
+}
+
+TEST_F(KitOverEngineTest, AFukuroLockedByAnotherProcessMakesTipsReadOnly) {
+    const long tip = NewTip(0x300, 0x300C, "first");
+    const std::string command = std::string(VARO_E2E_PROBE) + " lock " + std::to_string(m_db) + " 0x300C";
+    FILE* holder = popen(command.c_str(), "w");
+    ASSERT_NE(holder, nullptr);
+    // The holder prints its code once the lock is taken; give it a moment.
+    bool locked = false;
+    for (int i = 0; i < 100 && !locked; ++i) {
+        m_kit.FukuroOpen(m_db, 0x300C);
+        ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+        locked = m_kit.SetMemo("blocked") == 0;
+        m_kit.FukuroClose(m_db, 0x300C);
+        if (!locked) usleep(20000);
+    }
+    EXPECT_TRUE(locked);
+    // Read-only tips come in the compact layout, which the getters follow.
+    CString memo;
+    EXPECT_EQ(m_kit.GetMemo(memo), 1);
+    EXPECT_EQ(memo, "first");
+    pclose(holder);
+    m_kit.FukuroOpen(m_db, 0x300C);
+    ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+    EXPECT_EQ(m_kit.SetMemo("free again"), 1);
+}
+
+TEST_F(KitOverEngineTest, ChangesByAnotherProcessArriveAtTheOwnerWindow) {
+    const long tip = NewTip(0x300, 0x300C, "first");
+    CChkItem item(static_cast<int32_t>(m_db), 0, 0);
+    CChkItemList watch;
+    watch.Add(&item);
+    ASSERT_EQ(m_kit.SetAdviseData(&watch), 0);
+    m_kit.BeginAdviseData();
+    EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
+    for (int i = 0; i < 100 && m_owner.lastMessage != WM_ON_ADVISEDATA; ++i) {
+        PumpMessages();
+        if (m_owner.lastMessage != WM_ON_ADVISEDATA) usleep(20000);
+    }
+    ASSERT_EQ(m_owner.lastMessage, WM_ON_ADVISEDATA);
+    EXPECT_EQ(static_cast<long>(m_owner.lastWParam), m_db);
+    m_kit.FreeAdviseData(static_cast<long>(m_owner.lastLParam));
+    m_kit.DelAdviseData(&watch);
 }
 
 }  // namespace

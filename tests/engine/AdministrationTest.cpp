@@ -14,32 +14,26 @@ namespace {
 
 using namespace varo;
 
-const int32_t kToDo = 0x300C;
-
 class AdministrationTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
         m_db = CreateDatabase(u"admin");
     }
-    std::string FilePath() {
-        char16_t* text = nullptr;
-        Call(*m_engine, kOpGetDBLocation, {I4(m_db), I4(1), TextOut(&text)});
-        const std::u16string wide = Take(*m_engine, text);
-        return std::string(wide.begin(), wide.end());
+    // A settings value read back; missing values give the default.
+    int32_t ReadLong(int32_t app, const char16_t* section, const char16_t* key, int32_t fallback) {
+        return GetI4(kOpEstFileReadLong, {I4(app), Text(section), Text(key), I4(fallback)});
     }
-    uint32_t Word(const uint8_t* block, int index) {
-        const uint8_t* at = block + 4 * index;
-        return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
+    std::u16string ReadStr(int32_t app, const char16_t* key, const char16_t* fallback) {
+        return GetText(kOpEstFileReadStr, {I4(app), Text(u"Window"), Text(key), Text(fallback)});
     }
     int32_t m_db = 0;
 };
 
 TEST_F(AdministrationTest, CheckFindsADamagedFile) {
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
-    EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpDBCheck, {I4(m_db + 5)}));
     for (int i = 0; i < 200; ++i) PutToDo(m_db, kToDo, std::string(100, 'x'));
-    const std::string file = FilePath();
+    const std::string file = Location(m_db);
     m_engine.reset();  // the last connection folds the WAL back into the file
 
     const int fd = open(file.c_str(), O_WRONLY);
@@ -52,19 +46,15 @@ TEST_F(AdministrationTest, CheckFindsADamagedFile) {
 }
 
 TEST_F(AdministrationTest, BackupAndRestoreKeepIdsMovingForward) {
-    EXPECT_EQ(kEngineNoBackup, Call(*m_engine, kOpCheckBKFlg, {I4(m_db)}));
-    EXPECT_EQ(kEngineNoBackup, Call(*m_engine, kOpCheckRestore, {I4(m_db)}));
-    EXPECT_EQ(kEngineNoBackup, Call(*m_engine, kOpDBRestore, {I4(m_db)}));
-    char16_t* date = nullptr;
-    EXPECT_EQ(0, Call(*m_engine, kOpGetBackupDate, {I4(m_db), TextOut(&date)}));
+    for (int op : {kOpCheckBKFlg, kOpCheckRestore, kOpDBRestore}) EXPECT_EQ(kEngineNoBackup, Call(*m_engine, op, {I4(m_db)}));
+    EXPECT_EQ(u"<failed>", GetText(kOpGetBackupDate, {I4(m_db)}));
 
     const int32_t kept = PutToDo(m_db, kToDo, "in the backup");
     const time_t before = time(nullptr);
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBBackup, {I4(m_db)}));
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpCheckBKFlg, {I4(m_db)}));
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpCheckRestore, {I4(m_db)}));
-    ASSERT_EQ(1, Call(*m_engine, kOpGetBackupDate, {I4(m_db), TextOut(&date)}));
-    const std::u16string when = Take(*m_engine, date);
+    const std::u16string when = GetText(kOpGetBackupDate, {I4(m_db)});
     ASSERT_EQ(14u, when.size());
     char local[16];
     struct tm t;
@@ -76,19 +66,14 @@ TEST_F(AdministrationTest, BackupAndRestoreKeepIdsMovingForward) {
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(m_db)}));  // still open here
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBRestore, {I4(m_db)}));
-
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
     EXPECT_EQ((std::vector<int32_t>{kept}), TipList(m_db, kToDo));
-    int32_t code = 0;
-    GetFields(m_db, 0, lost, nullptr, &code);
-    EXPECT_EQ(kEngineNoSuchTip, code);
+    EXPECT_EQ(kEngineNoSuchTip, GetCode(m_db, 0, lost));
     EXPECT_GT(PutToDo(m_db, kToDo, "new"), lost);  // the lost tip's id is not given again
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
 
     // Another instance holding the database open blocks a restore.
-    std::unique_ptr<Engine> other = NewEngine(*m_host);
-    ASSERT_EQ(kEngineOk, Call(*other, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    std::unique_ptr<Engine> other = OpenedEngine(m_db);
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(m_db)}));
 }
@@ -114,14 +99,12 @@ TEST_F(AdministrationTest, PasswordsAndAccountsComeBackInTheirBlock) {
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpSetSecretPasswd, {I4(m_db), Text(u"hidden")}));
     // Kept in the database file: a closed database answers too.
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGetSecretPasswd, {I4(m_db), TextOut(&secret)}));
-    EXPECT_EQ(u"hidden", Take(*m_engine, secret));
+    EXPECT_EQ(u"hidden", GetText(kOpGetSecretPasswd, {I4(m_db)}));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpSetPasswd, {I4(m_db + 3), Text(u"x")}));
 
     // A lock held elsewhere refuses the change.
     std::unique_ptr<Engine> other = NewEngine(*m_host);
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*other, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    ASSERT_EQ(kEngineOk, OpenDb(m_db, other.get(), kOpLockOpen));
     EXPECT_EQ(kEngineReadOnly, Call(*m_engine, kOpSetPasswd, {I4(m_db), Text(u"x")}));
 }
 
@@ -129,15 +112,14 @@ TEST_F(AdministrationTest, VersionBlocksCarryMajorAndMinorInWordsOneAndTwo) {
     uint8_t block[148];
     memset(block, 0xEE, sizeof block);
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGetDllVersionInfo, {Buffer(block)}));
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MAJOR), Word(block, 1));
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MINOR), Word(block, 2));
+    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MAJOR), WordAt(block + 4));
+    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MINOR), WordAt(block + 8));
     EXPECT_EQ(0, block[147]);
     memset(block, 0xEE, sizeof block);
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGetDBVersionInfo, {I4(m_db), Buffer(block)}));
-    EXPECT_EQ(1u, Word(block, 1));
-    EXPECT_EQ(0u, Word(block, 2));
+    EXPECT_EQ(1u, WordAt(block + 4));
+    EXPECT_EQ(0u, WordAt(block + 8));
     EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpGetDllVersionInfo, {Buffer(nullptr)}));
-    EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpGetDBVersionInfo, {I4(m_db + 1), Buffer(block)}));
 }
 
 TEST_F(AdministrationTest, ApplicationIdsAndTheirSettingsValues) {
@@ -148,53 +130,39 @@ TEST_F(AdministrationTest, ApplicationIdsAndTheirSettingsValues) {
 
     ASSERT_EQ(1, Call(*m_engine, kOpEstFileWriteLong, {I4(17), Text(u"Window"), Text(u"Width"), I4(640)}));
     ASSERT_EQ(1, Call(*m_engine, kOpEstFileWriteStr, {I4(17), Text(u"Window"), Text(u"Title"), Text(u"\u8868" /* 表 */)}));
-    int32_t value = 0;
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(u"WINDOW"), Text(u"width"), I4(5), I4Out(&value)}));
-    EXPECT_EQ(640, value);
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(u"Window"), Text(u"Missing"), I4(5), I4Out(&value)}));
-    EXPECT_EQ(5, value);
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(u"Window"), Text(u"Title"), I4(8), I4Out(&value)}));
-    EXPECT_EQ(8, value);  // a text without a number reads as the default
-    char16_t* text = nullptr;
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadStr, {I4(17), Text(u"Window"), Text(u"Title"), Text(u"-"), TextOut(&text)}));
-    EXPECT_EQ(u"\u8868" /* 表 */, Take(*m_engine, text));
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadStr, {I4(17), Text(u"Window"), Text(u"Width"), Text(u"-"), TextOut(&text)}));
-    EXPECT_EQ(u"640", Take(*m_engine, text));
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadStr, {I4(18), Text(u"Window"), Text(u"Width"), Text(u"none"), TextOut(&text)}));
-    EXPECT_EQ(u"none", Take(*m_engine, text));
+    EXPECT_EQ(640, ReadLong(17, u"WINDOW", u"width", 5));  // names ignore case
+    EXPECT_EQ(5, ReadLong(17, u"Window", u"Missing", 5));
+    EXPECT_EQ(8, ReadLong(17, u"Window", u"Title", 8));  // a text without a number reads as the default
+    EXPECT_EQ(u"\u8868" /* 表 */, ReadStr(17, u"Title", u"-"));
+    EXPECT_EQ(u"640", ReadStr(17, u"Width", u"-"));
+    EXPECT_EQ(u"none", ReadStr(18, u"Width", u"none"));
     EXPECT_EQ(0, Call(*m_engine, kOpEstFileWriteLong, {I4(17), Text(u""), Text(u"Width"), I4(1)}));
+    int32_t value = 0;
     EXPECT_EQ(0, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(nullptr), Text(u"Width"), I4(3), I4Out(&value)}));
     EXPECT_EQ(3, value);
 
     // Garbage collection spares a registered id; deleting may take the values along.
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGarbageAPID, {I4(17)}));
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(u"Window"), Text(u"Width"), I4(5), I4Out(&value)}));
-    EXPECT_EQ(640, value);
+    EXPECT_EQ(640, ReadLong(17, u"Window", u"Width", 5));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDeleteAPID, {I4(17), Flag(false)}));
     EXPECT_EQ(kEngineNotFound, Call(*m_engine, kOpDeleteAPID, {I4(17), Flag(false)}));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGarbageAPID, {I4(17)}));
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(17), Text(u"Window"), Text(u"Width"), I4(5), I4Out(&value)}));
-    EXPECT_EQ(5, value);
+    EXPECT_EQ(5, ReadLong(17, u"Window", u"Width", 5));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpCreateAPID, {I4(20)}));
     ASSERT_EQ(1, Call(*m_engine, kOpEstFileWriteLong, {I4(20), Text(u"S"), Text(u"N"), I4(1)}));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDeleteAPID, {I4(20), Flag(true)}));
-    ASSERT_EQ(1, Call(*m_engine, kOpEstFileReadLong, {I4(20), Text(u"S"), Text(u"N"), I4(9), I4Out(&value)}));
-    EXPECT_EQ(9, value);
+    EXPECT_EQ(9, ReadLong(20, u"S", u"N", 9));
 }
 
 TEST_F(AdministrationTest, ViewModesAndSyncMarks) {
-    int32_t value = 0;
-    EXPECT_EQ(0, Call(*m_engine, kOpGet1DayView, {I4(1), I4Out(&value)}));
+    EXPECT_EQ(-1, GetI4(kOpGet1DayView, {I4(1)}));
     ASSERT_EQ(1, Call(*m_engine, kOpSet1DayView, {I4(1), I4(11)}));
     ASSERT_EQ(1, Call(*m_engine, kOpSet1DayMode, {I4(1), I4(22)}));
     ASSERT_EQ(1, Call(*m_engine, kOpSetPBMode, {I4(1), I4(33)}));
-    ASSERT_EQ(1, Call(*m_engine, kOpGet1DayView, {I4(1), I4Out(&value)}));
-    EXPECT_EQ(11, value);
-    ASSERT_EQ(1, Call(*m_engine, kOpGet1DayMode, {I4(1), I4Out(&value)}));
-    EXPECT_EQ(22, value);
-    ASSERT_EQ(1, Call(*m_engine, kOpGetPBMode, {I4(1), I4Out(&value)}));
-    EXPECT_EQ(33, value);
-    EXPECT_EQ(0, Call(*m_engine, kOpGetPBMode, {I4(2), I4Out(&value)}));
+    EXPECT_EQ(11, GetI4(kOpGet1DayView, {I4(1)}));  // each mode kept apart from the others
+    EXPECT_EQ(22, GetI4(kOpGet1DayMode, {I4(1)}));
+    EXPECT_EQ(33, GetI4(kOpGetPBMode, {I4(1)}));
+    EXPECT_EQ(-1, GetI4(kOpGetPBMode, {I4(2)}));
     EXPECT_EQ(0, Call(*m_engine, kOpGetPBMode, {I4(1), I4Out(nullptr)}));
 
     EXPECT_EQ(0, Call(*m_engine, kOpIsSyncFukuro, {I4(m_db)}));

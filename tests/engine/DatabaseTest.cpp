@@ -10,22 +10,7 @@ namespace {
 
 using namespace varo;
 
-class DatabaseTest : public EngineTest {
-protected:
-    std::string Location(int32_t db, int32_t which) {
-        char16_t* text = nullptr;
-        if (Call(*m_engine, kOpGetDBLocation, {I4(db), I4(which), TextOut(&text)}) != 1) return "<failed>";
-        const std::u16string wide = Take(*m_engine, text);
-        return std::string(wide.begin(), wide.end());
-    }
-    std::vector<int32_t> Fukuros(int32_t db) {
-        void* list = nullptr;
-        EXPECT_EQ(kEngineOk, Call(*m_engine, kOpGetAllFukuroID, {I4(db), AddressOut(&list)}));
-        std::vector<int32_t> ids;
-        for (const int32_t* id = static_cast<const int32_t*>(list); id && *id; ++id) ids.push_back(*id);
-        return ids;
-    }
-};
+class DatabaseTest : public EngineTest {};
 
 mode_t ModeOf(const std::string& path) {
     struct stat st;
@@ -34,45 +19,45 @@ mode_t ModeOf(const std::string& path) {
 
 TEST_F(DatabaseTest, CreateMakesAPrivateFolderAndFileWithTheFixedFukuros) {
     umask(022);
-    const int32_t db = CreateDatabase(u"\u65e5\u8a18");  // 日記
+    const int32_t db = CreateDatabase(u"\u65e5\u8a18" /* 日記 */);
     ASSERT_GT(db, 0);
-    const std::string file = Location(db, 1);
+    EXPECT_EQ(u"\u65e5\u8a18" /* 日記 */, DBName(db));
+    const std::string file = Location(db);
+    const std::string folder = file.substr(0, file.rfind('/'));
     EXPECT_EQ(0, file.compare(0, m_folder.size(), m_folder)) << file;
-    EXPECT_EQ(18u, file.size() - file.rfind('/') - 1);
+    EXPECT_EQ(18u, file.size() - folder.size() - 1);
     EXPECT_EQ(0600u, ModeOf(file));
-    EXPECT_EQ(0700u, ModeOf(file.substr(0, file.rfind('/'))));
+    EXPECT_EQ(0700u, ModeOf(folder));
+    EXPECT_EQ(folder + "/documents", Location(db, 2));
     EXPECT_EQ(0700u, ModeOf(Location(db, 2)));
-    EXPECT_EQ(file.substr(0, file.size() - 18) + "documents", Location(db, 2));
 
-    std::vector<int32_t> expected;
-    for (int32_t id = 0x3000; id <= 0x3016; ++id) expected.push_back(id);
-    EXPECT_EQ(expected, Fukuros(db));
+    void* list = nullptr;
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGetAllFukuroID, {I4(db), AddressOut(&list)}));
+    int32_t expected = 0x3000;
+    for (const int32_t* id = static_cast<const int32_t*>(list); *id; ++id) EXPECT_EQ(expected++, *id);
+    EXPECT_EQ(0x3017, expected);
 
     // The kit seeds right after Create, without opening the database itself.
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(db), I4(0x3008)}));
     EXPECT_GT(PutToDo(db, 0x3008, "seeded"), 0);
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(db), I4(0x3008)}));
-
-    char16_t* name = nullptr;
-    ASSERT_EQ(1, Call(*m_engine, kOpGetDBName, {I4(db), TextOut(&name)}));
-    EXPECT_EQ(u"\u65e5\u8a18" /* 日記 */, Take(*m_engine, name));
 }
 
 TEST_F(DatabaseTest, CreateRefusesBadNamesAndGivesDistinctIds) {
     int32_t id = 0;
     const char16_t lone[] = {0xD800, u'x', 0};
-    EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(lone), I4Out(&id)}));
-    EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(nullptr), I4Out(&id)}));
-    EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(u"x"), I4Out(nullptr)}));
     const std::u16string huge(2000, u'a');
-    EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(huge.c_str()), I4Out(&id)}));
+    for (const char16_t* bad : {lone, static_cast<const char16_t*>(nullptr), huge.c_str()}) {
+        EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(bad), I4Out(&id)}));
+    }
+    EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpCreate, {Text(u"x"), I4Out(nullptr)}));
     EXPECT_EQ(0, id);
     // Names need not be unique, and a name never reaches a path.
     const int32_t a = CreateDatabase(u"../same");
     const int32_t b = CreateDatabase(u"../same");
     EXPECT_NE(a, b);
-    EXPECT_NE(Location(a, 1), Location(b, 1));
-    EXPECT_EQ(std::string::npos, Location(a, 1).find("same"));
+    EXPECT_NE(Location(a), Location(b));
+    EXPECT_EQ(std::string::npos, Location(a).find("same"));
 }
 
 TEST_F(DatabaseTest, OpenAndCloseFollowTheKnownList) {
@@ -80,35 +65,28 @@ TEST_F(DatabaseTest, OpenAndCloseFollowTheKnownList) {
     int16_t flag = -1;
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(db)}));
     EXPECT_EQ(kEngineNotOpen, Call(*m_engine, kOpClose, {I4(db)}));
-    EXPECT_EQ(kEngineNotOpen, Call(*m_engine, kOpFukuroOpen, {I4(db), I4(0x3000)}));
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpOpen, {I4(db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineOk, OpenDb(db, nullptr, kOpOpen, &flag));
     EXPECT_EQ(0, flag);
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpOpen, {I4(db), I2Out(&flag)}));  // already open
-    EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpOpen, {I4(db + 7), I2Out(&flag)}));
+    EXPECT_EQ(kEngineOk, OpenDb(db));  // already open
+    EXPECT_EQ(kEngineNoSuchDatabase, OpenDb(db + 7));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpClose, {I4(db + 7)}));
     EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpOpen, {I4(db), I2Out(nullptr)}));
-
     // A second engine instance opens the same database and sees the same tips.
-    const int32_t tip = PutToDo(db, 0x300C, "shared");
-    std::unique_ptr<Engine> other = NewEngine(*m_host);
-    ASSERT_EQ(kEngineOk, Call(*other, kOpOpen, {I4(db), I2Out(&flag)}));
-    EXPECT_EQ("shared", TextOf(FindTag(GetFields(db, 0, tip, other.get()), "MEMO")));
+    const int32_t tip = PutToDo(db, kToDo, "shared");
+    EXPECT_EQ("shared", Memo(db, 0, tip, OpenedEngine(db).get()));
 }
 
 TEST_F(DatabaseTest, DeleteForgetsTheDatabaseAndDeleteFilesRemovesIt) {
     const int32_t db = CreateDatabase(u"doomed");
-    const std::string file = Location(db, 1);
-    const std::string documents = Location(db, 2);
-    std::unique_ptr<Engine> other = NewEngine(*m_host);
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*other, kOpOpen, {I4(db), I2Out(&flag)}));
+    const std::string file = Location(db);
+    std::unique_ptr<Engine> other = OpenedEngine(db);
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(db)}));  // open here
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(db)}));
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(db)}));  // open in the other
     other.reset();
 
     // A document the user keeps in the folder survives the deletion.
-    const std::string kept = documents + "/note.txt";
+    const std::string kept = Location(db, 2) + "/note.txt";
     FILE* note = fopen(kept.c_str(), "w");
     ASSERT_NE(nullptr, note);
     fclose(note);
@@ -116,15 +94,13 @@ TEST_F(DatabaseTest, DeleteForgetsTheDatabaseAndDeleteFilesRemovesIt) {
     EXPECT_NE(0, access(file.c_str(), F_OK));
     EXPECT_EQ(0, access(kept.c_str(), F_OK));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpDeleteFiles, {I4(db)}));
-    EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpOpen, {I4(db), I2Out(&flag)}));
-
+    EXPECT_EQ(kEngineNoSuchDatabase, OpenDb(db));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDelete, {I4(db)}));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpDelete, {I4(db)}));
-    EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpDeleteFiles, {I4(db)}));
 
     // Delete alone keeps the files, and closes the database here.
     const int32_t second = CreateDatabase(u"forgotten");
-    const std::string secondFile = Location(second, 1);
+    const std::string secondFile = Location(second);
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDelete, {I4(second)}));
     EXPECT_EQ(0, access(secondFile.c_str(), F_OK));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpClose, {I4(second)}));
@@ -135,8 +111,8 @@ TEST_F(DatabaseTest, DataFolderComesFromRootDirWithoutAnExplicitOne) {
     unsetenv("VARO_DATA_DIR");
     m_host->rootDir = m_folder + "suite/";
     m_engine = NewEngine(*m_host);
-    const int32_t db = CreateDatabase(u"rooted");
-    EXPECT_EQ(0, Location(db, 1).find(m_folder + "suite/data/")) << Location(db, 1);
+    const std::string file = Location(CreateDatabase(u"rooted"));
+    EXPECT_EQ(0u, file.find(m_folder + "suite/data/")) << file;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 namespace enginetest {
 
-using varo::ArgKind;
 using varo::EngineArg;
 
 FakeHost* FakeHost::s_current = nullptr;
@@ -29,12 +28,9 @@ FakeHost::~FakeHost() {
     if (s_current == this) s_current = nullptr;
 }
 
-void FakeHost::Pump() {
+std::vector<FakeHost::Posted> FakeHost::Pumped(const char* name) {
     const auto hooks = m_hooks;
     for (const auto& hook : hooks) hook.second.first(hook.second.second);
-}
-
-std::vector<FakeHost::Posted> FakeHost::Take(const char* name) {
     const uint32_t number = Number(name);
     std::vector<Posted> matching;
     for (const Posted& posted : m_posted) {
@@ -45,11 +41,7 @@ std::vector<FakeHost::Posted> FakeHost::Take(const char* name) {
 }
 
 uint32_t FakeHost::Number(const char* name) {
-    auto found = m_numbers.find(name);
-    if (found != m_numbers.end()) return found->second;
-    const uint32_t number = 0xC000 + static_cast<uint32_t>(m_numbers.size());
-    m_numbers.emplace(name, number);
-    return number;
+    return m_numbers.emplace(name, 0xC000 + static_cast<uint32_t>(m_numbers.size())).first->second;
 }
 
 int FakeHost::PostMessage(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -77,69 +69,6 @@ uint32_t FakeHost::QueryRootDir(char* out, uint32_t size) {
     return static_cast<uint32_t>(s_current->rootDir.size());
 }
 
-EngineArg I4(int32_t value) {
-    EngineArg a;
-    a.kind = ArgKind::I4;
-    a.i4 = value;
-    return a;
-}
-
-EngineArg Flag(bool value) {
-    EngineArg a;
-    a.kind = ArgKind::Bool;
-    a.flag = value;
-    return a;
-}
-
-EngineArg Text(const char16_t* text) {
-    EngineArg a;
-    a.kind = ArgKind::Text;
-    a.text = text;
-    return a;
-}
-
-EngineArg I4Out(int32_t* out) {
-    EngineArg a;
-    a.kind = ArgKind::I4Out;
-    a.i4Out = out;
-    return a;
-}
-
-EngineArg I2Out(int16_t* out) {
-    EngineArg a;
-    a.kind = ArgKind::I2Out;
-    a.i2Out = out;
-    return a;
-}
-
-EngineArg TextOut(char16_t** out) {
-    EngineArg a;
-    a.kind = ArgKind::TextOut;
-    a.textOut = out;
-    return a;
-}
-
-EngineArg Buffer(void* buffer) {
-    EngineArg a;
-    a.kind = ArgKind::Buffer;
-    a.buffer = buffer;
-    return a;
-}
-
-EngineArg Address(void* address) {
-    EngineArg a;
-    a.kind = ArgKind::Address;
-    a.address = address;
-    return a;
-}
-
-EngineArg AddressOut(void** out) {
-    EngineArg a;
-    a.kind = ArgKind::AddressOut;
-    a.addressOut = out;
-    return a;
-}
-
 int32_t Call(varo::Engine& engine, int op, std::initializer_list<EngineArg> args) {
     return engine.Invoke(op, args.begin(), static_cast<int>(args.size()));
 }
@@ -150,11 +79,11 @@ std::vector<uint8_t> Bytes(const std::string& text) {
     return bytes;
 }
 
-TipBuffer::TipBuffer(std::vector<Field> fields) : m_fields(std::move(fields)) { Refresh(); }
+uint32_t WordAt(const uint8_t* at) {
+    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
 
-void TipBuffer::Refresh() {
-    m_entries.assign(m_fields.size(), TIPFIELD());
-    m_pointers.clear();
+TipBuffer::TipBuffer(std::vector<Field> fields) : m_fields(std::move(fields)), m_entries(m_fields.size()) {
     for (size_t i = 0; i < m_fields.size(); ++i) {
         Field& field = m_fields[i];
         m_entries[i].tag = &field.tag[0];
@@ -192,26 +121,37 @@ std::vector<Field> PreferenceFields(const std::string& name) {
     };
 }
 
+namespace {
+
+void AppendWord(std::vector<uint8_t>* out, int32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out->push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
+}
+
+}  // namespace
+
 std::vector<Field> ControlFields(int32_t count, const std::vector<int32_t>& fukuros, size_t entries) {
-    auto word = [](int32_t v) {
-        const uint32_t u = static_cast<uint32_t>(v);
-        return std::vector<uint8_t>{static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
-                                    static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)};
-    };
-    std::vector<uint8_t> ids;
-    std::vector<uint8_t> order;
+    std::vector<uint8_t> counted, shown, ids, order;
+    AppendWord(&counted, count);
+    AppendWord(&shown, 0);
     for (size_t i = 0; i < entries; ++i) {
-        const std::vector<uint8_t> id = word(i < fukuros.size() ? fukuros[i] : 0);
-        const std::vector<uint8_t> slot = word(i < fukuros.size() ? static_cast<int32_t>(i) : -1);
-        ids.insert(ids.end(), id.begin(), id.end());
-        order.insert(order.end(), slot.begin(), slot.end());
+        const bool used = i < fukuros.size();
+        AppendWord(&ids, used ? fukuros[i] : 0);
+        AppendWord(&order, used ? static_cast<int32_t>(i) : -1);
     }
-    return {
-        {"@CNT", "", 10, word(count)},
-        {"@DSP", "", 10, word(0)},
-        {"@FID", "", 10, ids},
-        {"@TBL", "", 10, order},
-    };
+    return {{"@CNT", "", 10, counted}, {"@DSP", "", 10, shown}, {"@FID", "", 10, ids}, {"@TBL", "", 10, order}};
+}
+
+std::vector<uint8_t> SortCondition(std::initializer_list<SortKeyBytes> keys) {
+    std::vector<uint8_t> bytes(29, 0);
+    bytes[0] = static_cast<uint8_t>(keys.size());
+    size_t at = 1;
+    for (const SortKeyBytes& key : keys) {
+        memcpy(&bytes[at], key.tag, 4);
+        bytes[at + 4] = key.descending;
+        bytes[at + 5] = key.numeric;
+        at += 7;
+    }
+    return bytes;
 }
 
 std::vector<Field> ReadBack(void* buffer) {
@@ -284,38 +224,95 @@ void EngineTest::TearDown() {
 
 int32_t EngineTest::CreateDatabase(const char16_t* name, varo::Engine* engine) {
     int32_t id = 0;
-    EXPECT_EQ(varo::kEngineOk, Call(engine ? *engine : *m_engine, varo::kOpCreate, {Text(name), I4Out(&id)}));
+    EXPECT_EQ(varo::kEngineOk, Call(Use(engine), varo::kOpCreate, {Text(name), I4Out(&id)}));
     return id;
+}
+
+int32_t EngineTest::OpenDb(int32_t db, varo::Engine* engine, int op, int16_t* flag) {
+    int16_t ignored = 0;
+    return Call(Use(engine), op, {I4(db), I2Out(flag ? flag : &ignored)});
+}
+
+std::unique_ptr<varo::Engine> EngineTest::OpenedEngine(int32_t db) {
+    std::unique_ptr<varo::Engine> engine = NewEngine(*m_host);
+    EXPECT_EQ(varo::kEngineOk, OpenDb(db, engine.get()));
+    return engine;
+}
+
+int32_t EngineTest::PutTip(int32_t db, int32_t fukuro, int32_t id, const std::vector<Field>& fields,
+                           varo::Engine* engine, int32_t* given) {
+    TipBuffer tip(fields);
+    const int32_t code = Call(Use(engine), varo::kOpPutTip, {I4(db), I4(fukuro), I4Out(&id), Address(tip.Address())});
+    if (given) *given = id;
+    return code;
 }
 
 int32_t EngineTest::PutToDo(int32_t db, int32_t fukuro, const std::string& memo, varo::Engine* engine) {
-    TipBuffer tip(ToDoFields(memo));
     int32_t id = 0;
-    EXPECT_EQ(varo::kEngineOk,
-              Call(engine ? *engine : *m_engine, varo::kOpPutTip, {I4(db), I4(fukuro), I4Out(&id), Address(tip.Address())}));
+    EXPECT_EQ(varo::kEngineOk, PutTip(db, fukuro, 0, ToDoFields(memo), engine, &id));
     return id;
 }
 
-std::vector<Field> EngineTest::GetFields(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine,
-                                         int32_t* code) {
-    varo::Engine& e = engine ? *engine : *m_engine;
+std::vector<Field> EngineTest::GetFields(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine) {
     void* buffer = nullptr;
-    const int32_t result = Call(e, varo::kOpGetTip, {I4(db), I4(fukuro), I4(tip), AddressOut(&buffer)});
-    if (code) *code = result;
-    if (result != varo::kEngineOk) return {};
+    if (Call(Use(engine), varo::kOpGetTip, {I4(db), I4(fukuro), I4(tip), AddressOut(&buffer)}) != varo::kEngineOk) return {};
     std::vector<Field> fields = ReadBack(buffer);
-    EXPECT_EQ(varo::kEngineOk, Call(e, varo::kOpReleaseTip, {I4(db), Address(buffer)}));
+    EXPECT_EQ(varo::kEngineOk, Call(Use(engine), varo::kOpReleaseTip, {I4(db), Address(buffer)}));
     return fields;
 }
 
+int32_t EngineTest::GetCode(int32_t db, int32_t fukuro, int32_t tip) {
+    void* buffer = nullptr;
+    const int32_t code = Call(*m_engine, varo::kOpGetTip, {I4(db), I4(fukuro), I4(tip), AddressOut(&buffer)});
+    if (buffer) Call(*m_engine, varo::kOpReleaseTip, {I4(db), Address(buffer)});
+    return code;
+}
+
+std::string EngineTest::Memo(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine) {
+    return TextOf(FindTag(GetFields(db, fukuro, tip, engine), "MEMO"));
+}
+
 std::vector<int32_t> EngineTest::TipList(int32_t db, int32_t fukuro, varo::Engine* engine) {
-    varo::Engine& e = engine ? *engine : *m_engine;
+    varo::Engine& e = Use(engine);
     int32_t count = 0;
     EXPECT_EQ(varo::kEngineOk, Call(e, varo::kOpGetTipList, {I4(db), I4(fukuro), Buffer(nullptr), I4Out(&count)}));
     std::vector<int32_t> ids(static_cast<size_t>(count) + 1, -1);
     EXPECT_EQ(varo::kEngineOk, Call(e, varo::kOpGetTipList, {I4(db), I4(fukuro), Buffer(ids.data()), I4Out(&count)}));
     ids.resize(static_cast<size_t>(count));
     return ids;
+}
+
+namespace {
+
+int32_t Invoke(varo::Engine& engine, int op, const std::vector<EngineArg>& args) {
+    return engine.Invoke(op, args.data(), static_cast<int>(args.size()));
+}
+
+// What `op` answers when it succeeds.
+int32_t Success(int op) {
+    const varo::OperationInfo* info = varo::FindOperation(op);
+    return info && info->result == varo::ResultKind::Bool ? 1 : varo::kEngineOk;
+}
+
+}  // namespace
+
+int32_t EngineTest::GetI4(int op, std::vector<EngineArg> args, varo::Engine* engine) {
+    int32_t value = 0;
+    args.push_back(I4Out(&value));
+    return Invoke(Use(engine), op, args) == Success(op) ? value : -1;
+}
+
+std::u16string EngineTest::GetText(int op, std::vector<EngineArg> args) {
+    char16_t* text = nullptr;
+    args.push_back(TextOut(&text));
+    const bool done = Invoke(*m_engine, op, args) == Success(op);
+    const std::u16string taken = Take(*m_engine, text);
+    return done ? taken : u"<failed>";
+}
+
+std::string EngineTest::Location(int32_t db, int32_t which) {
+    const std::u16string wide = GetText(varo::kOpGetDBLocation, {I4(db), I4(which)});
+    return std::string(wide.begin(), wide.end());
 }
 
 }  // namespace enginetest

@@ -18,6 +18,9 @@
 
 namespace enginetest {
 
+const int32_t kToDo = 0x300C;
+const int32_t kMemo = 0x300B;
+
 // The host services of a test process. One FakeHost is current at a time;
 // the function pointers it hands out reach it through a global.
 class FakeHost {
@@ -33,10 +36,9 @@ public:
     ~FakeHost();
     const varo::HostServices* Services() const { return &m_services; }
 
-    // Runs every pump hook once.
-    void Pump();
-    // The messages posted so far with that registered name, then forgets all.
-    std::vector<Posted> Take(const char* name);
+    // Runs every pump hook once, then gives the messages posted so far with
+    // that registered name and forgets all.
+    std::vector<Posted> Pumped(const char* name);
     uint32_t Number(const char* name);
     size_t HookCount() const { return m_hooks.size(); }
 
@@ -57,15 +59,22 @@ private:
     int m_nextHook = 1;
 };
 
-varo::EngineArg I4(int32_t value);
-varo::EngineArg Flag(bool value);
-varo::EngineArg Text(const char16_t* text);
-varo::EngineArg I4Out(int32_t* out);
-varo::EngineArg I2Out(int16_t* out);
-varo::EngineArg TextOut(char16_t** out);
-varo::EngineArg Buffer(void* buffer);
-varo::EngineArg Address(void* address);
-varo::EngineArg AddressOut(void** out);
+template <typename T>
+varo::EngineArg MakeArg(varo::ArgKind kind, T varo::EngineArg::*member, T value) {
+    varo::EngineArg arg;
+    arg.kind = kind;
+    arg.*member = value;
+    return arg;
+}
+inline varo::EngineArg I4(int32_t v) { return MakeArg(varo::ArgKind::I4, &varo::EngineArg::i4, v); }
+inline varo::EngineArg Flag(bool v) { return MakeArg(varo::ArgKind::Bool, &varo::EngineArg::flag, v); }
+inline varo::EngineArg Text(const char16_t* v) { return MakeArg(varo::ArgKind::Text, &varo::EngineArg::text, v); }
+inline varo::EngineArg I4Out(int32_t* v) { return MakeArg(varo::ArgKind::I4Out, &varo::EngineArg::i4Out, v); }
+inline varo::EngineArg I2Out(int16_t* v) { return MakeArg(varo::ArgKind::I2Out, &varo::EngineArg::i2Out, v); }
+inline varo::EngineArg TextOut(char16_t** v) { return MakeArg(varo::ArgKind::TextOut, &varo::EngineArg::textOut, v); }
+inline varo::EngineArg Buffer(void* v) { return MakeArg(varo::ArgKind::Buffer, &varo::EngineArg::buffer, v); }
+inline varo::EngineArg Address(void* v) { return MakeArg(varo::ArgKind::Address, &varo::EngineArg::address, v); }
+inline varo::EngineArg AddressOut(void** v) { return MakeArg(varo::ArgKind::AddressOut, &varo::EngineArg::addressOut, v); }
 
 int32_t Call(varo::Engine& engine, int op, std::initializer_list<varo::EngineArg> args);
 
@@ -78,15 +87,14 @@ struct Field {
 };
 
 std::vector<uint8_t> Bytes(const std::string& text);  // the text and its terminator
+uint32_t WordAt(const uint8_t* at);                     // 32-bit little-endian
 
 // A tip buffer made from fields; valid while the object lives.
 class TipBuffer {
 public:
     explicit TipBuffer(std::vector<Field> fields);
     void* Address() { return m_pointers.data(); }
-    std::vector<Field>& Fields() { return m_fields; }
-    // Rebuilds the pointers after Fields() was changed.
-    void Refresh();
+    const std::vector<Field>& Fields() const { return m_fields; }
 
 private:
     std::vector<Field> m_fields;
@@ -101,6 +109,15 @@ std::vector<Field> PreferenceFields(const std::string& name);
 // A control tip with `entries` table entries.
 std::vector<Field> ControlFields(int32_t count, const std::vector<int32_t>& fukuros, size_t entries);
 
+// A 29-byte sort condition: a key count, then per key its tag, direction and
+// comparison, 7 bytes each.
+struct SortKeyBytes {
+    const char* tag;
+    uint8_t descending;
+    uint8_t numeric;
+};
+std::vector<uint8_t> SortCondition(std::initializer_list<SortKeyBytes> keys);
+
 // Copies a tip buffer the engine handed out.
 std::vector<Field> ReadBack(void* buffer);
 const Field* FindTag(const std::vector<Field>& fields, const char* tag);
@@ -112,20 +129,36 @@ std::u16string Take(varo::Engine& engine, char16_t* text);
 
 std::unique_ptr<varo::Engine> NewEngine(FakeHost& host);
 
-// Every test gets an empty data folder of its own under the sandbox.
+// Every test gets an empty data folder of its own under the sandbox. The
+// helpers act through `engine`, the fixture's own when it is null.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates a database through `engine` (default: the fixture's).
+    varo::Engine& Use(varo::Engine* engine) { return engine ? *engine : *m_engine; }
     int32_t CreateDatabase(const char16_t* name, varo::Engine* engine = nullptr);
+    // Open or LockOpen (`op`) of a database; the result code.
+    int32_t OpenDb(int32_t db, varo::Engine* engine = nullptr, int op = varo::kOpOpen, int16_t* flag = nullptr);
+    // A second engine instance on the fixture's host with the database open.
+    std::unique_ptr<varo::Engine> OpenedEngine(int32_t db);
+    // PutTip of `fields` over tip `id` (0: a new one); the result code.
+    int32_t PutTip(int32_t db, int32_t fukuro, int32_t id, const std::vector<Field>& fields,
+                   varo::Engine* engine = nullptr, int32_t* given = nullptr);
     // Stores a new to-do tip in the fukuro and gives its id.
     int32_t PutToDo(int32_t db, int32_t fukuro, const std::string& memo, varo::Engine* engine = nullptr);
-    // The fields of a tip read by id.
-    std::vector<Field> GetFields(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine = nullptr,
-                                 int32_t* code = nullptr);
+    // The fields of a tip read by id; none when GetTip fails.
+    std::vector<Field> GetFields(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine = nullptr);
+    int32_t GetCode(int32_t db, int32_t fukuro, int32_t tip);  // the result of GetTip
+    std::string Memo(int32_t db, int32_t fukuro, int32_t tip, varo::Engine* engine = nullptr);
     std::vector<int32_t> TipList(int32_t db, int32_t fukuro, varo::Engine* engine = nullptr);
+    // Runs `op` with an I4Out (GetI4) or a TextOut (GetText) after `args`: the
+    // value handed out, or -1 / u"<failed>" when the call does not succeed.
+    int32_t GetI4(int op, std::vector<varo::EngineArg> args, varo::Engine* engine = nullptr);
+    std::u16string GetText(int op, std::vector<varo::EngineArg> args);
+    std::u16string DBName(int32_t db) { return GetText(varo::kOpGetDBName, {I4(db)}); }
+    // GetDBLocation: 1 the file, 2 the documents folder; "<failed>" when refused.
+    std::string Location(int32_t db, int32_t which = 1);
 
     std::string m_folder;
     std::unique_ptr<FakeHost> m_host;

@@ -12,9 +12,6 @@ namespace {
 
 using namespace varo;
 
-const int32_t kToDo = 0x300C;
-const int32_t kMemo = 0x300B;
-
 const char* const kCompactTags[] = {"TAFL", "SCRT", "TCDY", "MARK", "FNDY", "TIME", "LTDY", "MEMO", "NAME", "OFCE",
                                     "ETDY", "CLAS", "FLNM", "PRTY", "POSN", "CLOR", "PPLN", "PEND", "LMTM"};
 
@@ -23,19 +20,15 @@ protected:
     void SetUp() override {
         EngineTest::SetUp();
         m_db = CreateDatabase(u"locks");
-        m_other = NewEngine(*m_host);
-        int16_t flag = 0;
-        ASSERT_EQ(kEngineOk, Call(*m_other, kOpOpen, {I4(m_db), I2Out(&flag)}));
+        m_other = OpenedEngine(m_db);
     }
     // The second engine goes before the host it borrows.
     void TearDown() override {
         m_other.reset();
         EngineTest::TearDown();
     }
-    int32_t Put(Engine& engine, int32_t fukuro, int32_t id, const char* memo) {
-        TipBuffer tip(ToDoFields(memo));
-        return Call(engine, kOpPutTip, {I4(m_db), I4(fukuro), I4Out(&id), Address(tip.Address())});
-    }
+    int32_t Put(Engine& engine, int32_t fukuro, int32_t id) { return PutTip(m_db, fukuro, id, ToDoFields("x"), &engine); }
+    int32_t LockFukuro(Engine& engine, int32_t fukuro) { return Call(engine, kOpFukuroLockOpen, {I4(m_db), I4(fukuro)}); }
     int32_t ReadOnly(Engine& engine) { return Call(engine, kOpIsReadOnly, {}); }
 
     int32_t m_db = 0;
@@ -44,24 +37,23 @@ protected:
 
 TEST_F(LockTest, ADatabaseLockMakesEveryOtherInstanceReadOnly) {
     const int32_t tip = PutToDo(m_db, kToDo, "before");
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
-    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpLockOpen));
+    EXPECT_EQ(kEngineLocked, OpenDb(m_db, m_other.get(), kOpLockOpen));
     EXPECT_EQ(0, Call(*m_other, kOpDBLock, {I4(m_db)}));
-    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineLocked, LockFukuro(*m_other, kToDo));
     ASSERT_EQ(kEngineOk, Call(*m_other, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
     EXPECT_EQ(1, ReadOnly(*m_other));
     EXPECT_EQ(0, ReadOnly(*m_engine));
-    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0, "refused"));
-    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, tip, "refused"));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, tip));
     int32_t fukuro = 0;
     EXPECT_EQ(kEngineReadOnly, Call(*m_other, kOpFukuroCreate, {I4(m_db), I4Out(&fukuro), Text(u"x"), I4(0)}));
-    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, tip, "by the holder"));
+    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, tip));
 
     // Unlocking (here by closing) gives the others their writes back.
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
     EXPECT_EQ(0, ReadOnly(*m_other));
-    EXPECT_EQ(kEngineOk, Put(*m_other, kToDo, tip, "after"));
+    EXPECT_EQ(kEngineOk, Put(*m_other, kToDo, tip));
     EXPECT_EQ(1, Call(*m_other, kOpDBLock, {I4(m_db)}));
     EXPECT_EQ(1, Call(*m_other, kOpDBUnLock, {I4(m_db)}));
     EXPECT_EQ(0, Call(*m_other, kOpDBUnLock, {I4(m_db)}));
@@ -71,18 +63,17 @@ TEST_F(LockTest, ADatabaseLockMakesEveryOtherInstanceReadOnly) {
 TEST_F(LockTest, AFukuroLockGuardsItsFukuroAndTheTipsInIt) {
     const int32_t locked = PutToDo(m_db, kToDo, "in the locked fukuro");
     const int32_t free = PutToDo(m_db, kMemo, "elsewhere");
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
-    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
-    EXPECT_EQ(kEngineOk, Call(*m_other, kOpFukuroLockOpen, {I4(m_db), I4(kMemo)}));
-    int16_t flag = 0;
-    EXPECT_EQ(kEngineLocked, Call(*m_other, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
-    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));  // the other's fukuro lock
+    ASSERT_EQ(kEngineOk, LockFukuro(*m_engine, kToDo));
+    EXPECT_EQ(kEngineLocked, LockFukuro(*m_other, kToDo));
+    EXPECT_EQ(kEngineOk, LockFukuro(*m_other, kMemo));
+    EXPECT_EQ(kEngineLocked, OpenDb(m_db, m_other.get(), kOpLockOpen));
+    EXPECT_EQ(kEngineLocked, OpenDb(m_db, nullptr, kOpLockOpen));  // the other's fukuro lock
 
-    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0, "refused"));
-    EXPECT_EQ(kEngineReadOnly, Put(*m_other, 0, locked, "refused by id"));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, kToDo, 0));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_other, 0, locked));  // by id alone
     int32_t list[] = {locked, 0};
     EXPECT_EQ(kEngineReadOnly, Call(*m_other, kOpRemoveTip, {I4(m_db), I4(0), Buffer(list)}));
-    EXPECT_EQ(kEngineOk, Put(*m_other, kMemo, free, "allowed"));
+    EXPECT_EQ(kEngineOk, Put(*m_other, kMemo, free));
 
     // Reading a tip of the locked fukuro puts the reader in the read-only state,
     // and the tip comes in the compact layout.
@@ -100,51 +91,43 @@ TEST_F(LockTest, AFukuroLockGuardsItsFukuroAndTheTipsInIt) {
     EXPECT_EQ(0, ReadOnly(*m_other));
     EXPECT_EQ(11u, GetFields(m_db, 0, locked).size());  // the holder reads it whole
     EXPECT_EQ(0, ReadOnly(*m_engine));
-
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(m_db), I4(kToDo)}));
-    EXPECT_EQ(kEngineOk, Put(*m_other, 0, locked, "after the close"));
+    EXPECT_EQ(kEngineOk, Put(*m_other, 0, locked));
 }
 
 TEST_F(LockTest, PreferenceAndControlTipsKeepTheirLayoutWhenReadOnly) {
-    TipBuffer preference(PreferenceFields("Category"));
-    TipBuffer control(ControlFields(1, {0x3012}, 40));
     int32_t pref = 0;
-    int32_t cab = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&pref), Address(preference.Address())}));
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3011), I4Out(&cab), Address(control.Address())}));
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    int32_t control = 0;
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, 0, PreferenceFields("Category"), nullptr, &pref));
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3011, 0, ControlFields(1, {0x3012}, 40), nullptr, &control));
+    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpLockOpen));
     const std::vector<Field> readPreference = GetFields(m_db, 0, pref, m_other.get());
     EXPECT_EQ(1, ReadOnly(*m_other));
     ASSERT_EQ(4u, readPreference.size());
     EXPECT_EQ("Category", TextOf(&readPreference[1]));
-    EXPECT_EQ(4u, GetFields(m_db, 0x3011, cab, m_other.get()).size());
+    EXPECT_EQ(4u, GetFields(m_db, 0x3011, control, m_other.get()).size());
 }
 
 TEST_F(LockTest, ANonWritableFileOpensReadOnly) {
     const int32_t tip = PutToDo(m_db, kToDo, "stored");
-    char16_t* path = nullptr;
-    ASSERT_EQ(1, Call(*m_engine, kOpGetDBLocation, {I4(m_db), I4(1), TextOut(&path)}));
-    const std::u16string wide = Take(*m_engine, path);
-    const std::string file(wide.begin(), wide.end());
+    const std::string file = Location(m_db);
     m_other.reset();
     m_engine.reset();
     ASSERT_EQ(0, chmod(file.c_str(), 0400));
     m_engine = NewEngine(*m_host);
 
     int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpOpen, &flag));
     EXPECT_EQ(1, flag);
     EXPECT_EQ(1, ReadOnly(*m_engine));
     EXPECT_EQ(19u, GetFields(m_db, 0, tip).size());
-    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, tip, "refused"));
-    EXPECT_EQ(kEngineReadOnly, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
-    EXPECT_EQ(kEngineReadOnly, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, tip));
+    EXPECT_EQ(kEngineReadOnly, LockFukuro(*m_engine, kToDo));
+    EXPECT_EQ(kEngineReadOnly, OpenDb(m_db, nullptr, kOpLockOpen));
     EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
     chmod(file.c_str(), 0600);
 }
 
-// The lock of a process dies with it.
 TEST_F(LockTest, LocksAreSeenAcrossProcessesAndDieWithTheirHolder) {
     m_other.reset();
     int ready[2];
@@ -152,12 +135,9 @@ TEST_F(LockTest, LocksAreSeenAcrossProcessesAndDieWithTheirHolder) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        close(ready[0]);
         FakeHost host;
         std::unique_ptr<Engine> engine = NewEngine(host);
-        int16_t flag = 0;
-        const bool locked = Call(*engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}) == kEngineOk &&
-                            Call(*engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}) == kEngineOk;
+        const bool locked = OpenDb(m_db, engine.get(), kOpLockOpen) == kEngineOk && LockFukuro(*engine, kToDo) == kEngineOk;
         const char answer = locked ? 'L' : 'F';
         if (write(ready[1], &answer, 1) != 1) _exit(2);
         pause();
@@ -169,20 +149,20 @@ TEST_F(LockTest, LocksAreSeenAcrossProcessesAndDieWithTheirHolder) {
     close(ready[0]);
     ASSERT_EQ('L', answer);
 
-    int16_t flag = 0;
-    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
-    EXPECT_EQ(kEngineLocked, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(kEngineLocked, OpenDb(m_db, nullptr, kOpLockOpen));
+    EXPECT_EQ(kEngineLocked, LockFukuro(*m_engine, kToDo));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
     EXPECT_EQ(1, ReadOnly(*m_engine));
-    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, 0, "refused"));
+    EXPECT_EQ(kEngineReadOnly, Put(*m_engine, kToDo, 0));
 
+    // The lock of a process dies with it.
     kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
     EXPECT_EQ(0, ReadOnly(*m_engine));
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpLockOpen, {I4(m_db), I2Out(&flag)}));
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
-    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, 0, "mine now"));
+    EXPECT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpLockOpen));
+    EXPECT_EQ(kEngineOk, LockFukuro(*m_engine, kToDo));
+    EXPECT_EQ(kEngineOk, Put(*m_engine, kToDo, 0));
 }
 
 }  // namespace

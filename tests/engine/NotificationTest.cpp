@@ -11,9 +11,8 @@ namespace {
 
 using namespace varo;
 using varo::engine::AdviseNotice;
+using varo::engine::ChangeKind;
 
-const int32_t kToDo = 0x300C;
-const int32_t kMemo = 0x300B;
 const char kData[] = "VARO_ON_ADVISE_DATA";
 
 class NotificationTest : public EngineTest {
@@ -23,15 +22,14 @@ protected:
         Call(*m_engine, kOpInit, {Address(&m_owner)});
         m_db = CreateDatabase(u"notices");
     }
-    int32_t Watch(std::vector<WatchItem> items, int op = kOpSetAdviseData) {
+    int32_t Watch(std::vector<WatchItem> items, int op = kOpSetAdviseData, Engine* engine = nullptr) {
         WatchList list{static_cast<int32_t>(items.size()), items.data()};
-        return Call(*m_engine, op, {Buffer(&list)});
+        return Call(Use(engine), op, {Buffer(&list)});
     }
     // The notices posted since the last call, copied and given back.
     std::vector<AdviseNotice> Notices() {
-        m_host->Pump();
         std::vector<AdviseNotice> notices;
-        for (const FakeHost::Posted& posted : m_host->Take(kData)) {
+        for (const FakeHost::Posted& posted : m_host->Pumped(kData)) {
             EXPECT_EQ(&m_owner, posted.window);
             AdviseNotice* notice = reinterpret_cast<AdviseNotice*>(posted.lParam);
             EXPECT_EQ(static_cast<uintptr_t>(notice->database), posted.wParam);
@@ -39,6 +37,15 @@ protected:
             Call(*m_engine, kOpFreeAdviseData, {Address(notice)});
         }
         return notices;
+    }
+    // The one notice expected now: its tip, fukuro and change.
+    void ExpectOne(int32_t tip, int32_t fukuro, ChangeKind change) {
+        const std::vector<AdviseNotice> notices = Notices();
+        ASSERT_EQ(1u, notices.size());
+        EXPECT_EQ(m_db, notices[0].database);
+        EXPECT_TRUE(tip == 0 || tip == notices[0].tip) << notices[0].tip;
+        EXPECT_TRUE(fukuro == 0 || fukuro == notices[0].fukuro) << notices[0].fukuro;
+        EXPECT_EQ(static_cast<int32_t>(change), notices[0].change);
     }
 
     int m_owner = 0;
@@ -51,30 +58,17 @@ TEST_F(NotificationTest, WatchedItemsSelectWhichChangesArePosted) {
     EXPECT_TRUE(Notices().empty());
     int32_t list[] = {tip, 0};
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTipToFukuro, {I4(m_db), I4(kMemo), Buffer(list)}));
-    std::vector<AdviseNotice> notices = Notices();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(m_db, notices[0].database);
-    EXPECT_EQ(kMemo, notices[0].fukuro);
-    EXPECT_EQ(tip, notices[0].tip);
-    EXPECT_EQ(static_cast<int32_t>(engine::ChangeKind::TipPutInFukuro), notices[0].change);
-
+    ExpectOne(tip, kMemo, ChangeKind::TipPutInFukuro);
     // A change of a tip concerns every fukuro it lies in.
-    TipBuffer changed(ToDoFields("changed"));
-    int32_t same = tip;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(kToDo), I4Out(&same), Address(changed.Address())}));
-    notices = Notices();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(static_cast<int32_t>(engine::ChangeKind::TipChanged), notices[0].change);
+    ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("changed")));
+    ExpectOne(tip, kMemo, ChangeKind::TipChanged);
 
     ASSERT_EQ(kEngineOk, Watch({{0, 0, tip}}));
     PutToDo(m_db, kMemo, "another tip");
     EXPECT_EQ(1u, Notices().size());  // the fukuro item matches, the tip item not
     ASSERT_EQ(kEngineOk, Watch({{m_db, kMemo, 0}}, kOpDelAdviseData));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpRemoveTip, {I4(m_db), I4(0), Buffer(list)}));
-    notices = Notices();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(tip, notices[0].tip);
-    EXPECT_EQ(static_cast<int32_t>(engine::ChangeKind::TipRemoved), notices[0].change);
+    ExpectOne(tip, 0, ChangeKind::TipRemoved);
 
     WatchList broken{3, nullptr};
     EXPECT_EQ(kEngineBadArgument, Call(*m_engine, kOpSetAdviseData, {Buffer(&broken)}));
@@ -84,35 +78,21 @@ TEST_F(NotificationTest, WatchedItemsSelectWhichChangesArePosted) {
 
 TEST_F(NotificationTest, ChangesOfOtherInstancesAndProcessesArrive) {
     ASSERT_EQ(kEngineOk, Watch({{m_db, 0, 0}}));
-    std::unique_ptr<Engine> other = NewEngine(*m_host);
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*other, kOpOpen, {I4(m_db), I2Out(&flag)}));
-    const int32_t fromOther = PutToDo(m_db, kToDo, "other instance", other.get());
-    std::vector<AdviseNotice> notices = Notices();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(fromOther, notices[0].tip);
-    EXPECT_EQ(kToDo, notices[0].fukuro);
-    other.reset();
+    ExpectOne(PutToDo(m_db, kToDo, "other instance", OpenedEngine(m_db).get()), kToDo, ChangeKind::TipAdded);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         FakeHost host;
         std::unique_ptr<Engine> engine = NewEngine(host);
-        int16_t childFlag = 0;
-        TipBuffer tip(ToDoFields("other process"));
-        int32_t id = 0;
-        const bool ok = Call(*engine, kOpOpen, {I4(m_db), I2Out(&childFlag)}) == kEngineOk &&
-                        Call(*engine, kOpPutTip, {I4(m_db), I4(kMemo), I4Out(&id), Address(tip.Address())}) == kEngineOk;
+        const bool ok = OpenDb(m_db, engine.get()) == kEngineOk &&
+                        PutTip(m_db, kMemo, 0, ToDoFields("other process"), engine.get()) == kEngineOk;
         _exit(ok ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    notices = Notices();
-    ASSERT_EQ(1u, notices.size());
-    EXPECT_EQ(kMemo, notices[0].fukuro);
-    EXPECT_EQ(static_cast<int32_t>(engine::ChangeKind::TipAdded), notices[0].change);
+    ExpectOne(0, kMemo, ChangeKind::TipAdded);
     EXPECT_TRUE(Notices().empty());
 }
 
@@ -123,8 +103,7 @@ TEST_F(NotificationTest, BeginSkipsWhatIsPendingAndNoticesAreFreedOnce) {
     EXPECT_TRUE(Notices().empty());
 
     PutToDo(m_db, kToDo, "kept");
-    m_host->Pump();
-    std::vector<FakeHost::Posted> posted = m_host->Take(kData);
+    std::vector<FakeHost::Posted> posted = m_host->Pumped(kData);
     ASSERT_EQ(1u, posted.size());
     void* notice = reinterpret_cast<void*>(posted[0].lParam);
     Call(*m_engine, kOpFreeAdviseData, {Address(notice)});
@@ -133,50 +112,34 @@ TEST_F(NotificationTest, BeginSkipsWhatIsPendingAndNoticesAreFreedOnce) {
     Call(*m_engine, kOpFreeAdviseData, {Address(&stranger)});
 
     // Without an owner window nothing is posted.
-    std::unique_ptr<Engine> silent = NewEngine(*m_host);
-    WatchList all{0, nullptr};
-    WatchItem any{0, 0, 0};
-    all.count = 1;
-    all.items = &any;
-    ASSERT_EQ(kEngineOk, Call(*silent, kOpSetAdviseData, {Buffer(&all)}));
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, Call(*silent, kOpOpen, {I4(m_db), I2Out(&flag)}));
+    std::unique_ptr<Engine> silent = OpenedEngine(m_db);
+    ASSERT_EQ(kEngineOk, Watch({{0, 0, 0}}, kOpSetAdviseData, silent.get()));
     PutToDo(m_db, kToDo, "unseen", silent.get());
-    m_host->Pump();
-    for (const FakeHost::Posted& p : m_host->Take(kData)) EXPECT_EQ(&m_owner, p.window);
+    for (const FakeHost::Posted& p : m_host->Pumped(kData)) EXPECT_EQ(&m_owner, p.window);
 }
 
 TEST_F(NotificationTest, CategoryAndFreePreferencesNotifyThoseWhoAsked) {
-    TipBuffer category(PreferenceFields("Category"));
-    TipBuffer free(PreferenceFields("Free"));
-    TipBuffer other(PreferenceFields("Other"));
+    const std::vector<Field> category = PreferenceFields("Category");
     int32_t id = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&id), Address(category.Address())}));
-    m_host->Pump();
-    EXPECT_TRUE(m_host->Take("VARO_ON_ADVISE_CATEGORY").empty());
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, 0, category, nullptr, &id));
+    EXPECT_TRUE(m_host->Pumped("VARO_ON_ADVISE_CATEGORY").empty());
 
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpSetAdviseCategory, {}));
-    int32_t same = id;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&same), Address(category.Address())}));
-    m_host->Pump();
-    std::vector<FakeHost::Posted> posted = m_host->Take("VARO_ON_ADVISE_CATEGORY");
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, id, category));
+    std::vector<FakeHost::Posted> posted = m_host->Pumped("VARO_ON_ADVISE_CATEGORY");
     ASSERT_EQ(1u, posted.size());
     EXPECT_EQ(static_cast<uintptr_t>(m_db), posted[0].wParam);
     EXPECT_EQ(id, posted[0].lParam);
 
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpSetAdviseFree, {}));
-    int32_t freeId = 0;
-    int32_t otherId = 0;
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&freeId), Address(free.Address())}));
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&otherId), Address(other.Address())}));
-    m_host->Pump();
-    EXPECT_EQ(1u, m_host->Take("VARO_ON_ADVISE_FREE").size());
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, 0, PreferenceFields("Free")));
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, 0, PreferenceFields("Other")));
+    EXPECT_EQ(1u, m_host->Pumped("VARO_ON_ADVISE_FREE").size());
 
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDelAdviseCategory, {}));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDelAdviseFree, {}));
-    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpPutTip, {I4(m_db), I4(0x3014), I4Out(&same), Address(category.Address())}));
-    m_host->Pump();
-    EXPECT_TRUE(m_host->Take("VARO_ON_ADVISE_CATEGORY").empty());
+    ASSERT_EQ(kEngineOk, PutTip(m_db, 0x3014, id, category));
+    EXPECT_TRUE(m_host->Pumped("VARO_ON_ADVISE_CATEGORY").empty());
 }
 
 }  // namespace

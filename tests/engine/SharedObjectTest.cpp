@@ -17,11 +17,10 @@ using namespace varo;
 
 class SharedObjectTest : public EngineTest {
 protected:
-    void UseLoadedEngine(int round);
+    void UseLoadedEngine(const char16_t* name);
 };
 
-void SharedObjectTest::UseLoadedEngine(int round) {
-    FakeHost& host = *m_host;
+void SharedObjectTest::UseLoadedEngine(const char16_t* name) {
     void* library = dlopen(VARO_ENGINE_FILE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(nullptr, library) << dlerror();
     auto create = reinterpret_cast<VaroEngineCreateFn>(dlsym(library, VARO_ENGINE_CREATE_SYMBOL));
@@ -32,18 +31,16 @@ void SharedObjectTest::UseLoadedEngine(int round) {
     EXPECT_EQ(nullptr, dlsym(library, "_ZN4varo6engine13CodeFromSqliteEi"));
     EXPECT_EQ(nullptr, create(nullptr));
 
-    Engine* engine = create(host.Services());
+    Engine* engine = create(m_host->Services());
     ASSERT_NE(nullptr, engine);
-    EXPECT_EQ(2u, host.HookCount());  // the fixture's engine and this one
-    int32_t db = 0;
-    ASSERT_EQ(kEngineOk, Call(*engine, kOpCreate, {Text(round == 0 ? u"loaded" : u"loaded again"), I4Out(&db)}));
-    const int32_t tip = PutToDo(db, 0x300C, "through dlopen", engine);
-    EXPECT_EQ("through dlopen", TextOf(FindTag(GetFields(db, 0, tip, engine), "MEMO")));
-    char16_t* name = nullptr;
-    ASSERT_EQ(1, Call(*engine, kOpGetDBName, {I4(db), TextOut(&name)}));
-    EXPECT_EQ(round == 0 ? u"loaded" : u"loaded again", Take(*engine, name));
+    EXPECT_EQ(2u, m_host->HookCount());  // the fixture's engine and this one
+    const int32_t db = CreateDatabase(name, engine);
+    EXPECT_EQ("through dlopen", Memo(db, 0, PutToDo(db, kToDo, "through dlopen", engine), engine));
+    char16_t* text = nullptr;
+    ASSERT_EQ(1, Call(*engine, kOpGetDBName, {I4(db), TextOut(&text)}));
+    EXPECT_EQ(name, Take(*engine, text));
     destroy(engine);
-    EXPECT_EQ(1u, host.HookCount());
+    EXPECT_EQ(1u, m_host->HookCount());
     dlclose(library);
 }
 
@@ -68,10 +65,7 @@ bool ReadVersionNote(const std::vector<uint8_t>& file, uint32_t version[4]) {
             const uint64_t desc = name + ((n.n_namesz + 3) & ~3u);
             if (desc + n.n_descsz > end) break;
             if (n.n_namesz == 5 && memcmp(file.data() + name, "VARO", 5) == 0 && n.n_type == 1 && n.n_descsz == 16) {
-                for (int part = 0; part < 4; ++part) {
-                    const uint8_t* p = file.data() + desc + 4 * part;
-                    version[part] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-                }
+                for (int part = 0; part < 4; ++part) version[part] = WordAt(file.data() + desc + 4 * part);
                 return true;
             }
             note = desc + ((n.n_descsz + 3) & ~3u);
@@ -85,14 +79,13 @@ TEST_F(SharedObjectTest, ExportsOnlyItsEntryPointsAndCarriesItsVersion) {
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     uint32_t version[4] = {};
     ASSERT_TRUE(ReadVersionNote(bytes, version));
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MAJOR), version[0]);
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_MINOR), version[1]);
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_THIRD), version[2]);
-    EXPECT_EQ(static_cast<uint32_t>(VARO_ENGINE_VERSION_FOURTH), version[3]);
+    const std::vector<uint32_t> expected{VARO_ENGINE_VERSION_MAJOR, VARO_ENGINE_VERSION_MINOR, VARO_ENGINE_VERSION_THIRD,
+                                         VARO_ENGINE_VERSION_FOURTH};
+    EXPECT_EQ(expected, std::vector<uint32_t>(version, version + 4));
 
     // Loaded, used and unloaded twice, as Init and End do: nothing of the
     // first copy may stay reachable once it is gone.
-    for (int round = 0; round < 2; ++round) UseLoadedEngine(round);
+    for (const char16_t* name : {u"loaded", u"loaded again"}) UseLoadedEngine(name);
 }
 
 }  // namespace

@@ -23,14 +23,12 @@ TEST(TextCodecTest, Utf16AndUtf8RoundTripStrictly) {
     EXPECT_FALSE(Utf16ToUtf8(nullptr, 100, &utf8));
     EXPECT_TRUE(Utf16ToUtf8(u"abc", 3, &utf8));
     EXPECT_FALSE(Utf16ToUtf8(u"abcd", 3, &utf8));
-
     for (const char* bad : {"\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xe8\xa1", "\xff", "\xf4\x90\x80\x80"}) {
         EXPECT_FALSE(Utf8ToUtf16(bad, &back)) << bad;
         EXPECT_TRUE(back.empty());
     }
-}
 
-TEST(TextCodecTest, Cp932ConversionRefusesWhatTheCodePageLacks) {
+    // Shift-JIS conversion refuses what the code page lacks.
     std::string sjis;
     ASSERT_TRUE(Utf8ToCp932("A\xe8\xa1\xa8", &sjis));  // A表
     EXPECT_EQ("A\x95\x5c", sjis);
@@ -39,28 +37,25 @@ TEST(TextCodecTest, Cp932ConversionRefusesWhatTheCodePageLacks) {
 }
 
 TEST(TextCodecTest, SearchMatchesWholeCharactersWithinOneText) {
-    const std::string table = "x\x95\x5cy";  // x表y: the trail byte of 表 is '\'
-    const auto data = reinterpret_cast<const uint8_t*>(table.data());
-    EXPECT_FALSE(ContainsCp932(data, table.size(), "\\", false));
-    EXPECT_TRUE(ContainsCp932(data, table.size(), "\x95\x5c", false));
-    EXPECT_TRUE(ContainsCp932(data, table.size(), "y", false));
-    EXPECT_TRUE(ContainsCp932(data, table.size(), "", false));
-
-    const std::string twoTexts("Name\0Yomi", 9);
-    const auto two = reinterpret_cast<const uint8_t*>(twoTexts.data());
-    EXPECT_TRUE(ContainsCp932(two, twoTexts.size(), "Yomi", false));
-    EXPECT_FALSE(ContainsCp932(two, twoTexts.size(), "eY", false));
-    EXPECT_FALSE(ContainsCp932(two, twoTexts.size(), "yomi", false));
-    EXPECT_TRUE(ContainsCp932(two, twoTexts.size(), "yomi", true));
-
-    // Case folding never touches a trail byte: ア is 0x83 'A', ヂ is 0x83 'a'.
-    const std::string katakana = "\x83\x41" /* ア */;
-    const auto kana = reinterpret_cast<const uint8_t*>(katakana.data());
-    EXPECT_FALSE(ContainsCp932(kana, 2, "\x83\x61" /* ヂ */, true));
-    EXPECT_TRUE(ContainsCp932(kana, 2, "\x83\x41" /* ア */, true));
-    // A lead byte at the very end is not read past.
-    const std::string cut = "ab\x95";
-    EXPECT_FALSE(ContainsCp932(reinterpret_cast<const uint8_t*>(cut.data()), cut.size(), "\x95\x5c", false));
+    struct Case { std::string data; const char* needle; bool foldCase; bool found; };
+    const Case cases[] = {
+        {"x\x95\x5cy", "\\", false, false},  // x表y: the trail byte of 表 is '\'
+        {"x\x95\x5cy", "\x95\x5c", false, true},
+        {"x\x95\x5cy", "y", false, true},
+        {"x\x95\x5cy", "", false, true},
+        {std::string("Name\0Yomi", 9), "Yomi", false, true},
+        {std::string("Name\0Yomi", 9), "eY", false, false},  // never across two texts
+        {std::string("Name\0Yomi", 9), "yomi", false, false},
+        {std::string("Name\0Yomi", 9), "yomi", true, true},
+        // Case folding never touches a trail byte: ア is 0x83 'A', ヂ is 0x83 'a'.
+        {"\x83\x41" /* ア */, "\x83\x61" /* ヂ */, true, false},
+        {"\x83\x41" /* ア */, "\x83\x41" /* ア */, true, true},
+        {"ab\x95", "\x95\x5c", false, false},  // a lead byte at the very end is not read past
+    };
+    for (const Case& c : cases) {
+        const auto data = reinterpret_cast<const uint8_t*>(c.data.data());
+        EXPECT_EQ(c.found, ContainsCp932(data, c.data.size(), c.needle, c.foldCase)) << c.data << " / " << c.needle;
+    }
     EXPECT_FALSE(ContainsCp932(nullptr, 0, "a", false));
 }
 

@@ -1,6 +1,8 @@
-// Checking tip buffers handed in, the compact read-only layout, LMTM stamps
-// and sort conditions.
+// Checking tip buffers handed in, LMTM stamps, preference topics and sort
+// conditions.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "EngineCodes.h"
 #include "EngineTestSupport.h"
@@ -22,73 +24,63 @@ int32_t Check(std::vector<Field> fields) {
     return ReadTipBuffer(buffer.Address(), &tip);
 }
 
-TEST(TipBufferTest, StructureIsCheckedBeforeAnythingIsKept) {
+struct Damage {
+    const char* what;
+    bool control;  // else a to-do tip
+    std::function<void(std::vector<Field>&)> damage;
+};
+
+void ExpectRefused(const Damage& d) {
+    std::vector<Field> fields = d.control ? ControlFields(1, {0x3012}, 40) : ToDoFields("x");
+    d.damage(fields);
+    EXPECT_EQ(kEngineBadTipBuffer, Check(fields)) << d.what;
+}
+
+TEST(TipBufferTest, DamagedBuffersAreRefusedWhole) {
     StoredTip tip;
     TipBuffer good(ToDoFields("ok"));
     ASSERT_EQ(kEngineOk, ReadTipBuffer(good.Address(), &tip));
     EXPECT_EQ(11u, tip.fields.size());
     EXPECT_EQ(0x300, TipKind(tip));
     EXPECT_EQ(kEngineBadTipBuffer, ReadTipBuffer(nullptr, &tip));
-    EXPECT_TRUE(tip.fields.empty());
+    EXPECT_TRUE(tip.fields.empty());  // nothing kept of a refused buffer
+    EXPECT_EQ(kEngineOk, Check(ControlFields(1, {0x3012}, 40)));
+    EXPECT_EQ(kEngineOk, Check(ControlFields(6, {0x3000, 0x3003}, 100)));
 
-    std::vector<Field> fields = ToDoFields("x");
-    fields[2].tag = "TCDYX";
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ToDoFields("x");
-    fields[2].tag = "T\x01" "DY";
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ToDoFields("x");
-    fields[1].label = std::string(256, 'L');
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ToDoFields("x");
-    fields[0].data = {0x00};
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ToDoFields("x");
-    fields.insert(fields.begin(), Field{"MEMO", "", 1, {0}});
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));  // entry 0 must be TAFL or @CNT
+    const Damage damages[] = {
+        {"long tag", false, [](std::vector<Field>& f) { f[2].tag = "TCDYX"; }},
+        {"control byte in tag", false, [](std::vector<Field>& f) { f[2].tag = "T\x01" "DY"; }},
+        {"long label", false, [](std::vector<Field>& f) { f[1].label = std::string(256, 'L'); }},
+        {"short kind", false, [](std::vector<Field>& f) { f[0].data = {0x00}; }},
+        {"entry 0 neither TAFL nor @CNT", false, [](std::vector<Field>& f) { f.insert(f.begin(), Field{"MEMO", "", 1, {0}}); }},
+        {"41 entries", false, [](std::vector<Field>& f) { f.resize(41, Field{"XTRA", "", 1, {0}}); }},
+        {"101 table entries", true, [](std::vector<Field>& f) { f = ControlFields(1, {0x3012}, 101); }},
+        {"10 table entries", true, [](std::vector<Field>& f) { f = ControlFields(1, {0x3012}, 10); }},
+        {"cut table", true, [](std::vector<Field>& f) { f[3].data.pop_back(); }},
+        {"uneven tables", true, [](std::vector<Field>& f) { f[3].data.resize(12); }},
+        {"swapped tables", true, [](std::vector<Field>& f) { std::swap(f[2], f[3]); }},
+        {"long count", true, [](std::vector<Field>& f) { f[0].data.push_back(0); }},
+    };
+    for (const Damage& d : damages) ExpectRefused(d);
 
-    // A length without data.
+    // A length without data, and a missing tag.
     TipBuffer noData(ToDoFields("x"));
     TIPFIELD** entries = static_cast<TIPFIELD**>(noData.Address());
     entries[5]->data = nullptr;
     EXPECT_EQ(kEngineBadTipBuffer, ReadTipBuffer(noData.Address(), &tip));
     entries[5]->tag = nullptr;
     EXPECT_EQ(kEngineBadTipBuffer, ReadTipBuffer(noData.Address(), &tip));
-
-    // Forty entries at most.
-    std::vector<Field> many = ToDoFields("x");
-    while (many.size() < 41) many.push_back(Field{"XTRA", "", 1, {0}});
-    EXPECT_EQ(kEngineBadTipBuffer, Check(many));
 }
 
 TEST(TipBufferTest, KnownKindsMustCarryTheirSchemaTagsInOrder) {
     if (!HaveKindSchemas()) GTEST_SKIP() << "built without the kind schemas";
-    std::vector<Field> swapped = ToDoFields("x");
-    std::swap(swapped[6], swapped[7]);
-    EXPECT_EQ(kEngineBadTipBuffer, Check(swapped));
-    std::vector<Field> shorter = ToDoFields("x");
-    shorter.pop_back();
-    EXPECT_EQ(kEngineBadTipBuffer, Check(shorter));
-    std::vector<Field> unknown = ToDoFields("x");
-    unknown[0].data = {0x05, 0x02};  // 0x205 is no kind
-    EXPECT_EQ(kEngineBadTipBuffer, Check(unknown));
+    const Damage damages[] = {
+        {"swapped", false, [](std::vector<Field>& f) { std::swap(f[6], f[7]); }},
+        {"shorter", false, [](std::vector<Field>& f) { f.pop_back(); }},
+        {"0x205 is no kind", false, [](std::vector<Field>& f) { f[0].data = {0x05, 0x02}; }},
+    };
+    for (const Damage& d : damages) ExpectRefused(d);
     EXPECT_EQ(kEngineOk, Check(PreferenceFields("Free")));
-}
-
-TEST(TipBufferTest, ControlTipsHaveFourFieldsWithWholeTables) {
-    EXPECT_EQ(kEngineOk, Check(ControlFields(1, {0x3012}, 40)));
-    EXPECT_EQ(kEngineOk, Check(ControlFields(6, {0x3000, 0x3003}, 100)));
-    EXPECT_EQ(kEngineBadTipBuffer, Check(ControlFields(1, {0x3012}, 101)));
-    EXPECT_EQ(kEngineBadTipBuffer, Check(ControlFields(1, {0x3012}, 10)));
-    std::vector<Field> fields = ControlFields(1, {0x3012}, 40);
-    fields[3].data.pop_back();
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ControlFields(1, {0x3012}, 40);
-    std::swap(fields[2], fields[3]);
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
-    fields = ControlFields(1, {0x3012}, 40);
-    fields[0].data.push_back(0);
-    EXPECT_EQ(kEngineBadTipBuffer, Check(fields));
 }
 
 TEST(TipBufferTest, StampsAndPreferenceTopics) {
@@ -101,7 +93,7 @@ TEST(TipBufferTest, StampsAndPreferenceTopics) {
     EXPECT_EQ("20250101000000", StampOf(tip));
     EXPECT_EQ(PreferenceTopic::None, TopicOf(tip));
 
-    // 2024-02-29 23:59:59 UTC is 1709251199.
+    // 2024-02-29 23:59:59 UTC is 1709251199; a stamp never repeats or goes back.
     EXPECT_EQ("20240229235959", UtcStamp(1709251199));
     EXPECT_EQ("20240301000000", NextStamp("20240229235959", 1709251199));
     EXPECT_EQ("20240301000000", NextStamp("20240229235959", 1709251100));
@@ -115,11 +107,7 @@ TEST(TipBufferTest, StampsAndPreferenceTopics) {
 }
 
 TEST(TipBufferTest, SortConditionsParseAndCompareNumbersAndBytes) {
-    std::vector<uint8_t> bytes(29, 0);
-    bytes[0] = 1;
-    memcpy(&bytes[1], "PRTY", 4);
-    bytes[5] = 1;
-    bytes[6] = 1;
+    std::vector<uint8_t> bytes = SortCondition({{"PRTY", 1, 1}});
     std::vector<SortKey> keys;
     ASSERT_TRUE(ParseSortCondition(bytes.data(), &keys));
     ASSERT_EQ(1u, keys.size());
@@ -132,12 +120,12 @@ TEST(TipBufferTest, SortConditionsParseAndCompareNumbersAndBytes) {
     EXPECT_EQ(0, DecimalValue(Bytes("abc")));
     EXPECT_EQ(999999999999999999, DecimalValue(Bytes(std::string(30, '9'))));
 
+    // An empty value first; ties keep their order.
     std::vector<SortItem> items = {{1, {Bytes("b")}}, {2, {Bytes("a")}}, {3, {Bytes("b")}}, {4, {{}}}};
     SortItems({SortKey{"MEMO", false, false}}, &items);
-    EXPECT_EQ(4, items[0].tip);  // an empty value first
-    EXPECT_EQ(2, items[1].tip);
-    EXPECT_EQ(1, items[2].tip);  // ties keep their order
-    EXPECT_EQ(3, items[3].tip);
+    std::vector<int32_t> order;
+    for (const SortItem& item : items) order.push_back(item.tip);
+    EXPECT_EQ((std::vector<int32_t>{4, 2, 1, 3}), order);
 }
 
 }  // namespace

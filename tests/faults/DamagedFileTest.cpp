@@ -4,11 +4,6 @@
 // values themselves replaced by random bytes (which SQLite cannot notice, so
 // the engine's and the kit's readers of those bytes must).
 #include <sqlite3.h>
-#include <unistd.h>
-
-#include <cstring>
-#include <functional>
-#include <random>
 
 #include "FaultsSupport.h"
 
@@ -24,26 +19,22 @@ const size_t kRunBytes = 64;
 const int kMostReads = 500;
 const int kFieldDamages = 2;
 
-// The tips and places the probes work on.
-struct Known {
-    std::vector<long> toDos;
-    long folder = 0;
+// What a probe works on: the kit, the database, and its tips and folder.
+struct Target {
+    CVAROObj& kit;
+    long db;
+    const std::vector<long>& toDos;
+    long folder;
 };
 
 struct Probe {
     const char* name;
-    std::function<long(CVAROObj&, long db, const Known&)> run;
+    long (*run)(Target& t);
     bool copiesTheFile = false;  // slow, and of interest only when the file itself is damaged
 };
 
 // An `int` result of 0 or 1 as a code; anything else is a stray value.
 long AsCode(int result) { return result == 0 || result == 1 ? 0 : -1; }
-
-CSelectTips Selection(long tip) {
-    CSelectTips tips;
-    tips.Add(static_cast<DWORD>(tip));
-    return tips;
-}
 
 // Every getter a reader of the tip would call, on whatever the record holds.
 void ReadEveryField(CVAROObj& kit) {
@@ -51,29 +42,24 @@ void ReadEveryField(CVAROObj& kit) {
     using TimeGetter = int (CVAROObj::*)(CPIMTime&);
     using FlagGetter = int (CVAROObj::*)(int*);
     using BlockGetter = int (CVAROObj::*)(void**, unsigned short*);
-    const TextGetter texts[] = {&CVAROObj::GetMemo,       &CVAROObj::GetName,         &CVAROObj::GetNameYomi,
-                                &CVAROObj::GetOfficeName, &CVAROObj::GetOfficeAddress, &CVAROObj::GetFree1,
-                                &CVAROObj::GetFilename,   &CVAROObj::GetDayofWeek,    &CVAROObj::GetBirthday,
-                                &CVAROObj::GetOfficeTel1, &CVAROObj::GetOfficeEmailAddress,
-                                &CVAROObj::GetDisplayString, &CVAROObj::GetListMemo};
-    const TimeGetter times[] = {&CVAROObj::GetEntryDay, &CVAROObj::GetCheckDate, &CVAROObj::GetLastModifiedTime,
-                                &CVAROObj::GetLimitDay, &CVAROObj::GetDate,      &CVAROObj::GetDisplayDate};
-    const FlagGetter flags[] = {&CVAROObj::GetSecret, &CVAROObj::GetCheck, &CVAROObj::GetPriority,
-                                &CVAROObj::GetCategory1, &CVAROObj::GetDisplayPosition};
-    const BlockGetter blocks[] = {&CVAROObj::GetPortrait, &CVAROObj::GetData, &CVAROObj::GetImageData};
-    for (TextGetter get : texts) {
+    for (TextGetter get : {&CVAROObj::GetMemo, &CVAROObj::GetName, &CVAROObj::GetNameYomi, &CVAROObj::GetOfficeName,
+                           &CVAROObj::GetOfficeAddress, &CVAROObj::GetFree1, &CVAROObj::GetFilename,
+                           &CVAROObj::GetDayofWeek, &CVAROObj::GetBirthday, &CVAROObj::GetOfficeTel1,
+                           &CVAROObj::GetOfficeEmailAddress, &CVAROObj::GetDisplayString, &CVAROObj::GetListMemo}) {
         CString text;
         (kit.*get)(text);
     }
-    for (TimeGetter get : times) {
+    for (TimeGetter get : {&CVAROObj::GetEntryDay, &CVAROObj::GetCheckDate, &CVAROObj::GetLastModifiedTime,
+                           &CVAROObj::GetLimitDay, &CVAROObj::GetDate, &CVAROObj::GetDisplayDate}) {
         CPIMTime when;
         (kit.*get)(when);
     }
-    for (FlagGetter get : flags) {
+    for (FlagGetter get : {&CVAROObj::GetSecret, &CVAROObj::GetCheck, &CVAROObj::GetPriority,
+                           &CVAROObj::GetCategory1, &CVAROObj::GetDisplayPosition}) {
         int flag = 0;
         (kit.*get)(&flag);
     }
-    for (BlockGetter get : blocks) {
+    for (BlockGetter get : {&CVAROObj::GetPortrait, &CVAROObj::GetData, &CVAROObj::GetImageData}) {
         void* data = nullptr;
         unsigned short length = 0;
         (kit.*get)(&data, &length);
@@ -84,180 +70,161 @@ void ReadEveryField(CVAROObj& kit) {
     kit.GetTipFlag(&kind);
 }
 
-long ReadAll(CVAROObj& kit, long db, const Known& known) {
+long ReadAll(Target& t) {
     long worst = 0;
-    for (long tip : known.toDos) {
-        const long code = kit.GetTip(db, 0, tip);
-        if (code == 0) ReadEveryField(kit);
+    for (long tip : t.toDos) {
+        const long code = t.kit.GetTip(t.db, 0, tip);
+        if (code == 0) ReadEveryField(t.kit);
         if (!IsKnownCode(code)) return code;
         if (code != 0) worst = code;
     }
     return worst;
 }
 
-long WalkFukuro(CVAROObj& kit, long db, long fukuro, const CString& search) {
-    long code = kit.FukuroOpen(db, fukuro);
-    if (code == 0 && !search.IsEmpty()) code = kit.TipSearch(db, fukuro, search, 1);
+long WalkFukuro(Target& t, long fukuro, const char* search) {
+    long code = t.kit.FukuroOpen(t.db, fukuro);
+    if (code == 0 && *search) code = t.kit.TipSearch(t.db, fukuro, search, 1);
     for (int i = 0; code == 0 && i < kMostReads; ++i) {
-        code = kit.ReadTip(db, fukuro, 1);
+        code = t.kit.ReadTip(t.db, fukuro, 1);
         long tip = 0;
-        kit.GetTipID(&tip);
+        t.kit.GetTipID(&tip);
         if (code != 0 || tip == 0) break;
-        ReadEveryField(kit);
+        ReadEveryField(t.kit);
     }
-    kit.FukuroClose(db, fukuro);
+    t.kit.FukuroClose(t.db, fukuro);
     return code;
 }
 
-long ReadCabinets(CVAROObj& kit, long db) {
-    long code = kit.LoadCabCData(db);
-    const int count = code == 0 ? kit.GetCabCount() : 0;
-    std::vector<long> cabinets;
-    for (int i = 0; i < count && i < 40; ++i) cabinets.push_back(kit.GetCabFID(i));
-    for (int i = 0; code == 0 && i < static_cast<int>(cabinets.size()); ++i) {
-        code = kit.LoadKFlCData(db, i);
-        for (int j = 0; code == 0 && j < kit.GetKFlCount() && j < 100; ++j) kit.GetKFIFID(j);
+long ReadCabinets(Target& t) {
+    long code = t.kit.LoadCabCData(t.db);
+    const int count = code == 0 ? std::min(t.kit.GetCabCount(), 40) : 0;
+    for (int i = 0; code == 0 && i < count; ++i) {
+        code = t.kit.LoadKFlCData(t.db, i);
+        for (int j = 0; code == 0 && j < t.kit.GetKFlCount() && j < 100; ++j) t.kit.GetKFIFID(j);
     }
     return code;
 }
 
-long Overwrite(CVAROObj& kit, long db, long tip) {
-    long code = kit.GetTip(db, kToDoFukuro, tip);
-    if (code == 0) kit.SetMemo("overwritten");
-    long stored = 0;
-    return code == 0 ? kit.PutTip(db, kToDoFukuro, &stored) : code;
-}
-
-long SortFukuro(CVAROObj& kit, long db, long fukuro) {
+long SortFukuro(Target& t) {
     SortCnd condition = {};
     condition.count = 2;
     memcpy(condition.keys[0].tag, "MEMO", 4);
     memcpy(condition.keys[1].tag, "LTDY", 4);
     condition.keys[1].numeric = 1;
-    long code = kit.FukuroSort(db, fukuro, &condition);
-    if (code == 0) code = kit.GetFukuroSortCnd(db, fukuro, &condition);
+    const long code = t.kit.FukuroSort(t.db, kToDoFukuro, &condition);
+    return code == 0 ? t.kit.GetFukuroSortCnd(t.db, kToDoFukuro, &condition) : code;
+}
+
+long MakeAndDropFukuro(Target& t) {
+    long fukuro = 0;
+    CString name;
+    long code = t.kit.FukuroCreate(t.db, &fukuro, "probe", 0);
+    if (code == 0) code = t.kit.SetFukuroName(t.db, fukuro, "renamed");
+    if (code == 0) code = t.kit.GetFukuroName(t.db, fukuro, name);
+    return code == 0 ? t.kit.FukuroDelete(t.db, fukuro) : code;
+}
+
+long Passwords(Target& t) {
+    PASSWD_INF record = {};
+    long code = t.kit.GetPasswd(t.db, &record);
+    CString secret;
+    if (IsKnownCode(code)) code = t.kit.GetSecretPasswd(t.db, secret);
+    strcpy(record.text1, "new");
+    return IsKnownCode(code) ? t.kit.SetPasswd(t.db, &record) : code;
+}
+
+// The memo setter's answer does not matter: a damaged tip may have none.
+long Overwrite(Target& t) {
+    const long code = t.kit.GetTip(t.db, kToDoFukuro, t.toDos[1]);
+    if (code != 0) return code;
+    t.kit.SetMemo("overwritten");
+    long stored = 0;
+    return t.kit.PutTip(t.db, kToDoFukuro, &stored);
+}
+
+long RemoveAndUndo(Target& t) {
+    CSelectTips tips = Selection(t.toDos[3]);
+    const long code = t.kit.RemoveTip(t.db, kToDoFukuro, tips);
+    return code == 0 ? t.kit.UndoTip(t.db, tips) : code;
+}
+
+long FileAndUnfile(Target& t) {
+    CSelectTips tips = Selection(t.toDos[4]);
+    const long code = t.kit.PutTipToFukuro(t.db, t.folder, tips);
+    return code == 0 ? t.kit.RemoveTipFromFukuro(t.db, t.folder, tips) : code;
+}
+
+long Seek(Target& t) {
+    long position = 0;
+    long code = t.kit.FukuroOpen(t.db, kToDoFukuro);
+    if (code == 0) code = t.kit.FukuroSeek(t.db, kToDoFukuro, -3, 2, &position);
+    t.kit.FukuroClose(t.db, kToDoFukuro);
     return code;
 }
 
-long MakeAndDropFukuro(CVAROObj& kit, long db) {
-    long fukuro = 0;
-    long code = kit.FukuroCreate(db, &fukuro, "probe", 0);
-    if (code == 0) code = kit.SetFukuroName(db, fukuro, "renamed");
-    CString name;
-    if (code == 0) code = kit.GetFukuroName(db, fukuro, name);
-    return code == 0 ? kit.FukuroDelete(db, fukuro) : code;
-}
-
-long Passwords(CVAROObj& kit, long db) {
-    PASSWD_INF record = {};
-    long code = kit.GetPasswd(db, &record);
-    CString secret;
-    if (IsKnownCode(code)) code = kit.GetSecretPasswd(db, secret);
-    strcpy(record.text1, "new");
-    return IsKnownCode(code) ? kit.SetPasswd(db, &record) : code;
+long Backup(Target& t) {
+    const long code = t.kit.DBBackup(t.db);
+    const long flag = t.kit.CheckBKFlg(t.db);
+    return code != 0 ? code : flag != 0 ? flag : t.kit.CheckRestore(t.db);
 }
 
 // One after another, in this order: the first opens the database, the last
 // closes it; each one's result must be a code.
 const Probe kProbes[] = {
-    {"Open", [](CVAROObj& kit, long db, const Known&) { return kit.Open(db); }},
-    {"DBCheck", [](CVAROObj& kit, long db, const Known&) { return kit.DBCheck(db); }},
-    {"GetFukuroSize",
-     [](CVAROObj& kit, long db, const Known&) {
-         long size = 0;
-         return kit.GetFukuroSize(db, kToDoFukuro, &size);
-     }},
-    {"GetAllFukuroID",
-     [](CVAROObj& kit, long db, const Known&) {
-         CDWordArray ids;
-         return kit.GetAllFukuroID(db, ids);
-     }},
-    {"GetTipList",
-     [](CVAROObj& kit, long db, const Known&) {
-         CSelectTips tips;
-         return kit.GetTipList(db, kToDoFukuro, tips);
-     }},
-    {"GetTip", [](CVAROObj& kit, long db, const Known& known) { return ReadAll(kit, db, known); }},
-    {"ReadTip", [](CVAROObj& kit, long db, const Known&) { return WalkFukuro(kit, db, kToDoFukuro, ""); }},
-    {"ReadTip of holidays", [](CVAROObj& kit, long db, const Known&) { return WalkFukuro(kit, db, 0x3008, ""); }},
-    {"TipSearch", [](CVAROObj& kit, long db, const Known&) { return WalkFukuro(kit, db, kToDoFukuro, "tO-dO 1"); }},
-    {"FukuroSeek",
-     [](CVAROObj& kit, long db, const Known&) {
-         long position = 0;
-         long code = kit.FukuroOpen(db, kToDoFukuro);
-         if (code == 0) code = kit.FukuroSeek(db, kToDoFukuro, -3, 2, &position);
-         kit.FukuroClose(db, kToDoFukuro);
-         return code;
-     }},
-    {"LoadCabCData", [](CVAROObj& kit, long db, const Known&) { return ReadCabinets(kit, db); }},
-    {"IsSyncFukuro and CancelAllSync", [](CVAROObj& kit, long db, const Known&) {
-         return AsCode(kit.IsSyncFukuro(db)) != 0 ? -1 : AsCode(kit.CancelAllSync(db));
-     }},
-    {"GetDBVersionInfo",
-     [](CVAROObj& kit, long db, const Known&) {
-         _VERSIONINF version = {};
-         return kit.GetDBVersionInfo(version, db);
-     }},
-    {"passwords", [](CVAROObj& kit, long db, const Known&) { return Passwords(kit, db); }},
-    {"PutTip new",
-     [](CVAROObj& kit, long db, const Known&) {
-         long tip = 0;
-         return PutNewToDo(kit, db, "into a damaged file", &tip);
-     }},
-    {"PutTip stored", [](CVAROObj& kit, long db, const Known& known) { return Overwrite(kit, db, known.toDos[1]); }},
-    {"DupTip",
-     [](CVAROObj& kit, long db, const Known& known) {
-         long copy = 0;
-         return kit.DupTip(db, kToDoFukuro, &copy, known.toDos[2]);
-     }},
-    {"RemoveTip and UndoTip",
-     [](CVAROObj& kit, long db, const Known& known) {
-         CSelectTips tips = Selection(known.toDos[3]);
-         const long code = kit.RemoveTip(db, kToDoFukuro, tips);
-         return code == 0 ? kit.UndoTip(db, tips) : code;
-     }},
-    {"PutTipToFukuro",
-     [](CVAROObj& kit, long db, const Known& known) {
-         CSelectTips tips = Selection(known.toDos[4]);
-         const long code = kit.PutTipToFukuro(db, known.folder, tips);
-         return code == 0 ? kit.RemoveTipFromFukuro(db, known.folder, tips) : code;
-     }},
-    {"FukuroSort", [](CVAROObj& kit, long db, const Known&) { return SortFukuro(kit, db, kToDoFukuro); }},
-    {"FukuroCreate and Delete", [](CVAROObj& kit, long db, const Known&) { return MakeAndDropFukuro(kit, db); }},
-    {"NotePut", [](CVAROObj& kit, long db, const Known& known) { return kit.NotePut(db, known.toDos[5]); }},
+    {"Open", [](Target& t) { return t.kit.Open(t.db); }},
+    {"DBCheck", [](Target& t) { return t.kit.DBCheck(t.db); }},
+    {"GetFukuroSize", [](Target& t) { long size = 0; return t.kit.GetFukuroSize(t.db, kToDoFukuro, &size); }},
+    {"GetAllFukuroID", [](Target& t) { CDWordArray ids; return t.kit.GetAllFukuroID(t.db, ids); }},
+    {"GetTipList", [](Target& t) { CSelectTips tips; return t.kit.GetTipList(t.db, kToDoFukuro, tips); }},
+    {"GetTip", ReadAll},
+    {"ReadTip", [](Target& t) { return WalkFukuro(t, kToDoFukuro, ""); }},
+    {"ReadTip of holidays", [](Target& t) { return WalkFukuro(t, 0x3008, ""); }},
+    {"TipSearch", [](Target& t) { return WalkFukuro(t, kToDoFukuro, "tO-dO 1"); }},
+    {"FukuroSeek", Seek},
+    {"LoadCabCData", ReadCabinets},
+    {"IsSyncFukuro and CancelAllSync",
+     [](Target& t) { return AsCode(t.kit.IsSyncFukuro(t.db)) != 0 ? -1 : AsCode(t.kit.CancelAllSync(t.db)); }},
+    {"GetDBVersionInfo", [](Target& t) { _VERSIONINF version = {}; return t.kit.GetDBVersionInfo(version, t.db); }},
+    {"passwords", Passwords},
+    {"PutTip new", [](Target& t) { long tip = 0; return PutNewToDo(t.kit, t.db, "into a damaged file", &tip); }},
+    {"PutTip stored", Overwrite},
+    {"DupTip", [](Target& t) { long copy = 0; return t.kit.DupTip(t.db, kToDoFukuro, &copy, t.toDos[2]); }},
+    {"RemoveTip and UndoTip", RemoveAndUndo},
+    {"PutTipToFukuro", FileAndUnfile},
+    {"FukuroSort", SortFukuro},
+    {"FukuroCreate and Delete", MakeAndDropFukuro},
+    {"NotePut", [](Target& t) { return t.kit.NotePut(t.db, t.toDos[5]); }},
     {"PutKFl",
-     [](CVAROObj& kit, long db, const Known&) {
+     [](Target& t) {
          long folder = 0;
-         const long code = kit.LoadCabCData(db);
-         return code == 0 ? kit.PutKFl(db, 0, "probe", &folder) : code;
+         const long code = t.kit.LoadCabCData(t.db);
+         return code == 0 ? t.kit.PutKFl(t.db, 0, "probe", &folder) : code;
      }},
-    {"DBBackup",
-     [](CVAROObj& kit, long db, const Known&) {
-         const long code = kit.DBBackup(db);
-         const long flag = kit.CheckBKFlg(db);
-         return code != 0 ? code : flag != 0 ? flag : kit.CheckRestore(db);
-     },
-     true},
-    {"Close", [](CVAROObj& kit, long db, const Known&) { return kit.Close(db); }},
+    {"DBBackup", Backup, true},
+    {"Close", [](Target& t) { return t.kit.Close(t.db); }},
 };
+
+std::string Garbage(std::mt19937& random, size_t count) {
+    std::string bytes(count, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
 
 class DamagedFileTest : public FaultsTest {
 protected:
     void SetUp() override {
         FaultsTest::SetUp();
         CVAROObj kit;
-        ASSERT_EQ(kit.Init(nullptr), 1);
-        ASSERT_EQ(kit.Create("to be damaged", &m_db), 0);
-        ASSERT_EQ(kit.Open(m_db), 0);
+        ASSERT_TRUE(OpenNewDatabase(kit, "to be damaged", &m_db));
         for (int i = 0; i < kToDos; ++i) {
             long tip = 0;
             const size_t padding = i % 5 == 0 ? 9000 + 997 * static_cast<size_t>(i) : 37 * static_cast<size_t>(i);
             ASSERT_EQ(PutNewToDo(kit, m_db, "to-do " + std::to_string(i) + std::string(padding, '.'), &tip), 0);
-            m_known.toDos.push_back(tip);
+            m_toDos.push_back(tip);
         }
         ASSERT_EQ(kit.LoadCabCData(m_db), 0);
-        ASSERT_EQ(kit.PutKFl(m_db, 0, "folder", &m_known.folder), 0);
-        ASSERT_EQ(kit.NotePut(m_db, m_known.toDos[0]), 0);
+        ASSERT_EQ(kit.PutKFl(m_db, 0, "folder", &m_folderTip), 0);
+        ASSERT_EQ(kit.NotePut(m_db, m_toDos[0]), 0);
         m_path = DatabasePath(kit, m_db);
         ASSERT_EQ(kit.End(), 1);
         ASSERT_TRUE(ReadFile(m_path, &m_original));
@@ -266,42 +233,30 @@ protected:
         ASSERT_EQ(m_original.size() % m_pageSize, 0u);
     }
 
-    // Writes the damaged bytes in place of the database, runs every probe
-    // and gives their codes; every one must be a code.
-    std::vector<long> RunProbes(const std::string& damaged, const std::string& what) {
-        EXPECT_TRUE(WriteFile(m_path, damaged));
-        unlink((m_path + "-wal").c_str());
-        unlink((m_path + "-shm").c_str());
-        return RunProbesOnFile(what);
-    }
-
-    std::vector<long> RunProbesOnFile(const std::string& what, bool copies = true) {
+    // Runs every probe on the database as it is now and gives their
+    // results; every one must be a code.
+    std::vector<long> RunProbes(const std::string& what, bool copies = true) {
         std::vector<long> codes;
         CVAROObj kit;
         EXPECT_EQ(kit.Init(nullptr), 1);
+        Target target{kit, m_db, m_toDos, m_folderTip};
         for (const Probe& probe : kProbes) {
             if (probe.copiesTheFile && !copies) continue;
-            const long code = probe.run(kit, m_db, m_known);
-            EXPECT_TRUE(IsKnownCode(code)) << what << ": " << probe.name << " gave " << code;
-            codes.push_back(code);
+            codes.push_back(probe.run(target));
+            EXPECT_TRUE(IsKnownCode(codes.back())) << what << ": " << probe.name << " gave " << codes.back();
         }
         kit.End();
         return codes;
     }
 
-    size_t Pages() const { return m_original.size() / m_pageSize; }
-
-    // True when cutting the file at `length` takes bytes other than zeros
-    // from a b-tree page.
-    bool CutsATreePage(size_t length) const {
-        for (size_t page = 1; page <= Pages(); ++page) {
-            const size_t end = page * m_pageSize;
-            if (end <= length || !IsTreePage(page)) continue;
-            const size_t from = std::max(length, end - m_pageSize);
-            if (m_original.find_first_not_of('\0', from) < end) return true;
-        }
-        return false;
+    // Whether Open or DBCheck refused the damaged bytes put in place of the file.
+    bool OpenOrCheckFailOn(const std::string& damaged, const std::string& what) {
+        EXPECT_TRUE(PutBackDatabase(m_path, damaged));
+        const std::vector<long> codes = RunProbes(what);
+        return codes[0] != 0 || codes[1] != 0;
     }
+
+    size_t Pages() const { return m_original.size() / m_pageSize; }
 
     // True for a b-tree page of the original file (1-based page numbers).
     bool IsTreePage(size_t page) const {
@@ -310,64 +265,60 @@ protected:
         return type == 2 || type == 5 || type == 10 || type == 13;
     }
 
+    // True when cutting the file at `length` takes bytes other than zeros
+    // from a b-tree page.
+    bool CutsATreePage(size_t length) const {
+        for (size_t page = 1; page <= Pages(); ++page) {
+            const size_t end = page * m_pageSize;
+            if (end <= length || !IsTreePage(page)) continue;
+            if (m_original.find_first_not_of('\0', std::max(length, end - m_pageSize)) < end) return true;
+        }
+        return false;
+    }
+
     long m_db = 0;
-    Known m_known;
+    std::vector<long> m_toDos;
+    long m_folderTip = 0;
     std::string m_path;
     std::string m_original;
     size_t m_pageSize = 0;
 };
 
-const size_t kOpenProbe = 0;
-const size_t kCheckProbe = 1;
-
-bool OpenOrCheckFailed(const std::vector<long>& codes) {
-    return codes.size() > kCheckProbe && (codes[kOpenProbe] != 0 || codes[kCheckProbe] != 0);
-}
-
-TEST_F(DamagedFileTest, ATruncatedFileGivesCodesFromEveryOperation) {
-    const size_t size = m_original.size();
-    const size_t lengths[] = {0,        50,       kHeaderBytes,       m_pageSize, m_pageSize + 1,
-                              size / 3, size / 2, size - m_pageSize, size - 1};
-    for (size_t length : lengths) {
-        const std::string what = "truncated to " + std::to_string(length);
-        const std::vector<long> codes = RunProbes(m_original.substr(0, length), what);
-        // SQLite reads what is cut off as zeros: cutting only zeros, or only
-        // the tail of an overflow page, may go unseen.
-        if (CutsATreePage(length)) {
-            EXPECT_TRUE(OpenOrCheckFailed(codes)) << what;
-        }
-    }
-}
-
-TEST_F(DamagedFileTest, RandomBytesOverTheFileGiveCodesFromEveryOperation) {
-    std::mt19937 random(kSeed);
-    auto garbage = [&random](size_t count) {
-        std::string bytes(count, '\0');
-        for (char& c : bytes) c = static_cast<char>(random());
-        return bytes;
+// The file cut short, or overwritten in its header, in whole pages or in
+// short runs. SQLite reads what is cut off as zeros, so cutting only zeros
+// or the tail of an overflow page may go unseen, and its check sees garbled
+// tree pages but not garbled overflow or free pages; still no operation may
+// crash or give a stray value.
+TEST_F(DamagedFileTest, ATruncatedOrOverwrittenFileGivesCodesFromEveryOperation) {
+    struct Damaged {
+        std::string what;
+        std::string bytes;
+        bool noticed;  // Open or DBCheck must refuse it
     };
-    {
-        std::string damaged = m_original;
-        damaged.replace(0, kHeaderBytes, garbage(kHeaderBytes));
-        EXPECT_TRUE(OpenOrCheckFailed(RunProbes(damaged, "header overwritten"))) << "header";
+    std::vector<Damaged> cases;
+    const size_t size = m_original.size();
+    for (size_t length : {size_t{0}, size_t{50}, kHeaderBytes, m_pageSize, m_pageSize + 1, size / 3, size / 2,
+                          size - m_pageSize, size - 1}) {
+        const std::string what = "truncated to " + std::to_string(length);
+        cases.push_back({what, m_original.substr(0, length), CutsATreePage(length)});
     }
+    std::mt19937 random(kSeed);
+    const auto overwritten = [&](size_t offset, size_t count) {
+        return std::string(m_original).replace(offset, count, Garbage(random, count));
+    };
+    cases.push_back({"header overwritten", overwritten(0, kHeaderBytes), true});
     for (int i = 0; i < kGarbagePages; ++i) {
         const size_t page = 1 + random() % Pages();
-        std::string damaged = m_original;
-        damaged.replace((page - 1) * m_pageSize, m_pageSize, garbage(m_pageSize));
-        const std::string what = "page " + std::to_string(page) + " overwritten";
-        const std::vector<long> codes = RunProbes(damaged, what);
-        // SQLite's check sees a garbled tree page; a garbled overflow or free
-        // page may go unseen, but still no operation may crash.
-        if (IsTreePage(page)) {
-            EXPECT_TRUE(OpenOrCheckFailed(codes)) << what;
-        }
+        cases.push_back({"page " + std::to_string(page) + " overwritten",
+                         overwritten((page - 1) * m_pageSize, m_pageSize), IsTreePage(page)});
     }
     for (int i = 0; i < kGarbageRuns; ++i) {
-        const size_t offset = random() % (m_original.size() - kRunBytes);
-        std::string damaged = m_original;
-        damaged.replace(offset, kRunBytes, garbage(kRunBytes));
-        RunProbes(damaged, "64 bytes at " + std::to_string(offset));
+        const size_t offset = random() % (size - kRunBytes);
+        cases.push_back({"64 bytes at " + std::to_string(offset), overwritten(offset, kRunBytes), false});
+    }
+    for (const Damaged& c : cases) {
+        const bool refused = OpenOrCheckFailOn(c.bytes, c.what);
+        EXPECT_TRUE(refused || !c.noticed) << c.what;
     }
 }
 
@@ -380,11 +331,8 @@ TEST_F(DamagedFileTest, ADamagedCatalogGivesCodesAndLeavesTheDatabaseAlone) {
     for (const std::string& damaged : {std::string(), original.substr(0, original.size() / 2),
                                        std::string(original.size(), '\x5a')}) {
         const std::string what = "catalog of " + std::to_string(damaged.size()) + " bytes";
-        ASSERT_TRUE(WriteFile(catalog, damaged));
-        unlink((catalog + "-wal").c_str());
-        unlink((catalog + "-shm").c_str());
-        const std::vector<long> codes = RunProbesOnFile(what);
-        EXPECT_NE(codes[kOpenProbe], 0) << what;
+        ASSERT_TRUE(PutBackDatabase(catalog, damaged));
+        EXPECT_NE(RunProbes(what)[0], 0) << what;
         CVAROObj kit;
         ASSERT_EQ(kit.Init(nullptr), 1);
         CDWordArray ids;
@@ -403,27 +351,24 @@ TEST_F(DamagedFileTest, ADamagedCatalogGivesCodesAndLeavesTheDatabaseAlone) {
     }
 }
 
+// Runs `sql` on the database file with ?1 bound to `blob`; true when it ran.
+bool RunOnFile(const std::string& path, const char* sql, const std::string& blob) {
+    sqlite3* handle = nullptr;
+    bool ran = sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    sqlite3_stmt* statement = nullptr;
+    ran = ran && sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK;
+    if (ran && sqlite3_bind_parameter_count(statement) > 0) {
+        sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+    }
+    ran = ran && sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    return ran;
+}
+
 // Random bytes in the stored values themselves: SQLite's check passes, so
 // only the engine's and the kit's own readers stand between them and a crash.
-class StoredValuesTest : public DamagedFileTest {
-protected:
-    // Runs `sql` on the database file with ?1 bound to `blob`; true when it ran.
-    bool Damage(const char* sql, const std::string& blob) {
-        sqlite3* handle = nullptr;
-        bool ran = sqlite3_open_v2(m_path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-        sqlite3_stmt* statement = nullptr;
-        ran = ran && sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK;
-        if (ran && sqlite3_bind_parameter_count(statement) > 0) {
-            sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
-        }
-        ran = ran && sqlite3_step(statement) == SQLITE_DONE;
-        sqlite3_finalize(statement);
-        sqlite3_close(handle);
-        return ran;
-    }
-};
-
-TEST_F(StoredValuesTest, RandomStoredValuesGiveCodesAndNoCrash) {
+TEST_F(DamagedFileTest, RandomStoredValuesGiveCodesAndNoCrash) {
     struct Damaging {
         const char* sql;  // ?1 is a random blob
         size_t bytes;
@@ -454,15 +399,11 @@ TEST_F(StoredValuesTest, RandomStoredValuesGiveCodesAndNoCrash) {
     };
     std::mt19937 random(kSeed);
     for (const Damaging& damage : damages) {
-        for (int round = 0; round < kFieldDamages; ++round) {
-            std::string blob(damage.bytes, '\0');
-            for (char& c : blob) c = static_cast<char>(random());
-            ASSERT_TRUE(WriteFile(m_path, m_original));
-            unlink((m_path + "-wal").c_str());
-            unlink((m_path + "-shm").c_str());
-            ASSERT_TRUE(Damage(damage.sql, blob)) << damage.sql;
-            RunProbesOnFile(damage.sql, false);
-            if (damage.bytes == 0) break;  // nothing random: once is enough
+        // Without random bytes once is enough.
+        for (int round = 0; round < (damage.bytes == 0 ? 1 : kFieldDamages); ++round) {
+            ASSERT_TRUE(PutBackDatabase(m_path, m_original));
+            ASSERT_TRUE(RunOnFile(m_path, damage.sql, Garbage(random, damage.bytes))) << damage.sql;
+            RunProbes(damage.sql, false);
         }
     }
 }

@@ -1,81 +1,65 @@
 #include "FaultsSupport.h"
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "VaroEngine.h"
 
 namespace faults {
-namespace {
 
-std::string SandboxRoot() {
+bool ReadFile(const std::string& path, std::string* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.good() || in.eof();
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
+}
+
+bool PutBackDatabase(const std::string& path, const std::string& bytes) {
+    unlink((path + "-wal").c_str());
+    unlink((path + "-shm").c_str());
+    return WriteFile(path, bytes);
+}
+
+std::vector<std::string> TreeBelow(const std::string& root) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> tree;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+        tree.push_back(it->path().string());
+    }
+    return tree;
+}
+
+bool OpenNewDatabase(CVAROObj& kit, const char* name, long* db) {
+    return kit.Init(nullptr) == 1 && kit.Create(name, db) == 0 && kit.Open(*db) == 0;
+}
+
+void FaultsTest::SetUp() {
+    // The folder given at the start stays the root of every test's folder.
     static const std::string root = [] {
         const char* given = getenv("VARO_DATA_DIR");
         return std::string(given && *given ? given : "/tmp/varo-faults-tests");
     }();
-    return root;
-}
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
-
-std::vector<std::string>* g_tree = nullptr;
-
-int CollectEntry(const char* path, const struct stat*, int, struct FTW* where) {
-    if (where->level > 0) g_tree->push_back(path);
-    return 0;
-}
-
-}  // namespace
-
-bool ReadFile(const std::string& path, std::string* bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bytes->clear();
-    char chunk[65536];
-    ssize_t got;
-    while ((got = read(fd, chunk, sizeof chunk)) > 0) bytes->append(chunk, static_cast<size_t>(got));
-    close(fd);
-    return got == 0;
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put <= 0) break;
-        done += static_cast<size_t>(put);
-    }
-    return close(fd) == 0 && done == bytes.size();
-}
-
-std::vector<std::string> TreeBelow(const std::string& root) {
-    std::vector<std::string> tree;
-    g_tree = &tree;
-    nftw(root.c_str(), CollectEntry, 16, FTW_PHYS);
-    g_tree = nullptr;
-    return tree;
-}
-
-void RemoveTree(const std::string& root) { nftw(root.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
-
-void FaultsTest::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_folder = SandboxRoot() + "/" + info->test_suite_name() + "." + info->name() + "/";
-    RemoveTree(m_folder);
+    m_folder = root + "/" + info->test_suite_name() + "." + info->name() + "/";
+    std::error_code ignored;
+    std::filesystem::remove_all(m_folder, ignored);
     setenv("VARO_DATA_DIR", m_folder.c_str(), 1);
 }
 
 void FaultsTest::TearDown() {
-    if (!HasFailure()) RemoveTree(m_folder);
+    std::error_code ignored;
+    if (!HasFailure()) std::filesystem::remove_all(m_folder, ignored);
 }
 
 Helper::Helper(const std::vector<std::string>& args) {
@@ -112,20 +96,19 @@ Helper::~Helper() {
     if (m_fromHelper >= 0) close(m_fromHelper);
 }
 
-bool Helper::ReadLine(std::string* line) {
-    for (;;) {
-        const size_t end = m_pending.find('\n');
-        if (end != std::string::npos) {
-            *line = m_pending.substr(0, end);
-            m_pending.erase(0, end + 1);
-            return true;
-        }
+bool Helper::Read(Report* report) {
+    size_t end;
+    while ((end = m_pending.find('\n')) == std::string::npos) {
         char chunk[4096];
         const ssize_t got = m_fromHelper < 0 ? 0 : read(m_fromHelper, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         m_pending.append(chunk, static_cast<size_t>(got));
     }
+    *report = Report();
+    std::istringstream(m_pending.substr(0, end)) >> report->word >> report->first >> report->second;
+    m_pending.erase(0, end + 1);
+    return true;
 }
 
 bool Helper::Send(const std::string& text) {

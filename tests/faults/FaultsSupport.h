@@ -4,14 +4,20 @@
 // file helpers.
 //
 // The helpers run on the test's thread only. Files are read and written
-// with plain POSIX calls so that no kit or engine code is involved in
+// with the standard library so that no kit or engine code is involved in
 // preparing or inspecting what the code under test sees.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,9 +29,12 @@ namespace faults {
 // Whole-file helpers; each reports failure as false.
 bool ReadFile(const std::string& path, std::string* bytes);
 bool WriteFile(const std::string& path, const std::string& bytes);
-// Every file and folder below `root` (not `root` itself), depth first.
+// Writes the database file back and drops its journal, as if closed cleanly.
+bool PutBackDatabase(const std::string& path, const std::string& bytes);
+// Every file and folder below `root` (not `root` itself).
 std::vector<std::string> TreeBelow(const std::string& root);
-void RemoveTree(const std::string& root);
+// Init, Create and Open; false when any of them fails.
+bool OpenNewDatabase(CVAROObj& kit, const char* name, long* db);
 
 // Every test gets an empty data folder of its own, named after it, and the
 // engine (and every helper process) finds it through VARO_DATA_DIR.
@@ -35,6 +44,13 @@ protected:
     void TearDown() override;
 
     std::string m_folder;  // ends with '/'
+};
+
+// One line a helper printed: a word and up to two numbers (-1 if absent).
+struct Report {
+    std::string word;
+    long first = -1;
+    long second = -1;
 };
 
 // faults_helper started with `args`; its standard input and output are pipes
@@ -47,8 +63,8 @@ public:
     Helper& operator=(const Helper&) = delete;
 
     bool Started() const { return m_pid > 0; }
-    // The next line it printed, without its newline; false at its end.
-    bool ReadLine(std::string* line);
+    // The next line it printed; false at its end.
+    bool Read(Report* report);
     bool Send(const std::string& text);
     void Kill();
     // Waits for its end; the wait status.

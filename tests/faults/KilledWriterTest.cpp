@@ -2,17 +2,9 @@
 // database, leaves a file that passes its check and holds every put it
 // acknowledged, whole; at most the one put in flight at the kill may or may
 // not have landed.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <map>
-#include <random>
-#include <set>
-#include <sstream>
 
 #include "FaultsSupport.h"
-#include "WriterMemo.h"
 
 namespace faults {
 namespace {
@@ -32,59 +24,49 @@ using Versions = std::map<long, int>;
 class KilledWriterTest : public FaultsTest {};
 
 // Takes one "ack ID VERSION" line; false for any other line.
-bool NoteAck(const std::string& line, Versions* acknowledged) {
-    std::istringstream words(line);
-    std::string word;
-    long tip = 0;
-    int version = -1;
-    if (!(words >> word >> tip >> version) || word != "ack" || tip <= 0 || version < 0) return false;
-    (*acknowledged)[tip] = version;
+bool NoteAck(const Report& line, Versions* acknowledged) {
+    if (line.word != "ack" || line.first <= 0 || line.second < 0) return false;
+    (*acknowledged)[line.first] = static_cast<int>(line.second);
     return true;
 }
 
 // Checks the database after a kill and takes the put in flight, if it
 // landed, into `acknowledged`.
-void ExpectEveryAcknowledgedPut(CVAROObj& kit, long db, const std::set<long>& seeded, Versions* acknowledged,
-                                int round) {
-    EXPECT_EQ(kit.DBCheck(db), 0) << "round " << round;
+void ExpectEveryAcknowledgedPut(CVAROObj& kit, long db, const std::set<long>& seeded, Versions* acknowledged) {
+    EXPECT_EQ(kit.DBCheck(db), 0);
     int landedUnacknowledged = 0;
-    for (long tip : TipsOf(kit, db, kToDoFukuro)) {
+    const std::vector<long> listed = TipsOf(kit, db, kToDoFukuro);
+    for (long tip : listed) {
         if (seeded.count(tip)) continue;
         std::string memo;
-        ASSERT_TRUE(ReadMemo(kit, db, tip, &memo)) << "round " << round << " tip " << tip;
+        ASSERT_TRUE(ReadMemo(kit, db, tip, &memo)) << "tip " << tip;
         const int stored = WriterMemoVersion(memo);
-        ASSERT_GE(stored, 0) << "round " << round << " tip " << tip << ": torn memo";
+        ASSERT_GE(stored, 0) << "tip " << tip << ": torn memo";
         auto known = acknowledged->find(tip);
         if (known == acknowledged->end() || stored != known->second) {
             ++landedUnacknowledged;
-            const int expected = known == acknowledged->end() ? 0 : known->second + 1;
-            EXPECT_EQ(stored, expected) << "round " << round << " tip " << tip;
+            EXPECT_EQ(stored, known == acknowledged->end() ? 0 : known->second + 1) << "tip " << tip;
             (*acknowledged)[tip] = stored;
         }
     }
-    EXPECT_LE(landedUnacknowledged, 1) << "round " << round;
-    // Every acknowledged tip is still listed (a lost one would not have been
-    // visited above).
-    const std::vector<long> listed = TipsOf(kit, db, kToDoFukuro);
+    EXPECT_LE(landedUnacknowledged, 1);
     for (const auto& entry : *acknowledged) {
-        EXPECT_NE(std::find(listed.begin(), listed.end(), entry.first), listed.end())
-            << "round " << round << " lost tip " << entry.first;
+        EXPECT_NE(std::find(listed.begin(), listed.end(), entry.first), listed.end()) << "lost tip " << entry.first;
     }
 }
 
 TEST_F(KilledWriterTest, EveryAcknowledgedPutSurvivesFiftyKills) {
     CVAROObj kit;
-    ASSERT_EQ(kit.Init(nullptr), 1);
     long db = 0;
-    ASSERT_EQ(kit.Create("killed", &db), 0);
-    ASSERT_EQ(kit.Open(db), 0);
+    ASSERT_TRUE(OpenNewDatabase(kit, "killed", &db));
     const std::vector<long> before = TipsOf(kit, db, kToDoFukuro);
     const std::set<long> seeded(before.begin(), before.end());
 
     std::mt19937 random(kSeed);
     Versions acknowledged;
     size_t acks = 0;
-    for (int round = 0; round < kKills; ++round) {
+    for (int round = 0; round < kKills && !HasFatalFailure(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
         // The check after the kill is made by a fresh opening, the only one
         // on the file: a put whose commit reached the log but not its index
         // when the writer died is then recovered, or else dropped for good,
@@ -94,19 +76,18 @@ TEST_F(KilledWriterTest, EveryAcknowledgedPutSurvivesFiftyKills) {
         ASSERT_TRUE(writer.Started());
         const size_t acksBeforeKill = random() % (kMostAcks + 1);
         const unsigned pause = random() % kLongestPauseUs;
-        std::string line;
+        Report line;
         size_t seen = 0;
-        while (seen < acksBeforeKill && writer.ReadLine(&line)) seen += NoteAck(line, &acknowledged) ? 1 : 0;
+        while (seen < acksBeforeKill && writer.Read(&line)) seen += NoteAck(line, &acknowledged) ? 1 : 0;
         usleep(pause);
         writer.Kill();
-        while (writer.ReadLine(&line)) seen += NoteAck(line, &acknowledged) ? 1 : 0;
-        const int status = writer.Wait();
-        ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << " the writer ended by itself: " << line;
+        while (writer.Read(&line)) seen += NoteAck(line, &acknowledged) ? 1 : 0;
+        ASSERT_TRUE(WIFSIGNALED(writer.Wait())) << "the writer ended by itself: " << line.word << " " << line.first;
         acks += seen;
-        ASSERT_EQ(kit.Open(db), 0) << "round " << round;
-        ExpectEveryAcknowledgedPut(kit, db, seeded, &acknowledged, round);
-        if (HasFatalFailure()) return;
+        ASSERT_EQ(kit.Open(db), 0);
+        ExpectEveryAcknowledgedPut(kit, db, seeded, &acknowledged);
     }
+    ASSERT_FALSE(HasFatalFailure());
     EXPECT_GT(acks, static_cast<size_t>(kKills));  // the kills did not all land before the first put
 
     // A fresh opening recovers the same, and the next tip gets a new id.

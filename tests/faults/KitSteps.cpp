@@ -1,5 +1,7 @@
 #include "KitSteps.h"
 
+#include <cstdlib>
+
 namespace faults {
 namespace {
 
@@ -35,6 +37,15 @@ bool ReadMemo(CVAROObj& kit, long db, long tip, std::string* memo) {
     return true;
 }
 
+long ChangeMemo(CVAROObj& kit, long db, long fukuro, long tip,
+                const std::function<std::string(const std::string&)>& change) {
+    long code = kit.GetTip(db, fukuro, tip);
+    CString memo;
+    if (code == 0 && (kit.GetMemo(memo) != 1 || kit.SetMemo(CString(change(memo.Bytes()))) != 1)) code = -1;
+    long stored = 0;
+    return code == 0 ? kit.PutTip(db, fukuro, &stored) : code;
+}
+
 std::vector<long> TipsOf(CVAROObj& kit, long db, long fukuro) {
     CSelectTips list;
     std::vector<long> ids;
@@ -43,9 +54,31 @@ std::vector<long> TipsOf(CVAROObj& kit, long db, long fukuro) {
     return ids;
 }
 
+CSelectTips Selection(long tip) {
+    CSelectTips tips;
+    tips.Add(static_cast<DWORD>(tip));
+    return tips;
+}
+
 std::string DatabasePath(CVAROObj& kit, long db) {
     CString path;
     return kit.GetDBLocation(db, 1, path) == 1 ? path.Bytes() : std::string();
+}
+
+std::string WriterMemo(int version, size_t length) {
+    const char fill = static_cast<char>('a' + version % 26);
+    return "v" + std::to_string(version) + ":" + std::to_string(length) + ":" + std::string(length, fill);
+}
+
+int WriterMemoVersion(const std::string& memo) {
+    char* end = nullptr;
+    if (memo.size() < 2 || memo[0] != 'v') return -1;
+    const long version = std::strtol(memo.c_str() + 1, &end, 10);
+    if (*end != ':' || version < 0) return -1;
+    const unsigned long length = std::strtoul(end + 1, &end, 10);
+    if (*end != ':' || length > memo.size()) return -1;
+    const int v = static_cast<int>(version);
+    return memo == WriterMemo(v, length) ? v : -1;
 }
 
 }  // namespace faults

@@ -2,10 +2,9 @@
 // name as text (never as a path or as SQL), keeps IsFileExist inside the
 // documents folder, and writes passwords nowhere but the database.
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 
 #include "FaultsSupport.h"
@@ -14,23 +13,11 @@ namespace faults {
 namespace {
 
 const long kSettingsSelector = 77;
-const long kMemoFukuro = 0x300B;
-const unsigned short kFileMemoKind = 0x503;
-const unsigned short kFileLinkKind = 0xF00;
-const long kFileLinkFukuro = 0x3003;
 
 // Texts that would do harm if they reached a path or an SQL text as they are.
 const std::string kHostileTexts[] = {
-    "it's \"quoted\"",
-    "'); DROP TABLE known_database; --",
-    "x' OR '1'='1",
-    "../../escape",
-    "/etc/passwd",
-    "a\\b/c",
-    "%s%n%x%%",
-    "_%",
-    std::string("cut\0here", 8),
-    "\x95\x5c" /* 表 */ "/..",
+    "it's \"quoted\"", "'); DROP TABLE known_database; --", "x' OR '1'='1", "../../escape", "/etc/passwd", "a\\b/c",
+    "%s%n%x%%", "_%", std::string("cut\0here", 8), "\x95\x5c" /* 表 */ "/..",
 };
 
 // The names the engine itself gives the entries of its data folder; anything
@@ -42,9 +29,7 @@ class SecurityTest : public FaultsTest {
 protected:
     void SetUp() override {
         FaultsTest::SetUp();
-        ASSERT_EQ(m_kit.Init(nullptr), 1);
-        ASSERT_EQ(m_kit.Create("security", &m_db), 0);
-        ASSERT_EQ(m_kit.Open(m_db), 0);
+        ASSERT_TRUE(OpenNewDatabase(m_kit, "security", &m_db));
     }
     void TearDown() override {
         m_kit.End();
@@ -62,29 +47,9 @@ protected:
     long m_db = 0;
 };
 
-// What a text stored through the kit reads back as: the whole text, or the
-// part before an embedded zero (texts cross the engine zero-terminated).
-std::string AsStored(const std::string& text) { return text.substr(0, text.find('\0')); }
-
 int ModeOf(const std::string& path) {
     struct stat status;
     return lstat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode) : -1;
-}
-
-// Reads the whole tree below the sandbox's folders for the text; the paths
-// holding it, less those `allowed` accepts.
-std::vector<std::string> FilesHolding(const std::string& text, const std::vector<std::string>& roots,
-                                      const std::regex& allowed) {
-    std::vector<std::string> holders;
-    for (const std::string& root : roots) {
-        for (const std::string& path : TreeBelow(root)) {
-            std::string bytes;
-            if (!S_ISREG(ModeOf(path)) || !ReadFile(path, &bytes) || bytes.find(text) == std::string::npos) continue;
-            const std::string name = path.substr(path.rfind('/') + 1);
-            if (!std::regex_match(name, allowed)) holders.push_back(path);
-        }
-    }
-    return holders;
 }
 
 std::string Environment(const char* name) {
@@ -92,13 +57,27 @@ std::string Environment(const char* name) {
     return value ? value : "";
 }
 
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The files below the roots that hold the text, less those `allowed` names.
+std::vector<std::string> FilesHolding(const std::string& text, const std::vector<std::string>& roots,
+                                      const std::regex& allowed) {
+    std::vector<std::string> holders;
+    for (const std::string& root : roots) {
+        for (const std::string& path : TreeBelow(root)) {
+            std::string bytes;
+            if (!S_ISREG(ModeOf(path)) || !ReadFile(path, &bytes) || bytes.find(text) == std::string::npos) continue;
+            if (!std::regex_match(NameOf(path), allowed)) holders.push_back(path);
+        }
+    }
+    return holders;
+}
+
 TEST_F(SecurityTest, FilesAre0600AndFoldersAre0700WhateverTheUmask) {
     const mode_t saved = umask(0);
     m_kit.End();
-    ASSERT_EQ(m_kit.Init(nullptr), 1);
     long db = 0;
-    ASSERT_EQ(m_kit.Create("open umask", &db), 0);
-    ASSERT_EQ(m_kit.Open(db), 0);
+    ASSERT_TRUE(OpenNewDatabase(m_kit, "open umask", &db));
     long tip = 0;
     ASSERT_EQ(PutNewToDo(m_kit, db, "stored", &tip), 0);
     ASSERT_EQ(m_kit.DBBackup(db), 0);
@@ -112,36 +91,37 @@ TEST_F(SecurityTest, FilesAre0600AndFoldersAre0700WhateverTheUmask) {
          {m_folder, Environment("XDG_CONFIG_HOME") + "/varokit", Environment("XDG_RUNTIME_DIR") + "/varokit"}) {
         for (const std::string& path : TreeBelow(root)) {
             const int mode = ModeOf(path);
-            if (S_ISDIR(mode)) {
-                EXPECT_EQ(mode & 07777, 0700) << path;
-            } else {
-                EXPECT_TRUE(S_ISREG(mode)) << path;
-                EXPECT_EQ(mode & 07777, 0600) << path;
-            }
+            EXPECT_TRUE(S_ISDIR(mode) || S_ISREG(mode)) << path;
+            EXPECT_EQ(mode & 07777, S_ISDIR(mode) ? 0700 : 0600) << path;
             checked.push_back(path);
         }
     }
     // The database, its journal, lock, backup and documents were all there.
+    const std::string path = DatabasePath(m_kit, db);
+    std::vector<std::string> wanted{Documents()};
     for (const char* suffix : {".sqlite", ".sqlite-wal", ".sqlite-shm", ".lock", ".bak"}) {
-        const std::string path = DatabasePath(m_kit, db);
-        const std::string wanted = path.substr(0, path.size() - strlen(".sqlite")) + suffix;
-        EXPECT_NE(std::find(checked.begin(), checked.end(), wanted), checked.end()) << wanted;
+        wanted.push_back(path.substr(0, path.size() - strlen(".sqlite")) + suffix);
     }
-    EXPECT_NE(std::find(checked.begin(), checked.end(), Documents()), checked.end());
+    for (const std::string& file : wanted) {
+        EXPECT_NE(std::find(checked.begin(), checked.end(), file), checked.end()) << file;
+    }
 }
 
 TEST_F(SecurityTest, HostileNamesKeysAndSearchTextsStayText) {
     ASSERT_EQ(m_kit.EstFileWriteStr(kSettingsSelector, "plain", "plain", "kept"), 1);
     long plainTip = 0;
     ASSERT_EQ(PutNewToDo(m_kit, m_db, "nothing special", &plainTip), 0);
-    std::vector<long> databases{m_db};
+    size_t databases = 1;
     for (const std::string& hostile : kHostileTexts) {
         const CString text(hostile.data(), static_cast<int>(hostile.size()));
-        const std::string stored = AsStored(hostile);
+        // Texts cross the engine zero-terminated: what is kept is the part
+        // before an embedded zero.
+        const std::string stored = hostile.substr(0, hostile.find('\0'));
+        SCOPED_TRACE(stored);
         long db = 0;
-        ASSERT_EQ(m_kit.Create(text, &db), 0) << stored;
-        databases.push_back(db);
         CString name;
+        ASSERT_EQ(m_kit.Create(text, &db), 0);
+        ++databases;
         ASSERT_EQ(m_kit.GetDBName(db, name), 1);
         EXPECT_EQ(name.Bytes(), stored);
         EXPECT_EQ(m_kit.SetDBName(m_db, text), 1);
@@ -149,17 +129,16 @@ TEST_F(SecurityTest, HostileNamesKeysAndSearchTextsStayText) {
         EXPECT_EQ(name.Bytes(), stored);
 
         long fukuro = 0;
-        ASSERT_EQ(m_kit.FukuroCreate(m_db, &fukuro, text, 0), 0) << stored;
+        ASSERT_EQ(m_kit.FukuroCreate(m_db, &fukuro, text, 0), 0);
         ASSERT_EQ(m_kit.GetFukuroName(m_db, fukuro, name), 0);
         EXPECT_EQ(name.Bytes(), stored);
         ASSERT_EQ(m_kit.SetFukuroName(m_db, fukuro, text + "!"), 0);
         ASSERT_EQ(m_kit.GetFukuroName(m_db, fukuro, name), 0);
         EXPECT_EQ(name.Bytes(), stored == hostile ? stored + "!" : stored);
 
-        ASSERT_EQ(m_kit.EstFileWriteStr(kSettingsSelector, text, text, text), 1) << stored;
-        CString value;
-        ASSERT_EQ(m_kit.EstFileReadStr(kSettingsSelector, text, text, "absent", value), 1);
-        EXPECT_EQ(value.Bytes(), stored);
+        ASSERT_EQ(m_kit.EstFileWriteStr(kSettingsSelector, text, text, text), 1);
+        ASSERT_EQ(m_kit.EstFileReadStr(kSettingsSelector, text, text, "absent", name), 1);
+        EXPECT_EQ(name.Bytes(), stored);
 
         // The search finds its text literally: no wildcard, quote or
         // separator of it means anything.
@@ -173,7 +152,7 @@ TEST_F(SecurityTest, HostileNamesKeysAndSearchTextsStayText) {
             m_kit.GetTipID(&tip);
             if (tip != 0) found.push_back(tip);
         }
-        EXPECT_EQ(found, std::vector<long>{holder}) << stored;
+        EXPECT_EQ(found, std::vector<long>{holder});
         ASSERT_EQ(m_kit.FukuroClose(m_db, kToDoFukuro), 0);
     }
 
@@ -182,11 +161,10 @@ TEST_F(SecurityTest, HostileNamesKeysAndSearchTextsStayText) {
     EXPECT_EQ(kept, "kept");
     CDWordArray listed;
     ASSERT_EQ(m_kit.GetAllDBID(listed), 1);
-    EXPECT_EQ(static_cast<size_t>(listed.GetSize()), databases.size());
+    EXPECT_EQ(static_cast<size_t>(listed.GetSize()), databases);
     EXPECT_EQ(m_kit.DBCheck(m_db), 0);
     for (const std::string& path : TreeBelow(m_folder)) {
-        const std::string name = path.substr(path.rfind('/') + 1);
-        EXPECT_TRUE(std::regex_match(name, kEngineEntry)) << path;
+        EXPECT_TRUE(std::regex_match(NameOf(path), kEngineEntry)) << path;
     }
     EXPECT_EQ(ModeOf(m_folder + "../../escape"), -1);
     EXPECT_EQ(ModeOf(m_folder + "../escape"), -1);
@@ -197,43 +175,34 @@ TEST_F(SecurityTest, HostileNamesKeysAndSearchTextsStayText) {
 TEST_F(SecurityTest, FileNamesInTipsNeverLeaveTheDocumentsFolder) {
     const std::string documents = Documents();
     ASSERT_FALSE(documents.empty());
-    ASSERT_TRUE(WriteFile(documents + "/note.txt", "x"));
-    ASSERT_TRUE(WriteFile(documents + "/\xe8\xa1\xa8.txt", "x"));  // 表.txt in UTF-8
     ASSERT_EQ(mkdir((documents + "/sub").c_str(), 0700), 0);
-    ASSERT_TRUE(WriteFile(documents + "/sub/inner.txt", "x"));
-    ASSERT_TRUE(WriteFile(documents + "/../beside.txt", "x"));
-    ASSERT_TRUE(WriteFile(m_folder + "above.txt", "x"));
-
+    for (const std::string& file : {documents + "/note.txt", documents + "/\xe8\xa1\xa8.txt" /* 表.txt in UTF-8 */,
+                                    documents + "/sub/inner.txt", documents + "/../beside.txt",
+                                    m_folder + "above.txt"}) {
+        ASSERT_TRUE(WriteFile(file, "x")) << file;
+    }
     struct Case {
         const char* name;
         int exists;
     };
     const Case cases[] = {
-        {"note.txt", 1},
-        {"\x95\x5c.txt" /* 表.txt */, 1},
-        {"missing.txt", 0},
-        {"../beside.txt", 0},
-        {"../../above.txt", 0},
-        {"sub/inner.txt", 0},
-        {"/etc/passwd", 0},
-        {"..\\beside.txt", 0},
-        {"\x81/../beside.txt", 0},
-        {"..", 0},
-        {".", 0},
+        {"note.txt", 1},         {"\x95\x5c.txt" /* 表.txt */, 1}, {"missing.txt", 0},
+        {"../beside.txt", 0},    {"../../above.txt", 0},          {"sub/inner.txt", 0},
+        {"/etc/passwd", 0},      {"..\\beside.txt", 0},           {"\x81/../beside.txt", 0},
+        {"..", 0},               {".", 0},
     };
-    struct Kind {
-        unsigned short kind;
-        long fukuro;
-    };
-    for (const Kind kind : {Kind{kFileMemoKind, kMemoFukuro}, Kind{kFileLinkKind, kFileLinkFukuro}}) {
+    // File memos and file links.
+    const std::pair<unsigned short, long> kinds[] = {{0x503, 0x300B}, {0xF00, 0x3003}};
+    for (const auto& kind : kinds) {
         for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
             m_kit.SetTipID(0);
-            ASSERT_EQ(m_kit.SetTipFlag(kind.kind), 1);
-            ASSERT_EQ(m_kit.SetFilename(c.name), 1) << c.name;
+            ASSERT_EQ(m_kit.SetTipFlag(kind.first), 1);
+            ASSERT_EQ(m_kit.SetFilename(c.name), 1);
             long tip = 0;
-            ASSERT_EQ(m_kit.PutTip(m_db, kind.fukuro, &tip), 0) << c.name;
-            ASSERT_EQ(m_kit.GetTip(m_db, kind.fukuro, tip), 0);
-            EXPECT_EQ(m_kit.IsFileExist(m_db), c.exists) << std::hex << kind.kind << " " << c.name;
+            ASSERT_EQ(m_kit.PutTip(m_db, kind.second, &tip), 0);
+            ASSERT_EQ(m_kit.GetTip(m_db, kind.second, tip), 0);
+            EXPECT_EQ(m_kit.IsFileExist(m_db), c.exists) << std::hex << kind.first;
         }
     }
 }
@@ -267,18 +236,15 @@ TEST_F(SecurityTest, PasswordsReachNoLogAndNoFileButTheDatabase) {
     EXPECT_EQ(m_kit.GetPasswd(m_db, &back), 0);
     CString secretBack;
     EXPECT_EQ(m_kit.GetSecretPasswd(m_db, secretBack), 0);
-    const std::string out = ::testing::internal::GetCapturedStdout();
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string logged = ::testing::internal::GetCapturedStdout() + ::testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(std::string(back.text1), password);
     EXPECT_EQ(secretBack.Bytes(), secret);
     const std::regex databaseFiles("vdb[0-9a-f]{8}\\.(sqlite(-wal)?|bak)");
     const std::regex nothing("$^");
     for (const std::string& text : {password, account, secret, refusedMark}) {
-        EXPECT_EQ(out.find(text), std::string::npos) << text;
-        EXPECT_EQ(err.find(text), std::string::npos) << text;
-        EXPECT_EQ(FilesHolding(text, roots, text == refusedMark ? nothing : databaseFiles),
-                  std::vector<std::string>())
+        EXPECT_EQ(logged.find(text), std::string::npos) << text;
+        EXPECT_EQ(FilesHolding(text, roots, text == refusedMark ? nothing : databaseFiles), std::vector<std::string>())
             << text;
     }
     // The stored ones are in the database itself, as the check above allows.

@@ -8,26 +8,20 @@ namespace {
 
 std::string Str(const CString& s) { return std::string(s); }
 
-TEST(PIMTimeSpanTest, SplitsIntoUnits) {
-    const CPIMTimeSpan span(1, 2, 3, 4);
-    EXPECT_EQ(span.GetTotalSeconds(), 93784);
-    EXPECT_EQ(span.GetDays(), 1);
-    EXPECT_EQ(span.GetTotalHours(), 26);
-    EXPECT_EQ(span.GetHours(), 2);
-    EXPECT_EQ(span.GetTotalMinutes(), 1563);
-    EXPECT_EQ(span.GetMinutes(), 3);
-    EXPECT_EQ(span.GetSeconds(), 4);
+// Days, total hours, hours, total minutes, minutes and seconds.
+std::string Parts(const CPIMTimeSpan& span) {
+    return std::to_string(span.GetDays()) + " " + std::to_string(span.GetTotalHours()) + " " +
+           std::to_string(span.GetHours()) + " " + std::to_string(span.GetTotalMinutes()) + " " +
+           std::to_string(span.GetMinutes()) + " " + std::to_string(span.GetSeconds());
+}
+
+TEST(PIMTimeSpanTest, SplitsIntoUnitsTruncatedTowardZero) {
+    EXPECT_EQ(CPIMTimeSpan(1, 2, 3, 4).GetTotalSeconds(), 93784);
     EXPECT_EQ(CPIMTimeSpan(0, 25, 0, 0).GetTotalSeconds(), 90000);
-
-    const CPIMTimeSpan back(-90);
-    EXPECT_EQ(back.GetMinutes(), -1);
-    EXPECT_EQ(back.GetSeconds(), -30);
-    EXPECT_EQ(back.GetDays(), 0);
-    EXPECT_EQ(CPIMTimeSpan(-90000).GetHours(), -1);
-
-    // More than 68 years.
-    const CPIMTimeSpan long_(40000, 0, 0, 0);
-    EXPECT_EQ(long_.GetDays(), 40000);
+    EXPECT_EQ(Parts(CPIMTimeSpan(1, 2, 3, 4)), "1 26 2 1563 3 4");
+    EXPECT_EQ(Parts(CPIMTimeSpan(-90)), "0 0 0 -1 -1 -30");
+    EXPECT_EQ(Parts(CPIMTimeSpan(-90000)), "-1 -25 -1 -1500 0 0");
+    EXPECT_EQ(Parts(CPIMTimeSpan(40000, 0, 0, 0)), "40000 960000 0 57600000 0 0");  // more than 68 years
 }
 
 TEST(PIMTimeSpanTest, ArithmeticAndComparison) {
@@ -48,18 +42,16 @@ TEST(PIMTimeSpanTest, ArithmeticAndComparison) {
 }
 
 TEST(PIMTimeSpanTest, Format) {
-    EXPECT_EQ(Str(CPIMTimeSpan(1, 2, 3, 4).Format("%D %H:%M:%S")), "1 02:03:04");
-    EXPECT_EQ(Str(CPIMTimeSpan(-90).Format("%M:%S")), "-1:-30");
-    EXPECT_EQ(Str(CPIMTimeSpan(0).Format("100%%")), "100%");
-    EXPECT_EQ(Str(CPIMTimeSpan(0).Format("%Q")), "Q");
-    EXPECT_EQ(Str(CPIMTimeSpan(0).Format("%d%h")), "dh");
-    EXPECT_EQ(Str(CPIMTimeSpan(0).Format("")), "");
-    EXPECT_EQ(Str(CPIMTimeSpan(0, 5, 0, 0).Format("%H%")), "05");
-    EXPECT_EQ(Str(CPIMTimeSpan(0).Format(nullptr)), "");
-
-    // The whole day count, beyond 32 bits.
-    const __int64 days = 5000000000LL;
-    EXPECT_EQ(Str(CPIMTimeSpan(days * 86400).Format("%D")), "5000000000");
+    const struct {
+        CPIMTimeSpan span;
+        const char* format;
+        const char* expected;
+    } rows[] = {{CPIMTimeSpan(1, 2, 3, 4), "%D %H:%M:%S", "1 02:03:04"}, {CPIMTimeSpan(-90), "%M:%S", "-1:-30"},
+                {CPIMTimeSpan(0), "100%%", "100%"}, {CPIMTimeSpan(0), "%Q", "Q"}, {CPIMTimeSpan(0), "%d%h", "dh"},
+                {CPIMTimeSpan(0), "", ""}, {CPIMTimeSpan(0, 5, 0, 0), "%H%", "05"}, {CPIMTimeSpan(0), nullptr, ""},
+                // The whole day count, beyond 32 bits.
+                {CPIMTimeSpan(5000000000LL * 86400), "%D", "5000000000"}};
+    for (const auto& row : rows) EXPECT_EQ(Str(row.span.Format(row.format)), row.expected) << row.expected;
 
     // No length limit on the result.
     std::string format, expected;

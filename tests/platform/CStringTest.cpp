@@ -37,11 +37,9 @@ TEST(CStringTest, SubstringsAndSearchesAreClamped) {
                 {s.Mid(20, 2), ""},       {s.Mid(-3, 5), "01234"},    {s.Right(2), "89"},
                 {s.Right(99), "0123456789"}};
     for (const auto& row : rows) EXPECT_EQ(row.got, row.expected);
-    EXPECT_EQ(s.Find('5'), 5);
-    EXPECT_EQ(s.Find('5', 6), -1);
-    EXPECT_EQ(s.Find("789"), 7);
-    EXPECT_EQ(s.Find('0', 50), -1);
-    EXPECT_EQ(CString("a/b/c").ReverseFind('/'), 3);
+    const int found[][2] = {{s.Find('5'), 5}, {s.Find('5', 6), -1}, {s.Find("789"), 7}, {s.Find('0', 50), -1},
+                            {CString("a/b/c").ReverseFind('/'), 3}};
+    for (const auto& f : found) EXPECT_EQ(f[0], f[1]) << "expected " << f[1];
 }
 
 TEST(CStringTest, CaseChangesSkipTrailBytes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "GlobalHeap.h"
@@ -7,13 +8,7 @@
 
 namespace {
 
-bool AllZero(const void* p, size_t n) {
-    const unsigned char* bytes = static_cast<const unsigned char*>(p);
-    for (size_t i = 0; i < n; ++i) {
-        if (bytes[i] != 0) return false;
-    }
-    return true;
-}
+bool AllZero(const char* bytes, size_t n) { return std::all_of(bytes, bytes + n, [](char b) { return b == 0; }); }
 
 TEST(GlobalHeapTest, BlocksAreZeroFilledAndKeepContentOnResize) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 100);  // zeroed even without GMEM_ZEROINIT

@@ -7,10 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
+#include <tuple>
 
 #include "Registry.h"
 #include "RegistryFile.h"
@@ -72,9 +73,7 @@ protected:
 
     std::string ReadRegistryFile() const {
         std::ifstream in(FilePath(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     void WriteRegistryFile(const std::string& text) const {
@@ -126,12 +125,11 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheExportForm) {
 
     // A text without its terminator, one cut at an inner zero, an empty one.
     key = CreateTrixpad();
-    EXPECT_EQ(RegSetValueEx(key, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcdef"), 3), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueEx(key, "Cut", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueEx(key, "Empty", 0, REG_SZ, nullptr, 0), ERROR_SUCCESS);
-    EXPECT_EQ(TextOf(key, "Bare"), "abc");
-    EXPECT_EQ(TextOf(key, "Cut"), "ab");
-    EXPECT_EQ(TextOf(key, "Empty"), "");
+    for (auto [name, data, size, text] : {std::tuple<const char*, const char*, DWORD, const char*>{
+             "Bare", "abcdef", 3, "abc"}, {"Cut", "ab\0cd", 6, "ab"}, {"Empty", nullptr, 0, ""}}) {
+        EXPECT_EQ(RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        EXPECT_EQ(TextOf(key, name), text);
+    }
     EXPECT_EQ(RegDeleteValue(key, "Count"), ERROR_SUCCESS);
     EXPECT_EQ(NumberOf(key, "Count"), -ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ReadRegistryFile().find("Count"), std::string::npos);
@@ -170,9 +168,7 @@ TEST_F(RegistryTest, QueriesReportSizesAsTheOriginalPlatformDoes) {
     EXPECT_EQ(size, 4u);
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(bytes[0], 0);
-    EXPECT_EQ(RegQueryValueEx(key, "Count", nullptr, nullptr, bytes, &size), ERROR_SUCCESS);
-    EXPECT_EQ(bytes[0], 0x04);
-    EXPECT_EQ(bytes[3], 0x01);
+    EXPECT_EQ(NumberOf(key, "Count"), 0x01020304);
     RegCloseKey(key);
 }
 
@@ -329,13 +325,10 @@ TEST_F(RegistryTest, WritesArePrivateAtomicAndSharedBetweenProcesses) {
     ASSERT_EQ(SetText(key, "ROOTDIR", "/opt/"), ERROR_SUCCESS);
     const std::set<std::string> entries = {"registry", "registry.lock"};
     EXPECT_EQ(FolderEntries(Folder()), entries);
-    struct stat info;
-    ASSERT_EQ(stat(Folder().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(PermissionsOf(Folder()), 0700u);
     ASSERT_EQ(chmod(FilePath().c_str(), 0644), 0);
     ASSERT_EQ(SetNumber(key, "Count", 2), ERROR_SUCCESS);
-    ASSERT_EQ(stat(FilePath().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(PermissionsOf(FilePath()), 0600u);
 
     // Another writer's change is seen through a key opened before it.
     std::string file = ReadRegistryFile();

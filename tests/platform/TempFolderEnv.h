@@ -6,17 +6,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class TempFolderEnv {
 public:
     TempFolderEnv(const char* variable, const char* leaf) : m_variable(variable) {
-        const char* old = std::getenv(variable);
-        m_hadValue = old != nullptr;
-        if (old) m_oldValue = old;
+        if (const char* old = std::getenv(variable)) m_oldValue = old;
         std::string pattern = std::filesystem::temp_directory_path().string() + "/varokit-test-XXXXXX";
         if (mkdtemp(&pattern[0])) m_root = pattern;
         EXPECT_FALSE(m_root.empty());
@@ -24,7 +24,7 @@ public:
         setenv(variable, m_path.c_str(), 1);
     }
     ~TempFolderEnv() {
-        if (m_hadValue) setenv(m_variable.c_str(), m_oldValue.c_str(), 1);
+        if (m_oldValue) setenv(m_variable.c_str(), m_oldValue->c_str(), 1);
         else unsetenv(m_variable.c_str());
         std::error_code ignored;
         if (!m_root.empty()) std::filesystem::remove_all(m_root, ignored);
@@ -36,8 +36,13 @@ public:
 
 private:
     std::string m_variable;
-    bool m_hadValue = false;
-    std::string m_oldValue;
+    std::optional<std::string> m_oldValue;
     std::string m_root;
     std::string m_path;
 };
+
+// The permission bits of a file or folder; ~0u when it cannot be examined.
+inline unsigned PermissionsOf(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
+}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,55 +14,50 @@
 
 namespace {
 
-const std::vector<std::string> kAdviseNames = {"VARO_ON_ADVISE_DATA", "VARO_ON_ADVISE_DBNAME",
-                                                "VARO_ON_ADVISE_DBCOLOR", "VARO_ON_ADVISE_CATEGORY",
-                                                "VARO_ON_ADVISE_FREE"};
-
 bool IsRegisteredNumber(UINT number) { return number >= 0xC000 && number <= 0xFFFF; }
 
-// Registers `names` in a child process, starting at name `first` and going
-// round, and hands back the numbers in the order of `names`; the child
-// starts at once, so it races the caller's own registrations.
-struct ChildRegistration {
-    pid_t pid = -1;
-    int readEnd = -1;
-};
-
-ChildRegistration StartChild(const std::vector<std::string>& names, size_t first) {
-    int pipeEnds[2];
-    ChildRegistration child;
-    if (pipe(pipeEnds) != 0) return child;
-    child.pid = fork();
-    if (child.pid == 0) {
-        close(pipeEnds[0]);
-        std::vector<UINT> numbers(names.size());
-        for (size_t i = 0; i < names.size(); ++i) {
-            const size_t at = (first + i) % names.size();
-            numbers[at] = RegisterWindowMessage(names[at].c_str());
-        }
-        const size_t bytes = numbers.size() * sizeof(UINT);
-        _exit(write(pipeEnds[1], numbers.data(), bytes) == static_cast<ssize_t>(bytes) ? 0 : 1);
+// Registers `names` starting at name `first` and going round; gives the
+// numbers in the order of `names`.
+std::vector<UINT> RegisterAll(const std::vector<std::string>& names, size_t first) {
+    std::vector<UINT> numbers(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const size_t at = (first + i) % names.size();
+        numbers[at] = RegisterWindowMessage(names[at].c_str());
     }
-    close(pipeEnds[1]);
-    child.readEnd = pipeEnds[0];
-    return child;
+    return numbers;
 }
 
-std::vector<UINT> FinishChild(const ChildRegistration& child, size_t count) {
-    std::vector<UINT> numbers(count, 0);
-    const size_t bytes = count * sizeof(UINT);
-    size_t got = 0;
-    while (got < bytes) {
-        const ssize_t n = read(child.readEnd, reinterpret_cast<char*>(numbers.data()) + got, bytes - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
+// Registers `names` in `children` child processes, each starting at another
+// name, racing this process's own registrations; gives this process's
+// numbers first, then each child's. A child hands its numbers back in one
+// write of less than PIPE_BUF bytes, so one read gets them whole.
+std::vector<std::vector<UINT>> RegisterRacing(const std::vector<std::string>& names, size_t children) {
+    std::vector<std::pair<pid_t, int>> started;
+    for (size_t c = 1; c <= children; ++c) {
+        int ends[2];
+        if (pipe(ends) != 0) break;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const std::vector<UINT> numbers = RegisterAll(names, c * 7);
+            const ssize_t bytes = static_cast<ssize_t>(numbers.size() * sizeof(UINT));
+            _exit(write(ends[1], numbers.data(), static_cast<size_t>(bytes)) == bytes ? 0 : 1);
+        }
+        close(ends[1]);
+        started.emplace_back(pid, ends[0]);
     }
-    close(child.readEnd);
-    int status = 0;
-    EXPECT_EQ(waitpid(child.pid, &status, 0), child.pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(got, bytes);
-    return numbers;
+    std::vector<std::vector<UINT>> results = {RegisterAll(names, 0)};
+    for (auto [pid, readEnd] : started) {
+        std::vector<UINT> numbers(names.size(), 0);
+        const ssize_t bytes = static_cast<ssize_t>(numbers.size() * sizeof(UINT));
+        EXPECT_EQ(read(readEnd, numbers.data(), static_cast<size_t>(bytes)), bytes);
+        close(readEnd);
+        int status = 0;
+        EXPECT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        results.push_back(numbers);
+    }
+    EXPECT_EQ(results.size(), children + 1);
+    return results;
 }
 
 class WindowMessagesTest : public ::testing::Test {
@@ -74,27 +68,20 @@ protected:
 };
 
 TEST_F(WindowMessagesTest, ProcessesRacingAgreeOnDistinctRegisteredNumbers) {
-    std::vector<std::string> names = kAdviseNames;
+    std::vector<std::string> names = {"VARO_ON_ADVISE_DATA", "VARO_ON_ADVISE_DBNAME", "VARO_ON_ADVISE_DBCOLOR",
+                                      "VARO_ON_ADVISE_CATEGORY", "VARO_ON_ADVISE_FREE"};
     for (int i = 0; i < 25; ++i) names.push_back("Message" + std::to_string(i));
-    std::vector<ChildRegistration> children;
-    for (size_t c = 0; c < 4; ++c) children.push_back(StartChild(names, c * 7));
-    std::vector<UINT> mine;
-    for (const std::string& name : names) mine.push_back(RegisterWindowMessage(name.c_str()));
-    for (const ChildRegistration& child : children) {
-        ASSERT_GT(child.pid, 0);
-        EXPECT_EQ(FinishChild(child, names.size()), mine);
-    }
+    const std::vector<std::vector<UINT>> results = RegisterRacing(names, 4);
+    const std::vector<UINT>& mine = results[0];
+    for (const std::vector<UINT>& theirs : results) EXPECT_EQ(theirs, mine);
     EXPECT_EQ(std::set<UINT>(mine.begin(), mine.end()).size(), names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         EXPECT_TRUE(IsRegisteredNumber(mine[i])) << mine[i];
         EXPECT_EQ(RegisterWindowMessage(names[i].c_str()), mine[i]);
     }
 
-    struct stat info;
-    ASSERT_EQ(stat(TablePath().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(stat((m_runtime.Path() + "/varokit").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(PermissionsOf(TablePath()), 0600u);
+    EXPECT_EQ(PermissionsOf(m_runtime.Path() + "/varokit"), 0700u);
 }
 
 TEST_F(WindowMessagesTest, NamesIgnoreAsciiCaseButNotTrailBytes) {

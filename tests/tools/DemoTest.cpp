@@ -10,8 +10,6 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string DayFromToday(int days) {
     const CPIMTime now = CPIMTime::GetTickCount();
     return CPIMTime(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0).CalculateDate(days).Format("%y/%m/%d").Bytes();
@@ -34,29 +32,26 @@ TEST(Demo, MakesItsDatabaseOnceInAFreshHomeAndListsIt) {
     sandbox.SetVariable("VARO_DATA_DIR", "");
     sandbox.SetVariable("XDG_DATA_HOME", "");
     const std::string file = sandbox.Root() + "/home/.local/share/varokit/vdb00000001/vdb00000001.sqlite";
-    const VaroResult first = sandbox.Run({"demo"});
-    ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_TRUE(first.err.empty());
+    const VaroResult first = sandbox.Expect({"demo"}, 0);
+    EXPECT_EQ(first.err, "");
     EXPECT_TRUE(std::filesystem::exists(file));
     const std::vector<std::string> lines = Lines(first.out);
     ASSERT_GT(lines.size(), 30u);
     EXPECT_EQ(lines[0], "created database 1 \"demo\" (" + file + ")");
     EXPECT_EQ(lines[2], "cabinet 0: 0x3012 (first cabinet), 6 folders (shown)");
 
-    EXPECT_EQ(TipLineOf(first.out, "todo"), DayFromToday(7) + Utf8("\x82\xdc\x82\xc5" /* まで */) + " " +
-                                                Utf8("(\x82\x60)" /* (Ａ) */) +
-                                                Utf8("\x95\xf1\x8d\x90\x8f\x91\x82\xf0\x92\xf1\x8f\x6f\x82\xb7\x82\xe9"
-                                                     /* 報告書を提出する */));
+    const std::pair<const char*, std::string> tipLines[] = {
+        {"todo", DayFromToday(7) + Utf8("\x82\xdc\x82\xc5 (\x82\x60)" "\x95\xf1\x8d\x90\x8f\x91\x82\xf0"
+                                        "\x92\xf1\x8f\x6f\x82\xb7\x82\xe9")},
+        {"card", Utf8("\x8e\x52\x93\x63\x8f\xa4\x8e\x96 \x8e\x52\x93\x63\x91\xbe\x98\x59")},
+        {"schedule", DayFromToday(1) + Utf8(" \x91\xc5\x82\xbf\x8d\x87\x82\xed\x82\xb9")},
+        {"memo", Utf8("\x94\x83\x82\xa2\x95\xa8\x83\x8a\x83\x58\x83\x67 \x8b\x8d\x93\xfb \x97\x91")},
+        {"pageboard", "page 0, 1 tip pinned"},
+    };
+    // まで (Ａ)報告書を提出する; 山田商事 山田太郎; 打ち合わせ; 買い物リスト 牛乳 卵
+    for (const auto& [kind, line] : tipLines) EXPECT_EQ(TipLineOf(first.out, kind), line) << kind;
     std::string card;
-    EXPECT_EQ(TipLineOf(first.out, "card", &card),
-              Utf8("\x8e\x52\x93\x63\x8f\xa4\x8e\x96" /* 山田商事 */) + " " +
-                  Utf8("\x8e\x52\x93\x63\x91\xbe\x98\x59" /* 山田太郎 */));
-    EXPECT_EQ(TipLineOf(first.out, "schedule"),
-              DayFromToday(1) + " " + Utf8("\x91\xc5\x82\xbf\x8d\x87\x82\xed\x82\xb9" /* 打ち合わせ */));
-    EXPECT_EQ(TipLineOf(first.out, "memo"), Utf8("\x94\x83\x82\xa2\x95\xa8\x83\x8a\x83\x58\x83\x67" /* 買い物リスト */) +
-                                                " " + Utf8("\x8b\x8d\x93\xfb" /* 牛乳 */) + " " +
-                                                Utf8("\x97\x91" /* 卵 */));
-    EXPECT_EQ(TipLineOf(first.out, "pageboard"), "page 0, 1 tip pinned");
+    TipLineOf(first.out, "card", &card);
     EXPECT_TRUE(Contains(first.out, "fukuro 0x3016 (alarms), 1 tip\n"));
 
     const auto holidays = std::find(lines.begin(), lines.end(), "national holidays (fukuro 0x3008), 13 tips");
@@ -65,13 +60,11 @@ TEST(Demo, MakesItsDatabaseOnceInAFreshHomeAndListsIt) {
     EXPECT_EQ(holidays[13], "  12/23 " + Utf8("\x93\x56\x8d\x63\x92\x61\x90\xb6\x93\xfa" /* 天皇誕生日 */));
 
     // The card really holds its phone numbers, by role.
-    const VaroResult shown = sandbox.Run({"show", "demo", card});
-    EXPECT_EQ(ShownFields(shown.out)["TEL1"],
+    EXPECT_EQ(ShownFields(sandbox.Run({"show", "demo", card}).out)["TEL1"],
               (std::vector<std::string>{"office-tel 03-1234-5678", "mobile 090-1234-5678"}));
 
     // A second run opens the same database and adds nothing.
-    const VaroResult second = sandbox.Run({"demo"});
-    ASSERT_EQ(second.exitCode, 0);
+    const VaroResult second = sandbox.Expect({"demo"}, 0);
     EXPECT_EQ(Lines(second.out)[0], "opened database 1 \"demo\" (" + file + ")");
     EXPECT_EQ(second.out.substr(second.out.find('\n')), first.out.substr(first.out.find('\n')));
     EXPECT_EQ(Lines(sandbox.Run({"db", "list"}).out).size(), 2u);

@@ -10,12 +10,13 @@ using namespace varo::tool;
 namespace {
 
 TEST(ToolText, OutputKeepsWhatItCannotConvertVisible) {
-    EXPECT_EQ(ToUtf8("\x8a\x94" /* 株 */), "\xe6\xa0\xaa");
-    // A device code glibc does not map, between two good characters.
-    EXPECT_EQ(ToUtf8("a\xeb\x40" "b"), "a\\xEB\\x40b");
-    // A lead byte cut off at the end stands alone.
-    EXPECT_EQ(ToUtf8("ab\x82"), "ab\\x82");
-    EXPECT_EQ(ToUtf8("one\r\ntwo\rthree"), "one\ntwo\rthree");
+    const std::pair<const char*, const char*> cases[] = {
+        {"\x8a\x94" /* 株 */, "\xe6\xa0\xaa"},
+        {"a\xeb\x40" "b", "a\\xEB\\x40b"},  // a device code glibc does not map
+        {"ab\x82", "ab\\x82"},              // a lead byte cut off at the end
+        {"one\r\ntwo\rthree", "one\ntwo\rthree"},
+    };
+    for (const auto& [sjis, utf8] : cases) EXPECT_EQ(ToUtf8(sjis), utf8);
     EXPECT_EQ(ToUtf8(static_cast<const char*>(nullptr)), "");
 }
 
@@ -39,39 +40,52 @@ TEST(ToolText, ColumnsCountWideCharactersTwice) {
     EXPECT_EQ(PadRight("toolong", 3), "toolong");
 }
 
-TEST(ToolValues, NumbersAndIds) {
-    long value = 7;
-    EXPECT_TRUE(ParseNumber("0x300C", &value));
-    EXPECT_EQ(value, 0x300C);
-    EXPECT_TRUE(ParseNumber("-12", &value));
-    EXPECT_EQ(value, -12);
-    EXPECT_TRUE(ParseNumber("2147483647", &value));
-    EXPECT_EQ(value, 2147483647);
-    value = 7;
-    for (const char* bad : {"", "12x", " 1", "0x", "0x-5", "0x0x10", "2147483648", "-", "1.5", "+-1"}) {
-        EXPECT_FALSE(ParseNumber(bad, &value)) << bad;
+TEST(ToolValues, NumbersIdsPositionsAndFlags) {
+    using Parser = bool (*)(const std::string&, long*);
+    const long kUntouched = 7;
+    const struct {
+        Parser parse;
+        const char* text;
+        bool accepted;
+        long value;
+    } cases[] = {
+        {ParseNumber, "0x300C", true, 0x300C}, {ParseNumber, "-12", true, -12},
+        {ParseNumber, "2147483647", true, 2147483647}, {ParseNumber, "2147483648", false, 0},
+        {ParseNumber, "", false, 0}, {ParseNumber, "12x", false, 0}, {ParseNumber, " 1", false, 0},
+        {ParseNumber, "0x", false, 0}, {ParseNumber, "0x-5", false, 0}, {ParseNumber, "0x0x10", false, 0},
+        {ParseNumber, "-", false, 0}, {ParseNumber, "1.5", false, 0}, {ParseNumber, "+-1", false, 0},
+        {ParseId, "3", true, 3}, {ParseId, "0", false, 0}, {ParseId, "-3", false, 0},
+        {ParsePosition, "end", true, -1}, {ParsePosition, "0", true, 0}, {ParsePosition, "-1", false, 0},
+        {ParseFlag, "1", true, 1}, {ParseFlag, "yes", true, 1}, {ParseFlag, "on", true, 1},
+        {ParseFlag, "true", true, 1}, {ParseFlag, "0", true, 0}, {ParseFlag, "no", true, 0},
+        {ParseFlag, "off", true, 0}, {ParseFlag, "false", true, 0}, {ParseFlag, "2", false, 0},
+        {ParseFlag, "Yes", false, 0},
+    };
+    for (const auto& c : cases) {
+        long value = kUntouched;
+        EXPECT_EQ(c.parse(c.text, &value), c.accepted) << "'" << c.text << "'";
+        EXPECT_EQ(value, c.accepted ? c.value : kUntouched) << "'" << c.text << "'";
     }
-    EXPECT_EQ(value, 7);
-    EXPECT_FALSE(ParseId("0", &value));
-    EXPECT_FALSE(ParseId("-3", &value));
-    EXPECT_TRUE(ParseId("3", &value));
-    EXPECT_TRUE(ParsePosition("end", &value));
-    EXPECT_EQ(value, -1);
-    EXPECT_FALSE(ParsePosition("-1", &value));
-    EXPECT_TRUE(ParsePosition("0", &value));
-    EXPECT_EQ(value, 0);
 }
 
 TEST(ToolValues, DatesAndTimes) {
+    const CPIMTime now = CPIMTime::GetTickCount();
+    const struct {
+        const char* text;
+        bool hasTime;
+        CPIMTime when;
+    } good[] = {
+        {"2030-01-31", false, CPIMTime(2030, 1, 31, 0, 0, 0)},
+        {"1998/3/14 9:05", true, CPIMTime(1998, 3, 14, 9, 5, 0)},
+        {"2030-01-31T23:59:58", true, CPIMTime(2030, 1, 31, 23, 59, 58)},
+        {"tomorrow", false, CPIMTime(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0).CalculateDate(1)},
+    };
     TimeValue time;
-    ASSERT_TRUE(ParseTime("2030-01-31", &time));
-    EXPECT_FALSE(time.hasTime);
-    EXPECT_EQ(time.when, CPIMTime(2030, 1, 31, 0, 0, 0));
-    ASSERT_TRUE(ParseTime("1998/3/14 9:05", &time));
-    EXPECT_TRUE(time.hasTime);
-    EXPECT_EQ(time.when, CPIMTime(1998, 3, 14, 9, 5, 0));
-    ASSERT_TRUE(ParseTime("2030-01-31T23:59:58", &time));
-    EXPECT_EQ(time.when, CPIMTime(2030, 1, 31, 23, 59, 58));
+    for (const auto& c : good) {
+        ASSERT_TRUE(ParseTime(c.text, &time)) << c.text;
+        EXPECT_EQ(time.hasTime, c.hasTime) << c.text;
+        EXPECT_EQ(time.when, c.when) << c.text;
+    }
     const TimeValue before = time;
     for (const char* bad : {"2030-02-30", "2030-13-01", "1900-12-31", "2100-01-01", "2030-01-31 24:00",
                             "2030-01-31 10:60", "2030-01-31x", "2030-01/31", "2030-01-31 10", "20300131",
@@ -79,24 +93,6 @@ TEST(ToolValues, DatesAndTimes) {
         EXPECT_FALSE(ParseTime(bad, &time)) << bad;
     }
     EXPECT_EQ(time.when, before.when);
-    const CPIMTime now = CPIMTime::GetTickCount();
-    ASSERT_TRUE(ParseTime("tomorrow", &time));
-    EXPECT_FALSE(time.hasTime);
-    EXPECT_EQ(time.when, CPIMTime(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0).CalculateDate(1));
-}
-
-TEST(ToolValues, Flags) {
-    long flag = 5;
-    for (const char* on : {"1", "yes", "on", "true"}) {
-        ASSERT_TRUE(ParseFlag(on, &flag));
-        EXPECT_EQ(flag, 1);
-    }
-    for (const char* off : {"0", "no", "off", "false"}) {
-        ASSERT_TRUE(ParseFlag(off, &flag));
-        EXPECT_EQ(flag, 0);
-    }
-    EXPECT_FALSE(ParseFlag("2", &flag));
-    EXPECT_FALSE(ParseFlag("Yes", &flag));
 }
 
 }  // namespace

@@ -12,8 +12,7 @@
 namespace {
 
 using Fields = std::map<std::string, std::vector<std::string>>;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using Texts = std::vector<std::string>;
 
 const char kUntil[] = "\x82\xdc\x82\xc5"; /* まで */
 
@@ -22,23 +21,32 @@ protected:
     void SetUp() override { ASSERT_EQ(m_sandbox.Run({"db", "create", "t"}).exitCode, 0); }
 
     // Runs an add command and gives the new tip's id as text.
-    std::string Add(const std::vector<std::string>& args, std::string* line = nullptr) {
-        std::vector<std::string> all{"add"};
+    std::string Add(const Texts& args, std::string* line = nullptr) {
+        Texts all{"add"};
         all.insert(all.end(), args.begin(), args.end());
-        const VaroResult added = m_sandbox.Run(all);
-        EXPECT_EQ(added.exitCode, 0) << added.err;
+        const VaroResult added = m_sandbox.Expect(all, 0);
         if (line) *line = added.out.substr(added.out.find(": ") + 2);
         return std::to_string(AddedId(added));
     }
 
-    Fields Show(const std::string& tip) {
-        const VaroResult shown = m_sandbox.Run({"show", "t", tip});
-        EXPECT_EQ(shown.exitCode, 0) << shown.err;
-        return ShownFields(shown.out);
+    Fields Show(const std::string& tip) { return ShownFields(m_sandbox.Expect({"show", "t", tip}, 0).out); }
+
+    // Expects the first value line of each named field.
+    static void ExpectFirstLines(Fields fields, const std::map<std::string, std::string>& expected) {
+        for (const auto& field : expected) {
+            const Texts& lines = fields[field.first];
+            EXPECT_EQ(lines.empty() ? "(not shown)" : lines.front(), field.second) << field.first;
+        }
     }
 
-    VaroResult Set(const std::string& tip, const std::string& field, const std::string& value) {
-        return m_sandbox.Run({"set", "t", tip, field, value});
+    VaroResult Set(const std::string& tip, const std::string& field, const std::string& value, int exitCode = 0,
+                   const std::string& printed = "") {
+        return m_sandbox.Expect({"set", "t", tip, field, value}, exitCode, printed);
+    }
+
+    // Sets fields in order, each of which must be taken.
+    void SetAll(const std::string& tip, const std::vector<std::pair<std::string, std::string>>& values) {
+        for (const auto& value : values) Set(tip, value.first, value.second);
     }
 
     VaroSandbox m_sandbox;
@@ -48,110 +56,74 @@ TEST_F(TipCommands, ToDoFromAddToDone) {
     std::string line;
     const std::string tip = Add({"todo", "t", "milk", "--deadline", "2030-01-31", "--priority=2"}, &line);
     EXPECT_EQ(line, "30/01/31" + Utf8(kUntil) + " " + Utf8("(\x82\x60)" /* (Ａ) */) + "milk\n");
-    const std::string listing = m_sandbox.Run({"ls", "t", "todo"}).out;
+    const std::string listing = m_sandbox.Expect({"ls", "t", "todo"}, 0, "#" + tip + " ").out;
     EXPECT_TRUE(Contains(listing, "fukuro 0x300C (to-do items) in database 1 \"t\": 1 tip"));
-    EXPECT_TRUE(Contains(listing, "#" + tip + " ")) << listing;
     EXPECT_TRUE(Contains(listing, line));
+    ExpectFirstLines(Show(tip), {{"TAFL", "0x0300 to-do item"}, {"LTDY", "2030-01-31 00:00:00"}, {"PRTY", "2"},
+                                 {"MARK", "0"}, {"FNDY", "2030-12-31 00:00:00 (not checked)"}, {"ETDY", "(empty)"}});
 
+    EXPECT_EQ(m_sandbox.Expect({"done", "t", tip}, 0).out, "done: to-do item " + tip + ": " + line);
     Fields fields = Show(tip);
-    EXPECT_EQ(fields["TAFL"].front(), "0x0300 to-do item");
-    EXPECT_EQ(fields["LTDY"].front(), "2030-01-31 00:00:00");
-    EXPECT_EQ(fields["PRTY"].front(), "2");
-    EXPECT_EQ(fields["MARK"].front(), "0");
-    EXPECT_EQ(fields["FNDY"].front(), "2030-12-31 00:00:00 (not checked)");
-    EXPECT_EQ(fields["ETDY"].front(), "(empty)");
+    ExpectFirstLines(fields, {{"MARK", "1"}});
+    EXPECT_EQ(fields["FNDY"].front().substr(0, 10), CPIMTime::GetTickCount().Format("%Y-%m-%d").Bytes());
 
-    const VaroResult done = m_sandbox.Run({"done", "t", tip});
-    ASSERT_EQ(done.exitCode, 0) << done.err;
-    EXPECT_EQ(done.out, "done: to-do item " + tip + ": " + line);
-    fields = Show(tip);
-    EXPECT_EQ(fields["MARK"].front(), "1");
-    const CString today = CPIMTime::GetTickCount().Format("%Y-%m-%d");
-    EXPECT_EQ(fields["FNDY"].front().substr(0, 10), today.Bytes());
-
-    ASSERT_EQ(Set(tip, "check", "no").exitCode, 0);
-    fields = Show(tip);
-    EXPECT_EQ(fields["MARK"].front(), "0");
-    EXPECT_EQ(fields["FNDY"].front(), "2030-12-31 00:00:00 (not checked)");
-    const VaroResult cleared = Set(tip, "deadline", "none");
-    EXPECT_EQ(cleared.out, "changed to-do item " + tip + ": " + Utf8("(\x82\x60)") + "milk\n");
+    SetAll(tip, {{"check", "no"}});
+    ExpectFirstLines(Show(tip), {{"MARK", "0"}, {"FNDY", "2030-12-31 00:00:00 (not checked)"}});
+    EXPECT_EQ(Set(tip, "deadline", "none").out, "changed to-do item " + tip + ": " + Utf8("(\x82\x60)") + "milk\n");
 }
 
 TEST_F(TipCommands, CardFieldsKeepTheirOtherHalf) {
-    const std::string tip = Add({"card", "t", Utf8("\x8d\xb2\x93\xa1" /* 佐藤 */), "--reading",
-                                 Utf8("\x82\xb3\x82\xc6\x82\xa4" /* さとう */), "--office-tel", "03-1111-2222",
-                                 "--mobile", "090-3333-4444", "--office-email", "a@example.jp"});
+    const std::string sato = Utf8("\x82\xb3\x82\xc6\x82\xa4" /* さとう */);
+    const std::string tip = Add({"card", "t", Utf8("\x8d\xb2\x93\xa1" /* 佐藤 */), "--reading", sato, "--office-tel",
+                                 "03-1111-2222", "--mobile", "090-3333-4444", "--office-email", "a@example.jp"});
     // Each role is its own field, though the kit keeps them in one list.
-    ASSERT_EQ(Set(tip, "office-tel2", "03-5555-6666").exitCode, 0);
-    ASSERT_EQ(Set(tip, "home-tel", "1\n2").exitCode, 0);
-    ASSERT_EQ(Set(tip, "home-email", "b@example.jp").exitCode, 0);
+    SetAll(tip, {{"office-tel2", "03-5555-6666"}, {"home-tel", "1\n2"}, {"home-email", "b@example.jp"}});
     Fields fields = Show(tip);
-    EXPECT_EQ(fields["TEL1"], (std::vector<std::string>{"office-tel 03-1111-2222", "office-tel2 03-5555-6666",
-                                                        "home-tel 1", "home-tel 2", "mobile 090-3333-4444"}));
-    EXPECT_EQ(fields["EMAL"], (std::vector<std::string>{"office-email a@example.jp", "home-email b@example.jp"}));
-    ASSERT_EQ(Set(tip, "office-tel", "").exitCode, 0);
-    fields = Show(tip);
-    EXPECT_EQ(fields["TEL1"].front(), "office-tel2 03-5555-6666");
-    EXPECT_EQ(fields["FAX1"].front(), "(empty)");
+    EXPECT_EQ(fields["TEL1"], (Texts{"office-tel 03-1111-2222", "office-tel2 03-5555-6666", "home-tel 1",
+                                     "home-tel 2", "mobile 090-3333-4444"}));
+    EXPECT_EQ(fields["EMAL"], (Texts{"office-email a@example.jp", "home-email b@example.jp"}));
+    SetAll(tip, {{"office-tel", ""}});
+    ExpectFirstLines(Show(tip), {{"TEL1", "office-tel2 03-5555-6666"}, {"FAX1", "(empty)"}});
 
     // The name and its reading are stored together: setting one keeps the other.
     const std::string yamada = Utf8("\x8e\x52\x93\x63" /* 山田 */);
-    ASSERT_EQ(Set(tip, "name", yamada).exitCode, 0);
-    EXPECT_EQ(Show(tip)["NAME"].front(), yamada + " (" + Utf8("\x82\xb3\x82\xc6\x82\xa4") + ")");
-    ASSERT_EQ(Set(tip, "company", "ACME").exitCode, 0);
-    const VaroResult reading = Set(tip, "company-reading", "akume");
-    EXPECT_EQ(reading.out, "changed address card " + tip + ": ACME " + yamada + "\n");
-    fields = Show(tip);
-    EXPECT_EQ(fields["OFCE"].front(), "ACME (akume)");
-    EXPECT_EQ(fields["NAME"].front(), yamada + " (" + Utf8("\x82\xb3\x82\xc6\x82\xa4") + ")");
+    SetAll(tip, {{"name", yamada}, {"company", "ACME"}});
+    EXPECT_EQ(Set(tip, "company-reading", "akume").out, "changed address card " + tip + ": ACME " + yamada + "\n");
+    ExpectFirstLines(Show(tip), {{"OFCE", "ACME (akume)"}, {"NAME", yamada + " (" + sato + ")"}});
 
-    ASSERT_EQ(Set(tip, "birthday", "19650412").exitCode, 0);
-    EXPECT_EQ(Show(tip)["BRTH"].front(), "19650412");
-    const VaroResult tooLong = Set(tip, "birthday", "123456789012345");
-    EXPECT_EQ(tooLong.exitCode, 1);
-    EXPECT_TRUE(Contains(tooLong.err, "at most 14 bytes"));
-    EXPECT_EQ(Set(tip, "category1", "100").exitCode, 2);
-    ASSERT_EQ(Set(tip, "category1", "99").exitCode, 0);
-    EXPECT_EQ(Show(tip)["CTG1"].front(), "99");
+    SetAll(tip, {{"birthday", "19650412"}, {"category1", "99"}});
+    ExpectFirstLines(Show(tip), {{"BRTH", "19650412"}, {"CTG1", "99"}});
+    Set(tip, "birthday", "123456789012345", 1, "at most 14 bytes");
+    Set(tip, "category1", "100", 2);
 }
 
 TEST_F(TipCommands, SchedulePeriodAndAlarm) {
     const std::string meeting = Utf8("\x89\xef\x8b\x63" /* 会議 */);
     std::string line;
-    const std::string tip = Add({"schedule", "t", "2030-03-14 10:00", meeting, "--end", "2030-03-14 11:30",
-                                 "--alarm", "2030-03-14 09:45"},
-                                &line);
+    const std::string tip = Add(
+        {"schedule", "t", "2030-03-14 10:00", meeting, "--end", "2030-03-14 11:30", "--alarm", "2030-03-14 09:45"},
+        &line);
     EXPECT_EQ(line, "30/03/14 " + meeting + "\n");
-    EXPECT_TRUE(Contains(m_sandbox.Run({"ls", "t", "0x3016"}).out, "#" + tip + " "));
+    m_sandbox.Expect({"ls", "t", "0x3016"}, 0, "#" + tip + " ");
     Fields fields = Show(tip);
-    EXPECT_EQ(fields["TIME"], (std::vector<std::string>{"start 2030-03-14 10:00:00", "end   2030-03-14 11:30:00"}));
-    EXPECT_EQ(fields["ALON"].front(), "1");
-    EXPECT_EQ(fields["ALRM"].front(), "2030-03-14 09:45:00");
+    EXPECT_EQ(fields["TIME"], (Texts{"start 2030-03-14 10:00:00", "end   2030-03-14 11:30:00"}));
+    ExpectFirstLines(fields, {{"ALON", "1"}, {"ALRM", "2030-03-14 09:45:00"}});
 
     // The start and the end are one field: changing one keeps the other.
-    ASSERT_EQ(Set(tip, "start", "2030-03-14 09:00").exitCode, 0);
-    EXPECT_EQ(Show(tip)["TIME"],
-              (std::vector<std::string>{"start 2030-03-14 09:00:00", "end   2030-03-14 11:30:00"}));
-    const VaroResult early = Set(tip, "end", "2030-03-13");
-    EXPECT_EQ(early.exitCode, 1);
-    EXPECT_TRUE(Contains(early.err, "the end lies before the start"));
-    const VaroResult late = Set(tip, "start", "2030-03-15");
-    EXPECT_EQ(late.exitCode, 1);
-    EXPECT_TRUE(Contains(late.err, "the start lies after the tip's end"));
-    ASSERT_EQ(Set(tip, "end", "2030-03-14").exitCode, 0);
+    SetAll(tip, {{"start", "2030-03-14 09:00"}});
+    EXPECT_EQ(Show(tip)["TIME"], (Texts{"start 2030-03-14 09:00:00", "end   2030-03-14 11:30:00"}));
+    Set(tip, "end", "2030-03-13", 1, "the end lies before the start");
+    Set(tip, "start", "2030-03-15", 1, "the start lies after the tip's end");
+    SetAll(tip, {{"end", "2030-03-14"}});
     EXPECT_EQ(Show(tip)["TIME"].back(), "end   2030-03-14 (all day)");
-    ASSERT_EQ(Set(tip, "end", "none").exitCode, 0);
-    EXPECT_EQ(Show(tip)["TIME"], (std::vector<std::string>{"start 2030-03-14 09:00:00"}));
-
-    ASSERT_EQ(Set(tip, "alarm", "none").exitCode, 0);
+    SetAll(tip, {{"end", "none"}, {"alarm", "none"}, {"color", "#FF8000"}});
+    fields = Show(tip);
+    EXPECT_EQ(fields["TIME"], (Texts{"start 2030-03-14 09:00:00"}));
+    ExpectFirstLines(fields, {{"ALON", "0"}, {"CLOR", "#FF8000 (0x000080FF)"}});
     EXPECT_FALSE(Contains(m_sandbox.Run({"ls", "t", "0x3016"}).out, "#" + tip + " "));
-    EXPECT_EQ(Show(tip)["ALON"].front(), "0");
     EXPECT_EQ(Set(tip, "pending", "yes").out, "changed schedule entry " + tip + ": 30/03/14 (P)" + meeting + "\n");
-    ASSERT_EQ(Set(tip, "color", "#FF8000").exitCode, 0);
-    EXPECT_EQ(Show(tip)["CLOR"].front(), "#FF8000 (0x000080FF)");
 
-    const std::string allDay = Add({"schedule", "t", "2030-04-01", "holiday trip"});
-    EXPECT_EQ(Show(allDay)["TIME"].front(), "start 2030-04-01 (all day)");
+    ExpectFirstLines(Show(Add({"schedule", "t", "2030-04-01", "trip"})), {{"TIME", "start 2030-04-01 (all day)"}});
 }
 
 TEST_F(TipCommands, MemoLinesFileNameAndFieldsOfOtherKinds) {
@@ -160,73 +132,59 @@ TEST_F(TipCommands, MemoLinesFileNameAndFieldsOfOtherKinds) {
     std::string line;
     const std::string tip = Add({"memo", "t", first + "\n" + second}, &line);
     EXPECT_EQ(line, first + " " + second + "\n");
-    EXPECT_EQ(Show(tip)["MEMO"], (std::vector<std::string>{first, second}));
-    const VaroResult named = Set(tip, "filename", "notes.txt");
-    EXPECT_EQ(named.out, "changed memo " + tip + ": " + Utf8("\x81\x79" /* 【 */) + "notes.txt" +
-                             Utf8("\x81\x7a" /* 】 */) + first + " " + second + "\n");
-    const VaroResult wrongKind = Set(tip, "priority", "1");
-    EXPECT_EQ(wrongKind.exitCode, 2);
-    EXPECT_TRUE(Contains(wrongKind.err, "this memo has no field 'priority' (it is a field of: todo)"));
-    const VaroResult wrongOption = m_sandbox.Run({"add", "memo", "t", "x", "--deadline", "2030-01-01"});
-    EXPECT_EQ(wrongOption.exitCode, 2);
-    EXPECT_TRUE(Contains(wrongOption.err, "--deadline is not a field of a memo (it is a field of: milestone, todo)"));
+    EXPECT_EQ(Show(tip)["MEMO"], (Texts{first, second}));
+    EXPECT_EQ(Set(tip, "filename", "notes.txt").out, "changed memo " + tip + ": " + Utf8("\x81\x79" /* 【 */) +
+                                                         "notes.txt" + Utf8("\x81\x7a" /* 】 */) + first + " " +
+                                                         second + "\n");
+    Set(tip, "priority", "1", 2, "this memo has no field 'priority' (it is a field of: todo)");
+    m_sandbox.Expect({"add", "memo", "t", "x", "--deadline", "2030-01-01"}, 2,
+                     "--deadline is not a field of a memo (it is a field of: milestone, todo)");
 }
 
 TEST_F(TipCommands, ShowFollowsThePublishedSchemaAndLsTheFukuros) {
     const std::string tip = Add({"card", "t", "x"});
-    const VaroResult shown = m_sandbox.Run({"show", "t", tip});
-    const std::vector<std::string> lines = Lines(shown.out);
+    const VaroResult shown = m_sandbox.Expect({"show", "t", tip}, 0);
+    const Texts lines = Lines(shown.out);
     const int count = varo::SchemaFieldCount(varo::KIND_CARD_401);
     ASSERT_EQ(lines.size(), static_cast<size_t>(count) + 2);
     EXPECT_EQ(lines[0], "tip " + tip + ": address card (card) in database 1 \"t\"");
     for (int slot = 0; slot < count; ++slot) {
-        const std::string& row = lines[slot + 2];
-        EXPECT_EQ(row.substr(6, 4), varo::SchemaTag(varo::KIND_CARD_401, slot)) << slot;
-        EXPECT_TRUE(Contains(row, Utf8(varo::SchemaLabel(varo::KIND_CARD_401, slot)))) << slot;
+        EXPECT_EQ(lines[slot + 2].substr(6, 4), varo::SchemaTag(varo::KIND_CARD_401, slot)) << slot;
+        EXPECT_TRUE(Contains(lines[slot + 2], Utf8(varo::SchemaLabel(varo::KIND_CARD_401, slot)))) << slot;
     }
-    EXPECT_EQ(ShownFields(shown.out)["IMJG"].front(), "(empty)");
-    EXPECT_EQ(ShownFields(shown.out)["LIDS"].front(), "none");
+    ExpectFirstLines(ShownFields(shown.out), {{"IMJG", "(empty)"}, {"LIDS", "none"}});
 
-    const std::string listing = m_sandbox.Run({"ls", "t"}).out;
-    EXPECT_TRUE(Contains(listing, "0x3008        13  (national holidays)"));
+    const std::string listing = m_sandbox.Expect({"ls", "t"}, 0, "0x3008        13  (national holidays)").out;
     EXPECT_TRUE(Contains(listing, "0x300A         1  (address cards)"));
     EXPECT_EQ(Lines(listing).size(), 1u + (0x3016 - 0x3000 + 1));
     // A holiday has no display string of its own: it is listed by its day.
-    EXPECT_TRUE(Contains(m_sandbox.Run({"ls", "t", "0x3008"}).out, "01/01 " + Utf8("\x8c\xb3\x93\xfa" /* 元日 */)));
+    m_sandbox.Expect({"ls", "t", "0x3008"}, 0, "01/01 " + Utf8("\x8c\xb3\x93\xfa" /* 元日 */));
 }
 
-// Points this process's own kit objects at the sandbox's folders.
-void UseSandboxHere(const VaroSandbox& sandbox) {
+// Opens database 1 of the sandbox in this process's own kit and locks its
+// to-do fukuro open, as another program would hold it.
+bool OpenToDoFukuro(const VaroSandbox& sandbox, CVAROObj* kit) {
     setenv("VARO_DATA_DIR", sandbox.DataFolder().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (sandbox.Root() + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (sandbox.Root() + "/run").c_str(), 1);
-}
-
-// Fills the to-do fukuro of database 1 in the sandbox straight through the
-// kit, which is much quicker than one varo process per tip.
-void SeedToDoItems(const VaroSandbox& sandbox, int count) {
-    UseSandboxHere(sandbox);
-    CVAROObj kit;
-    ASSERT_EQ(kit.Init(nullptr), 1);
-    ASSERT_EQ(kit.Open(1), 0);
-    ASSERT_EQ(kit.FukuroLockOpen(1, 0x300C), 0);
-    for (int i = 0; i < count; ++i) {
-        kit.SetTipID(0);
-        kit.SetTipFlag(varo::KIND_TODO_300);
-        kit.SetMemo("many");
-        long tip = 0;
-        ASSERT_EQ(kit.PutTip(1, 0x300C, &tip), 0);
-    }
-    kit.FukuroClose(1, 0x300C);
-    kit.Close(1);
-    kit.End();
+    return kit->Init(nullptr) == 1 && kit->Open(1) == 0 && kit->FukuroLockOpen(1, 0x300C) == 0;
 }
 
 TEST_F(TipCommands, ListingMoreThanTenThousandTipsShowsProgressOnATerminal) {
-    ASSERT_EQ(m_sandbox.Run({"add", "todo", "t", "few"}).exitCode, 0);
+    m_sandbox.Expect({"add", "todo", "t", "few"}, 0);
     EXPECT_EQ(m_sandbox.Run({"ls", "t", "todo"}, true).err, "");
     const int kMany = 10001;
-    SeedToDoItems(m_sandbox, kMany - 1);
+    // Straight through the kit: much quicker than one varo process per tip.
+    CVAROObj seeder;
+    ASSERT_TRUE(OpenToDoFukuro(m_sandbox, &seeder));
+    for (int i = 1; i < kMany; ++i) {
+        seeder.SetTipID(0);
+        seeder.SetTipFlag(varo::KIND_TODO_300);
+        seeder.SetMemo("many");
+        long tip = 0;
+        ASSERT_EQ(seeder.PutTip(1, 0x300C, &tip), 0);
+    }
+    seeder.End();
     const VaroResult listed = m_sandbox.Run({"ls", "t", "todo"}, true);
     ASSERT_EQ(listed.exitCode, 0);
     EXPECT_EQ(Lines(listed.out).size(), static_cast<size_t>(kMany) + 1);
@@ -237,30 +195,17 @@ TEST_F(TipCommands, ListingMoreThanTenThousandTipsShowsProgressOnATerminal) {
 
 TEST_F(TipCommands, ATipLockedByAnotherProgramIsShownReadOnlyAndNotChanged) {
     const std::string tip = Add({"todo", "t", "locked", "--deadline", "2030-01-02", "--display-start", "2029-12-01"});
-    UseSandboxHere(m_sandbox);
     CVAROObj holder;
-    ASSERT_EQ(holder.Init(nullptr), 1);
-    ASSERT_EQ(holder.Open(1), 0);
-    ASSERT_EQ(holder.FukuroLockOpen(1, 0x300C), 0);
-
-    const VaroResult shown = m_sandbox.Run({"show", "t", tip});
-    ASSERT_EQ(shown.exitCode, 0);
-    EXPECT_TRUE(Contains(shown.out, "read-only: another program holds a lock on it"));
-    Fields fields = ShownFields(shown.out);
+    ASSERT_TRUE(OpenToDoFukuro(m_sandbox, &holder));
+    const VaroResult shown =
+        m_sandbox.Expect({"show", "t", tip}, 0, "read-only: another program holds a lock on it");
     // Fields the kit reads from the read-only layout are still right.
-    EXPECT_EQ(fields["MEMO"].front(), "locked");
-    EXPECT_EQ(fields["LTDY"].front(), "2030-01-02 00:00:00");
-    EXPECT_EQ(fields["ETDY"].front(), "(not readable while read-only)");
-    const VaroResult refused = Set(tip, "memo", "changed");
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(Contains(refused.err, "cannot set memo: the tip is read-only"));
-    EXPECT_EQ(m_sandbox.Run({"done", "t", tip}).exitCode, 1);
-
+    ExpectFirstLines(ShownFields(shown.out), {{"MEMO", "locked"}, {"LTDY", "2030-01-02 00:00:00"},
+                                              {"ETDY", "(not readable while read-only)"}});
+    Set(tip, "memo", "changed", 1, "cannot set memo: the tip is read-only");
+    m_sandbox.Expect({"done", "t", tip}, 1);
     holder.End();
-    fields = Show(tip);
-    EXPECT_EQ(fields["MEMO"].front(), "locked");
-    EXPECT_EQ(fields["MARK"].front(), "0");
-    EXPECT_EQ(fields["ETDY"].front(), "2029-12-01 00:00:00");
+    ExpectFirstLines(Show(tip), {{"MEMO", "locked"}, {"MARK", "0"}, {"ETDY", "2029-12-01 00:00:00"}});
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 #include "VaroRunner.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "CodePage.h"
 #include "Text.h"
@@ -16,15 +20,11 @@ extern char** environ;
 
 namespace {
 
-// Variables a child must not inherit: they would lead it to the user's files.
-const char* const kScrubbed[] = {"VARO_DATA_DIR", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME", "HOME"};
-
 std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& overrides) {
     std::vector<std::string> env;
     for (char** entry = environ; *entry; ++entry) {
         const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        if (overrides.count(name) == 0) env.push_back(text);
+        if (overrides.count(text.substr(0, text.find('='))) == 0) env.push_back(text);
     }
     for (const auto& variable : overrides) {
         if (!variable.second.empty()) env.push_back(variable.first + "=" + variable.second);
@@ -32,34 +32,42 @@ std::vector<std::string> ChildEnvironment(const std::map<std::string, std::strin
     return env;
 }
 
-// Reads both descriptors until both reach their end.
-void Drain(int outFd, int errFd, std::string* out, std::string* err) {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    std::string* sinks[2] = {out, err};
-    int open = 2;
+// Reads a descriptor to its end; a pseudo-terminal's ends in an error once
+// the child has gone.
+std::string ReadAll(int fd) {
+    std::string text;
     char buffer[4096];
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) return;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(n));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    return text;
 }
 
 // A memory-backed folder when there is one: the engine syncs every change to
 // disk, which on a busy disk makes seeding thousands of tips slow.
 std::string SandboxBase() {
-    const char kMemoryFolder[] = "/dev/shm";
-    if (access(kMemoryFolder, W_OK | X_OK) == 0) return kMemoryFolder;
-    return std::filesystem::temp_directory_path().string();
+    const std::string memory = "/dev/shm";
+    return access(memory.c_str(), W_OK | X_OK) == 0 ? memory : std::filesystem::temp_directory_path().string();
+}
+
+// The part of a line from a display column on (wide characters take two).
+std::string FromColumn(const std::string& line, int column) {
+    size_t at = 0;
+    int width = 0;
+    while (at < line.size() && width < column) {
+        size_t next = at + 1;
+        while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) ++next;
+        width += varo::tool::DisplayWidth(line.substr(at, next - at));
+        at = next;
+    }
+    return line.substr(at);
+}
+
+// The NULL-terminated pointer array execve takes.
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(&text[0]);
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 }  // namespace
@@ -70,13 +78,10 @@ VaroSandbox::VaroSandbox() {
     m_data = m_root + "/data";
     std::filesystem::create_directory(m_root + "/run");
     std::filesystem::permissions(m_root + "/run", std::filesystem::perms::owner_all);
-    for (const char* name : kScrubbed) m_variables[name] = "";
-    m_variables["VARO_DATA_DIR"] = m_data;
-    m_variables["XDG_CONFIG_HOME"] = m_root + "/config";
-    m_variables["XDG_RUNTIME_DIR"] = m_root + "/run";
-    m_variables["XDG_DATA_HOME"] = m_root + "/share";
-    m_variables["HOME"] = m_root + "/home";
-    m_variables["TZ"] = "JST-9";
+    // Every variable that could lead the child to the user's own files.
+    m_variables = {{"VARO_DATA_DIR", m_data},           {"XDG_CONFIG_HOME", m_root + "/config"},
+                   {"XDG_RUNTIME_DIR", m_root + "/run"}, {"XDG_DATA_HOME", m_root + "/share"},
+                   {"HOME", m_root + "/home"},           {"TZ", "JST-9"}};
 }
 
 VaroSandbox::~VaroSandbox() {
@@ -88,48 +93,57 @@ void VaroSandbox::SetVariable(const std::string& name, const std::string& value)
 
 VaroResult VaroSandbox::Run(const std::vector<std::string>& args, bool stderrOnTerminal) const {
     VaroResult result;
-    int outPipe[2];
+    // stdout goes to a file, so that only stderr needs reading while the
+    // child runs.
+    const std::string outFile = m_root + "/stdout";
     int errPair[2];
-    if (pipe(outPipe) != 0) return result;
     const bool paired = stderrOnTerminal ? openpty(&errPair[0], &errPair[1], nullptr, nullptr, nullptr) == 0
                                          : pipe(errPair) == 0;
     if (!paired) return result;
     std::vector<std::string> argv{VARO_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> argp;
-    for (std::string& arg : argv) argp.push_back(&arg[0]);
-    argp.push_back(nullptr);
+    std::vector<char*> argp = Pointers(argv);
     std::vector<std::string> env = ChildEnvironment(m_variables);
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(&entry[0]);
-    envp.push_back(nullptr);
+    std::vector<char*> envp = Pointers(env);
     const pid_t child = fork();
     if (child == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPair[1], STDERR_FILENO);
+        const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int devNull = open("/dev/null", O_RDONLY);
+        dup2(out, STDOUT_FILENO);
+        dup2(errPair[1], STDERR_FILENO);
         dup2(devNull, STDIN_FILENO);
-        for (int fd : {outPipe[0], outPipe[1], errPair[0], errPair[1], devNull}) close(fd);
+        for (int fd : {out, devNull, errPair[0], errPair[1]}) close(fd);
         execve(argp[0], argp.data(), envp.data());
         _exit(127);
     }
-    close(outPipe[1]);
     close(errPair[1]);
-    Drain(outPipe[0], errPair[0], &result.out, &result.err);
+    result.err = ReadAll(errPair[0]);
     int status = 0;
     if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    std::ifstream out(outFile, std::ios::binary);
+    result.out.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
     return result;
 }
 
+VaroResult VaroSandbox::Expect(const std::vector<std::string>& args, int exitCode, const std::string& printed) const {
+    const VaroResult result = Run(args);
+    std::string command = "varo";
+    for (const std::string& arg : args) command += " " + arg;
+    EXPECT_EQ(result.exitCode, exitCode) << command << "\n" << result.err;
+    EXPECT_TRUE(Contains(exitCode == 0 ? result.out : result.err, printed)) << command << ":\n" << result.out << result.err;
+    // A command that fails prints nothing but its message.
+    if (exitCode != 0) {
+        EXPECT_EQ(result.out, "") << command;
+    }
+    return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
@@ -145,23 +159,6 @@ long AddedId(const VaroResult& result) {
     if (colon == std::string::npos || space == std::string::npos) return 0;
     return std::atol(result.out.substr(space + 1, colon - space - 1).c_str());
 }
-
-namespace {
-
-// The part of a line from a display column on (wide characters take two).
-std::string FromColumn(const std::string& line, int column) {
-    size_t at = 0;
-    int width = 0;
-    while (at < line.size() && width < column) {
-        size_t next = at + 1;
-        while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) ++next;
-        width += varo::tool::DisplayWidth(line.substr(at, next - at));
-        at = next;
-    }
-    return line.substr(at);
-}
-
-}  // namespace
 
 std::map<std::string, std::vector<std::string>> ShownFields(const std::string& showOutput) {
     std::map<std::string, std::vector<std::string>> fields;

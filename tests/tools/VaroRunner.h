@@ -24,6 +24,9 @@ public:
     // Runs varo with the arguments (UTF-8). With stderrOnTerminal, stderr
     // is a pseudo-terminal, as when a person runs the command.
     VaroResult Run(const std::vector<std::string>& args, bool stderrOnTerminal = false) const;
+    // Runs varo and expects its exit code and `printed` in its output (in
+    // stderr when it fails, and then nothing on stdout).
+    VaroResult Expect(const std::vector<std::string>& args, int exitCode, const std::string& printed = "") const;
 
     // Sets (or, with an empty value, removes) a variable of the program's
     // environment.
@@ -37,6 +40,8 @@ private:
     std::string m_data;
     std::map<std::string, std::string> m_variables;
 };
+
+bool Contains(const std::string& text, const std::string& part);
 
 // The lines of a text, without their line feeds.
 std::vector<std::string> Lines(const std::string& text);
