@@ -82,62 +82,6 @@ void Pump() {
     for (const auto& hook : hooks) hook.second.first(hook.second.second);
 }
 
-varo::EngineArg I4(int32_t value) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::I4;
-    a.i4 = value;
-    return a;
-}
-
-varo::EngineArg Text(const char16_t* text) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::Text;
-    a.text = text;
-    return a;
-}
-
-varo::EngineArg I4Out(int32_t* out) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::I4Out;
-    a.i4Out = out;
-    return a;
-}
-
-varo::EngineArg I2Out(int16_t* out) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::I2Out;
-    a.i2Out = out;
-    return a;
-}
-
-varo::EngineArg TextOut(char16_t** out) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::TextOut;
-    a.textOut = out;
-    return a;
-}
-
-varo::EngineArg Buffer(void* buffer) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::Buffer;
-    a.buffer = buffer;
-    return a;
-}
-
-varo::EngineArg Address(void* address) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::Address;
-    a.address = address;
-    return a;
-}
-
-varo::EngineArg AddressOut(void** out) {
-    varo::EngineArg a;
-    a.kind = varo::ArgKind::AddressOut;
-    a.addressOut = out;
-    return a;
-}
-
 int32_t Call(varo::Engine& engine, int op, std::initializer_list<varo::EngineArg> args) {
     return engine.Invoke(op, args.begin(), static_cast<int>(args.size()));
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/EngineCallArgs.h"
 #include "EngineInterface.h"
 
 namespace fuzz {
@@ -26,14 +27,7 @@ void EmptyDataFolder();
 std::unique_ptr<varo::Engine> NewEngine();
 void Pump();
 
-varo::EngineArg I4(int32_t value);
-varo::EngineArg Text(const char16_t* text);
-varo::EngineArg I4Out(int32_t* out);
-varo::EngineArg I2Out(int16_t* out);
-varo::EngineArg TextOut(char16_t** out);
-varo::EngineArg Buffer(void* buffer);
-varo::EngineArg Address(void* address);
-varo::EngineArg AddressOut(void** out);
+using namespace engineargs;
 
 int32_t Call(varo::Engine& engine, int op, std::initializer_list<varo::EngineArg> args);
 
