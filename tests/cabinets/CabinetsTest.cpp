@@ -19,9 +19,12 @@ struct ControlTip {
     std::vector<int32_t> order;
 };
 
-std::string Le32(int32_t v) {
-    std::string b(4, '\0');
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
+// The numbers as 32-bit little-endian bytes.
+std::string Le32(const std::vector<int32_t>& numbers) {
+    std::string b;
+    for (int32_t v : numbers) {
+        for (int i = 0; i < 4; ++i) b += static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
+    }
     return b;
 }
 
@@ -30,22 +33,21 @@ int32_t ReadLe32(const uint8_t* p) {
 }
 
 ControlTip Decode(TIPFIELD** buffer) {
-    ControlTip tip;
-    tip.count = ReadLe32(buffer[0]->data);
-    tip.position = ReadLe32(buffer[1]->data);
-    for (int i = 0; i < buffer[2]->length / 4; ++i) tip.ids.push_back(ReadLe32(buffer[2]->data + 4 * i));
-    for (int i = 0; i < buffer[3]->length / 4; ++i) tip.order.push_back(ReadLe32(buffer[3]->data + 4 * i));
-    return tip;
+    std::vector<int32_t> tables[2];
+    for (int t = 0; t < 2; ++t) {
+        for (int i = 0; i < buffer[2 + t]->length / 4; ++i) tables[t].push_back(ReadLe32(buffer[2 + t]->data + 4 * i));
+    }
+    return ControlTip{ReadLe32(buffer[0]->data), ReadLe32(buffer[1]->data), tables[0], tables[1]};
 }
 
 // Holds the bytes of one stored control tip and hands out a buffer of it.
 class StoredControlTip {
 public:
     StoredControlTip(const ControlTip& tip, const char* const tags[4]) {
-        m_data[0] = Le32(tip.count);
-        m_data[1] = Le32(tip.position);
-        for (int32_t id : tip.ids) m_data[2] += Le32(id);
-        for (int32_t slot : tip.order) m_data[3] += Le32(slot);
+        m_data[0] = Le32({tip.count});
+        m_data[1] = Le32({tip.position});
+        m_data[2] = Le32(tip.ids);
+        m_data[3] = Le32(tip.order);
         for (int i = 0; i < 4; ++i) {
             m_tags[i] = tags[i];
             m_fields[i] = TIPFIELD{&m_tags[i][0], m_label, 10, reinterpret_cast<uint8_t*>(&m_data[i][0]),
@@ -64,19 +66,15 @@ private:
 };
 
 const char* const kTags[4] = {"@CNT", "@DSP", "@FID", "@TBL"};
+const int32_t A = 0x4001, B = 0x4002, C = 0x4003, D = 0x4004;
 
 class CabinetsTest : public KitTest {
 protected:
-    // Cabinets A B C D in slots 0-3 (fukuros 0x4001-0x4004), shown in order.
+    // Cabinets A B C D in slots 0-3, shown in order. Every control tip the
+    // kit writes is kept decoded and served to later reads.
     void SetUp() override {
         KitTest::SetUp();
-        ControlTip cabinets;
-        cabinets.count = 4;
-        cabinets.ids = {0x4001, 0x4002, 0x4003, 0x4004};
-        cabinets.ids.resize(40, 0);
-        cabinets.order = {0, 1, 2, 3};
-        cabinets.order.resize(40, -1);
-        Serve(0x3011, cabinets);
+        Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
         engine().OnCall(kOpReadTip, [this](const EngineArg* args, int) {
             auto found = m_stored.find(args[1].i4);
             if (found == m_stored.end()) return 0;  // no control tip
@@ -84,21 +82,21 @@ protected:
             *args[4].addressOut = found->second->Buffer();
             return 0;
         });
-        engine().OnCall(kOpModifyTip, [this](const EngineArg* args, int) {
-            m_written[args[1].i4] = Decode(static_cast<TIPFIELD**>(args[3].address));
-            Serve(args[1].i4, m_written[args[1].i4]);
-            return 0;
-        });
+        engine().OnCall(kOpModifyTip, [this](const EngineArg* args, int) { return Keep(args); });
         engine().OnCall(kOpPutTip, [this](const EngineArg* args, int) {
-            m_written[args[1].i4] = Decode(static_cast<TIPFIELD**>(args[3].address));
-            Serve(args[1].i4, m_written[args[1].i4]);
             *args[2].i4Out = 500;
-            return 0;
+            return Keep(args);
         });
     }
 
-    void Serve(int32_t fukuro, const ControlTip& tip) {
-        m_stored[fukuro] = std::make_shared<StoredControlTip>(tip, kTags);
+    int32_t Keep(const EngineArg* args) {
+        m_written[args[1].i4] = Decode(static_cast<TIPFIELD**>(args[3].address));
+        Serve(args[1].i4, m_written[args[1].i4]);
+        return 0;
+    }
+
+    void Serve(int32_t fukuro, const ControlTip& tip, const char* const tags[4] = kTags) {
+        m_stored[fukuro] = std::make_shared<StoredControlTip>(tip, tags);
     }
 
     // The displayed fukuros of the last written cabinet control tip.
@@ -109,11 +107,14 @@ protected:
         return shown;
     }
 
+    std::vector<int32_t> WrittenOrder(size_t n) {
+        const std::vector<int32_t>& order = m_written[0x3011].order;
+        return std::vector<int32_t>(order.begin(), order.begin() + n);
+    }
+
     std::map<int32_t, std::shared_ptr<StoredControlTip>> m_stored;
     std::map<int32_t, ControlTip> m_written;
 };
-
-const int32_t A = 0x4001, B = 0x4002, C = 0x4003, D = 0x4004;
 
 TEST_F(CabinetsTest, LoadingReadsTheControlTipAndClosesItsFukuro) {
     EXPECT_EQ(m_kit.LoadCabCData(1), 0);
@@ -131,11 +132,7 @@ TEST_F(CabinetsTest, LoadingReadsTheControlTipAndClosesItsFukuro) {
 
 TEST_F(CabinetsTest, DamagedControlTipsAreReadWithinTheirData) {
     const char* const wrongFirst[4] = {"@XXX", "@DSP", "@FID", "@TBL"};
-    ControlTip shortTables;
-    shortTables.count = 2;
-    shortTables.ids = {A, B};  // 2 entries where 40 belong
-    shortTables.order = {1, 0};
-    m_stored[0x3011] = std::make_shared<StoredControlTip>(shortTables, wrongFirst);
+    Serve(0x3011, ControlTip{2, 0, {A, B}, {1, 0}}, wrongFirst);  // 2 entries where 40 belong
     EXPECT_EQ(m_kit.LoadCabCData(1), 0);
     EXPECT_EQ(m_kit.GetCabCount(), -1);
     EXPECT_EQ(m_kit.GetCabFID(0), B);
@@ -153,8 +150,7 @@ TEST_F(CabinetsTest, DamagedControlTipsAreReadWithinTheirData) {
 
     // A tag is read no further than its 4 characters, terminator or not.
     Serve(0x3011, ControlTip{3, 0, {A, B, C}, {0, 1, 2}});
-    std::unique_ptr<char[]> bare(new char[4]);
-    std::memcpy(bare.get(), "@CNT", 4);
+    std::unique_ptr<char[]> bare(new char[4]{'@', 'C', 'N', 'T'});
     m_stored[0x3011]->Buffer()[0]->tag = bare.get();
     EXPECT_EQ(m_kit.LoadCabCData(1), 0);
     EXPECT_EQ(m_kit.GetCabCount(), 3);
@@ -169,13 +165,16 @@ TEST_F(CabinetsTest, OrderMovesOnABCD) {
     EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{B, A, C, D}));
     EXPECT_EQ(engine().LastCall(kOpModifyTip)->args[2].value, 905);  // the tip that was loaded
 
-    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
-    EXPECT_EQ(m_kit.MoveCab(1, 2, 0), 0);
-    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{C, A, B, D}));
-
-    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
-    EXPECT_EQ(m_kit.MoveCab(1, 1, -1), 0);
-    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{A, C, D, B}));
+    // Each move below starts again from A B C D.
+    const struct {
+        int from, to;
+        std::vector<int32_t> shown;
+    } moves[] = {{2, 0, {C, A, B, D}}, {1, -1, {A, C, D, B}}};
+    for (const auto& move : moves) {
+        Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
+        EXPECT_EQ(m_kit.MoveCab(1, move.from, move.to), 0);
+        EXPECT_EQ(ShownCabinets(), move.shown) << move.from << " before " << move.to;
+    }
 
     EXPECT_EQ(m_kit.MoveCab(1, 0, 4), VARO_ERR_RANGE);
     EXPECT_EQ(m_kit.MoveCab(1, -1, 2), VARO_ERR_RANGE);
@@ -185,10 +184,7 @@ TEST_F(CabinetsTest, OrderMovesOnABCD) {
 
 TEST_F(CabinetsTest, NewCabinetsGoLastIntoTheLowestFreeSlot) {
     Serve(0x3011, ControlTip{3, 0, {A, 0, C, D}, {0, 3, 2}});
-    engine().OnCall(kOpFukuroCreate, [](const EngineArg* args, int) {
-        *args[1].i4Out = 0x4010;
-        return 0;
-    });
+    engine().HandOutI4(kOpFukuroCreate, 1, 0x4010);
     long cab = 0;
     EXPECT_EQ(m_kit.PutCab(1, "new", &cab), 0);
     EXPECT_EQ(cab, 0x4010);
@@ -204,8 +200,7 @@ TEST_F(CabinetsTest, NewCabinetsGoLastIntoTheLowestFreeSlot) {
     EXPECT_EQ(folders.order[99], -1);
     EXPECT_EQ(m_kit.GetKFlCount(), 0);
 
-    ControlTip full;
-    full.count = 40;
+    ControlTip full{40, 0, {}, {}};
     for (int i = 0; i < 40; ++i) {
         full.ids.push_back(0x5000 + i);
         full.order.push_back(i);
@@ -240,8 +235,7 @@ TEST_F(CabinetsTest, AHugeDamagedCountIsWalkedOnlyWithinTheTables) {
     EXPECT_EQ(m_kit.DelCab(1, 0), 0);
     EXPECT_EQ(m_written[0x3011].count, INT32_MAX - 1);
     EXPECT_EQ(m_written[0x3011].ids[0], 0);
-    EXPECT_EQ(std::vector<int32_t>(m_written[0x3011].order.begin(), m_written[0x3011].order.begin() + 3),
-              (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(WrittenOrder(3), (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(m_written[0x3011].order[39], -1);
 
     Serve(0x3011, damaged);
@@ -250,8 +244,7 @@ TEST_F(CabinetsTest, AHugeDamagedCountIsWalkedOnlyWithinTheTables) {
 
     Serve(0x3011, damaged);
     EXPECT_EQ(m_kit.MoveCab(1, INT32_MAX - 1, 0), 0);
-    EXPECT_EQ(std::vector<int32_t>(m_written[0x3011].order.begin(), m_written[0x3011].order.begin() + 5),
-              (std::vector<int32_t>{-1, 0, 1, 2, 3}));
+    EXPECT_EQ(WrittenOrder(5), (std::vector<int32_t>{-1, 0, 1, 2, 3}));
 }
 
 TEST_F(CabinetsTest, FoldersNeedTheCabinetsLoadedFirst) {
@@ -262,7 +255,6 @@ TEST_F(CabinetsTest, FoldersNeedTheCabinetsLoadedFirst) {
     ASSERT_EQ(m_kit.LoadCabCData(1), 0);
     EXPECT_EQ(m_kit.LoadKFlCData(1, 40), VARO_ERR_RANGE);
     EXPECT_EQ(m_kit.LoadKFlCData(1, 0), VARO_ERR_NO_CONTROL_TIP);  // cabinet A has none yet
-    Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
     EXPECT_EQ(m_kit.ModifyCabCData(2), VARO_ERR_OTHER_DATABASE);
 }
 

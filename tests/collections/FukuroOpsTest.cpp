@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "StoredTip.h"
 #include "../kit/KitTestSupport.h"
 
 using namespace varo;
@@ -7,13 +8,6 @@ using namespace varo;
 namespace {
 
 class FukuroOpsTest : public KitTest {};
-
-std::vector<uint32_t> IdsAt(const void* block, int count) {
-    std::vector<uint32_t> ids;
-    const unsigned char* p = static_cast<const unsigned char*>(block);
-    for (int i = 0; i < count; ++i, p += 4) ids.push_back(p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24);
-    return ids;
-}
 
 TEST_F(FukuroOpsTest, OpeningRefreshesTheReadOnlyFlagWhateverTheResult) {
     engine().Answer(kOpFukuroLockOpen, {2003});
@@ -28,17 +22,13 @@ TEST_F(FukuroOpsTest, OpeningRefreshesTheReadOnlyFlagWhateverTheResult) {
 }
 
 TEST_F(FukuroOpsTest, TipListsAskForTheCountFirst) {
-    CSelectTips list;
-    list.Add(9);
+    CSelectTips list = Tips({9});
     EXPECT_EQ(m_kit.GetTipList(1, 0x3008, list), 0);
     EXPECT_EQ(list.GetSize(), 0);
     EXPECT_EQ(engine().CallsOf(kOpGetTipList), 1);
 
     engine().OnCall(kOpGetTipList, [](const EngineArg* args, int) {
-        if (!args[2].buffer) {
-            *args[3].i4Out = 3;
-            return 0;
-        }
+        if (!args[2].buffer) { *args[3].i4Out = 3; return 0; }
         EXPECT_EQ(*args[3].i4Out, 3);
         unsigned char* out = static_cast<unsigned char*>(args[2].buffer);
         out[0] = 4;
@@ -46,23 +36,19 @@ TEST_F(FukuroOpsTest, TipListsAskForTheCountFirst) {
         return 0;
     });
     EXPECT_EQ(m_kit.GetTipList(1, 0x3008, list), 0);
-    ASSERT_EQ(list.GetSize(), 2);
-    EXPECT_EQ(list[1], 5u);
+    EXPECT_EQ(IdsOf(list), (std::vector<DWORD>{4, 5}));
     engine().Answer(kOpGetTipList, {2002});
     EXPECT_EQ(m_kit.GetTipList(1, 0x3008, list), 2002);
     EXPECT_EQ(list.GetSize(), 0);
 }
 
 TEST_F(FukuroOpsTest, IdListsCrossAsTerminatedBlocks) {
-    CSelectTips tips;
-    tips.Add(3);
-    tips.Add(0x01000002);
     engine().OnCall(kOpPutTipToFukuro, [](const EngineArg* args, int) {
         EXPECT_EQ(IdsAt(args[2].buffer, 3), (std::vector<uint32_t>{3, 0x01000002, 0}));
         return 0;
     });
+    CSelectTips tips = Tips({3, 0x01000002}), none;
     EXPECT_EQ(m_kit.PutTipToFukuro(1, 0x3016, tips), 0);
-    CSelectTips none;
     engine().OnCall(kOpUndoTip, [](const EngineArg* args, int) {
         EXPECT_EQ(IdsAt(args[1].buffer, 1), std::vector<uint32_t>{0});
         return 2006;
@@ -74,28 +60,21 @@ TEST_F(FukuroOpsTest, SortConditionsAreCopiedWhole) {
     EXPECT_EQ(m_kit.FukuroSort(1, 0x300C, nullptr), VARO_ERR_BAD_SORT);
     EXPECT_EQ(engine().CallsOf(kOpFukuroSort), 0);
     SortCnd cnd;
-    std::memset(&cnd, 0, sizeof cnd);
-    cnd.count = 1;
-    std::memcpy(cnd.keys[0].tag, "LTDY", 4);
-    cnd.keys[0].descending = 1;
-    engine().OnCall(kOpFukuroSort, [](const EngineArg* args, int) {
-        const unsigned char* b = static_cast<const unsigned char*>(args[2].buffer);
-        EXPECT_EQ(b[0], 1);
-        EXPECT_EQ(std::memcmp(b + 1, "LTDY", 4), 0);
-        EXPECT_EQ(b[5], 1);
+    std::memset(&cnd, 0xCD, sizeof cnd);
+    engine().OnCall(kOpFukuroSort, [&cnd](const EngineArg* args, int) {
+        EXPECT_EQ(std::memcmp(args[2].buffer, &cnd, sizeof cnd), 0);
         return 0;
     });
     EXPECT_EQ(m_kit.FukuroSort(1, 0x300C, &cnd), 0);
 
     engine().OnCall(kOpGetFukuroSortCnd, [](const EngineArg* args, int) {
-        std::memset(args[2].buffer, 0xAB, 29);
+        std::memset(args[2].buffer, 0xAB, sizeof(SortCnd));
         return 0;
     });
-    SortCnd out;
-    std::memset(&out, 0, sizeof out);
-    EXPECT_EQ(m_kit.GetFukuroSortCnd(1, 0x300C, &out), 0);
-    EXPECT_EQ(out.count, 0xAB);
-    EXPECT_EQ(out.keys[3].reserved, 0xAB);
+    std::memset(&cnd, 0, sizeof cnd);
+    EXPECT_EQ(m_kit.GetFukuroSortCnd(1, 0x300C, &cnd), 0);
+    EXPECT_EQ(cnd.count, 0xAB);
+    EXPECT_EQ(cnd.keys[3].reserved, 0xAB);
 }
 
 TEST_F(FukuroOpsTest, FukuroListsAndNames) {
@@ -113,6 +92,7 @@ TEST_F(FukuroOpsTest, FukuroListsAndNames) {
     EXPECT_EQ(m_kit.GetAllFukuroID(1, ids), 2001);
     EXPECT_EQ(ids.GetSize(), 3);
 
+    // Operations with a code result hand out texts on 0.
     engine().HandOutText(kOpGetFukuroName, 2, u"\u4e88\u5b9a" /* 予定 */, 0);
     CString name;
     EXPECT_EQ(m_kit.GetFukuroName(1, 0x3005, name), 0);
@@ -125,15 +105,9 @@ TEST_F(FukuroOpsTest, FukuroListsAndNames) {
 }
 
 TEST(SelectTipsTest, UnSelectRemovesOnlyTheFirstMatch) {
-    CSelectTips tips;
-    EXPECT_EQ(tips.UnSelectTipID(1), 0);
-    tips.Add(4);
-    tips.Add(7);
-    tips.Add(4);
+    CSelectTips tips = Tips({4, 7, 4});
     EXPECT_EQ(tips.UnSelectTipID(4), 1);
-    ASSERT_EQ(tips.GetSize(), 2);
-    EXPECT_EQ(tips[0], 7u);
-    EXPECT_EQ(tips[1], 4u);
+    EXPECT_EQ(IdsOf(tips), (std::vector<DWORD>{7, 4}));
     EXPECT_EQ(tips.UnSelectTipID(9), 0);
 }
 

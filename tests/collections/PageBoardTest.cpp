@@ -10,6 +10,14 @@ using namespace varo;
 
 namespace {
 
+// The ids of the link list field, which follow its 4-byte count.
+std::vector<uint32_t> LinksOf(TIPFIELD** buffer) {
+    for (TIPFIELD** f = buffer; *f; ++f) {
+        if (std::string((*f)->tag) == "LIDS" && (*f)->length >= 4) return IdsAt((*f)->data + 4, (*f)->length / 4 - 1);
+    }
+    return {};
+}
+
 class PageBoardTest : public KitTest {
 protected:
     void SetUp() override {
@@ -28,9 +36,9 @@ protected:
         });
     }
 
-    // The board fukuro holds page boards with these many pins, in this
-    // order, after a to-do that lies there too; ReadTip walks them.
-    void ServeBoards(std::initializer_list<int> pinned) {
+    // The board fukuro holds page boards with these many pins (1000, 1001,
+    // ...), in this order, after a to-do that lies there too.
+    void ServeBoards(const std::vector<int>& pinned) {
         m_tips = {m_todo};
         for (int count : pinned) {
             m_kit.SetTipFlag(0x800);
@@ -49,19 +57,6 @@ protected:
         });
     }
 
-    // The ids of a link list field.
-    static std::vector<uint32_t> LinksOf(TIPFIELD** buffer) {
-        std::vector<uint32_t> ids;
-        for (TIPFIELD** f = buffer; *f; ++f) {
-            if (std::string((*f)->tag) != "LIDS") continue;
-            for (size_t at = 4; at + 4 <= (*f)->length; at += 4) {
-                const uint8_t* p = (*f)->data + at;
-                ids.push_back(p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24);
-            }
-        }
-        return ids;
-    }
-
     StoredTip m_todo;  // the tip pinned, and one lying in the board fukuro
     std::vector<StoredTip> m_tips;
     std::vector<uint32_t> m_putLinks;
@@ -74,15 +69,13 @@ TEST_F(PageBoardTest, PinsOntoTheFirstBoardUntilItHoldsNinety) {
     ASSERT_EQ(m_putLinks.size(), 90u);
     EXPECT_EQ(m_putLinks.back(), 42u);
     EXPECT_EQ(engine().Ops().back(), kOpFukuroClose);
-
     ServeBoards({90, 0});
     engine().calls.clear();
     EXPECT_EQ(m_kit.NotePut(1, 43), VARO_ERR_BOARD_FULL);
     EXPECT_EQ(engine().CallsOf(kOpPutTip), 0);
     EXPECT_EQ(engine().Ops().back(), kOpFukuroClose);
-}
 
-TEST_F(PageBoardTest, MakesABoardWhenThereIsNoneAndAllowsDuplicates) {
+    // Without a board one is made; a tip already pinned is pinned again.
     ServeBoards({});
     EXPECT_EQ(m_kit.NotePut(1, 42), 0);
     EXPECT_EQ(m_putLinks, std::vector<uint32_t>{42});
@@ -90,7 +83,6 @@ TEST_F(PageBoardTest, MakesABoardWhenThereIsNoneAndAllowsDuplicates) {
     ServeBoards({1});
     EXPECT_EQ(m_kit.NotePut(1, 1000), 0);
     EXPECT_EQ(m_putLinks, (std::vector<uint32_t>{1000, 1000}));
-
     engine().calls.clear();
     engine().Answer(kOpFukuroLockOpen, {2003});
     EXPECT_EQ(m_kit.NotePut(1, 1), 2003);
@@ -133,7 +125,7 @@ TEST_F(FileExistTest, LooksOnlyInsideTheDocumentsFolder) {
     m_kit.SetFilename("\x95\x5c.txt");
     EXPECT_EQ(m_kit.IsFileExist(1), 1);
 
-    m_kit.SetTipFlag(0x401);
+    m_kit.SetTipFlag(0x401);  // a kind without a file name
     engine().calls.clear();
     EXPECT_EQ(m_kit.IsFileExist(1), 0);
     EXPECT_EQ(engine().CallsOf(kOpGetDBLocation), 0);

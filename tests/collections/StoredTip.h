@@ -1,5 +1,6 @@
-// A tip as the engine would hold it: a deep copy of the current tip record
-// that owns its bytes and hands out a tip buffer of its own.
+// Id lists built from and read as plain lists, and a tip as the engine
+// would hold it: a deep copy of the current tip record that owns its bytes
+// and hands out a tip buffer of its own.
 #pragma once
 
 #include <string>
@@ -7,6 +8,27 @@
 
 #include "EngineInterface.h"
 #include "TipRecord.h"
+#include "VAROObj.h"
+
+inline CSelectTips Tips(std::initializer_list<DWORD> ids) {
+    CSelectTips tips;
+    for (DWORD id : ids) tips.Add(id);
+    return tips;
+}
+
+// The `count` 32-bit little-endian ids at `block`.
+inline std::vector<uint32_t> IdsAt(const void* block, size_t count) {
+    std::vector<uint32_t> ids;
+    const unsigned char* p = static_cast<const unsigned char*>(block);
+    for (size_t i = 0; i < count; ++i, p += 4) ids.push_back(p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24);
+    return ids;
+}
+
+inline std::vector<DWORD> IdsOf(const CDWordArray& ids) {
+    std::vector<DWORD> out;
+    for (int i = 0; i < ids.GetSize(); ++i) out.push_back(ids[i]);
+    return out;
+}
 
 class StoredTip {
 public:

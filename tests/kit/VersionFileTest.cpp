@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "KitTestSupport.h"
 #include "Registry.h"
-#include "VAROObj.h"
 
 namespace {
 
@@ -20,6 +20,8 @@ struct VersionNote {
 };
 __attribute__((section(".note.varo.version"), used, aligned(4)))
 const VersionNote kTestNote = {5, 16, 1, "VARO", {4, 1, 2, 3}};
+
+const std::vector<DWORD> kNoVersion = {27, 0, 0, 0, 0};
 
 class VersionFileTest : public ::testing::Test {
 protected:
@@ -40,60 +42,42 @@ protected:
         RegCloseKey(key);
     }
 
-    void CopySelfTo(const std::string& path) {
+    // This program's first `bytes` bytes (all of them when 0) as the engine file.
+    void WriteEngineFile(std::streamsize bytes = 0) {
         std::ifstream self("/proc/self/exe", std::ios::binary);
-        std::ofstream copy(path, std::ios::binary);
-        copy << self.rdbuf();
+        std::string content((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
+        std::ofstream(m_dir + "/VARO.ocx", std::ios::binary) << content.substr(0, bytes ? bytes : content.size());
     }
 
-    _VERSIONINF Read(long expectedCode) {
+    std::vector<DWORD> Read(long expectedCode) {
         CVAROObj kit;
         _VERSIONINF v = {9, 9, 9, 9, 9};
         EXPECT_EQ(kit.GetVAROVersionInfo(v), expectedCode);
-        return v;
+        return VersionParts(v);
     }
 
     std::string m_dir;
 };
 
-void ExpectZeros(const _VERSIONINF& v) {
-    EXPECT_EQ(v.dwKind, 27u);
-    EXPECT_EQ(v.dwMajor + v.dwMinor + v.dwThird + v.dwFourth, 0u);
-}
-
 TEST_F(VersionFileTest, ReadsTheNoteOfTheFileUnderRootDir) {
-    ExpectZeros(Read(VARO_ERR_NO_MEMORY));  // no value at all
-
-    CopySelfTo(m_dir + "/VARO.ocx");
+    EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);  // no value at all
+    WriteEngineFile();
     SetRootDir(m_dir + "/");
-    const _VERSIONINF v = Read(0);
-    EXPECT_EQ(v.dwKind, 27u);
-    EXPECT_EQ(v.dwMajor, 4u);
-    EXPECT_EQ(v.dwMinor, 1u);
-    EXPECT_EQ(v.dwThird, 2u);
-    EXPECT_EQ(v.dwFourth, 3u);
-
+    EXPECT_EQ(Read(0), (std::vector<DWORD>{27, 4, 1, 2, 3}));
     // Without its final separator the value names "<dir>VARO.ocx".
     SetRootDir(m_dir);
-    ExpectZeros(Read(VARO_ERR_NO_MEMORY));
-
+    EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);
     // The whole path must fit 260 bytes with its terminator.
     SetRootDir(m_dir + "/" + std::string(260, 'd') + "/");
-    ExpectZeros(Read(VARO_ERR_NO_MEMORY));
+    EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);
 }
 
 TEST_F(VersionFileTest, FilesWithoutAVersionNoteFail) {
     SetRootDir(m_dir + "/");
     std::ofstream(m_dir + "/VARO.ocx") << "not an ELF file";
-    ExpectZeros(Read(VARO_ERR_NO_MEMORY));
-
-    // A truncated copy of a real ELF file is read within its bytes.
-    CopySelfTo(m_dir + "/full");
-    std::ifstream full(m_dir + "/full", std::ios::binary);
-    std::string head(2000, '\0');
-    full.read(&head[0], 2000);
-    std::ofstream(m_dir + "/VARO.ocx", std::ios::binary) << head;
-    ExpectZeros(Read(VARO_ERR_NO_MEMORY));
+    EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);
+    WriteEngineFile(2000);  // a truncated ELF file is read within its bytes
+    EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);
 }
 
 }  // namespace
