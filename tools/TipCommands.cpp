@@ -158,30 +158,35 @@ int RunAdd(const Invocation& call) {
     return result != kExitOk ? result : PrintStored(session.Kit(), tip, kind, "added");
 }
 
+namespace {
+
+// Reads tip args[1] of database args[0], changes it with `change` (given
+// the kit and the tip's kind, giving an exit code) and stores it back.
+template <typename Change>
+int ChangeTip(const Invocation& call, const char* verb, Change change) {
+    KitSession session;
+    long db = 0;
+    int result = session.StartWithDatabase(call.args[0], &db);
+    long tip = 0;
+    unsigned short kind = 0;
+    if (result == kExitOk) result = ReadTipById(session.Kit(), db, call.args[1], &tip, &kind);
+    if (result == kExitOk) result = change(session.Kit(), kind);
+    if (result == kExitOk) result = StoreCurrentTip(session.Kit(), db, 0, tip, kind, &tip);
+    return result != kExitOk ? result : PrintStored(session.Kit(), tip, kind, verb);
+}
+
+}  // namespace
+
 int RunSet(const Invocation& call) {
     const SettableField* field = FindSettableField(call.args[2]);
     if (field == nullptr) return ReportUsage("no field '" + call.args[2] + "' can be set (see varo set --help)");
-    KitSession session;
-    long db = 0;
-    int result = session.StartWithDatabase(call.args[0], &db);
-    long tip = 0;
-    unsigned short kind = 0;
-    if (result == kExitOk) result = ReadTipById(session.Kit(), db, call.args[1], &tip, &kind);
-    if (result == kExitOk) result = ApplyField(session.Kit(), kind, *field, call.args[3]);
-    if (result == kExitOk) result = StoreCurrentTip(session.Kit(), db, 0, tip, kind, &tip);
-    return result != kExitOk ? result : PrintStored(session.Kit(), tip, kind, "changed");
+    return ChangeTip(call, "changed",
+                     [&](CVAROObj& kit, unsigned short kind) { return ApplyField(kit, kind, *field, call.args[3]); });
 }
 
 int RunDone(const Invocation& call) {
-    KitSession session;
-    long db = 0;
-    int result = session.StartWithDatabase(call.args[0], &db);
-    long tip = 0;
-    unsigned short kind = 0;
-    if (result == kExitOk) result = ReadTipById(session.Kit(), db, call.args[1], &tip, &kind);
-    if (result == kExitOk) result = FillFields(session.Kit(), kind, {{"check", "1"}});
-    if (result == kExitOk) result = StoreCurrentTip(session.Kit(), db, 0, tip, kind, &tip);
-    return result != kExitOk ? result : PrintStored(session.Kit(), tip, kind, "done:");
+    return ChangeTip(call, "done:",
+                     [](CVAROObj& kit, unsigned short kind) { return FillFields(kit, kind, {{"check", "1"}}); });
 }
 
 }  // namespace tool
