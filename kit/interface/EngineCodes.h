@@ -25,6 +25,7 @@ enum EngineCode : int {
     kEngineFull = 2015,            // the disk is full
     kEngineInUse = 2016,           // open somewhere: the operation needs the database to itself
     kEngineChanged = 2017,         // the tip was stored by another writer since this instance read it
+    kEngineBusy = 2018,            // other writers kept the database busy past the waiting bound
 };
 
 }  // namespace varo
