@@ -32,8 +32,9 @@ class Marshaller {
 public:
     Marshaller() { m_textOut.fill(nullptr); }
 
-    // Fills `out` from `in`; false when a value cannot cross unaltered.
-    bool In(size_t i, const HostArg& in, EngineArg* out) {
+    // Fills `out` from `in`, which the engine uses as `param` says; false
+    // when a value the engine reads cannot cross unaltered.
+    bool In(size_t i, const HostArg& in, const varo::Param& param, EngineArg* out) {
         switch (in.kind) {
         case HostArg::Kind::I4:
             if (!FitsInt32(in.value)) return false;
@@ -58,8 +59,11 @@ public:
             out->kind = ArgKind::I4Out;
             out->i4Out = nullptr;
             if (!in.longOut) return true;
-            if (!FitsInt32(*in.longOut)) return false;
-            m_i4[i] = static_cast<int32_t>(*in.longOut);
+            if (FitsInt32(*in.longOut)) {
+                m_i4[i] = static_cast<int32_t>(*in.longOut);
+            } else if (param.access != varo::Access::Write) {
+                return false;
+            }
             out->i4Out = &m_i4[i];
             return true;
         case HostArg::Kind::I4Out:
@@ -144,12 +148,14 @@ int32_t CEngineHost::Call(int op, std::initializer_list<HostArg> args) {
     if (!m_engine) return FailureOf(info->result, varo::kEngineNoEngine);
 
     const size_t count = args.size();
-    if (count > static_cast<size_t>(varo::kMaxOperationArgs)) return FailureOf(info->result, varo::kEngineBadArgument);
+    const bool countMatches = count == static_cast<size_t>(info->argCount);
+    assert(countMatches && "argument count does not match the operation table");
+    if (!countMatches) return FailureOf(info->result, varo::kEngineBadArgument);
     Marshaller marshaller;
     EngineArg engineArgs[varo::kMaxOperationArgs];
     size_t i = 0;
     for (const HostArg& arg : args) {
-        if (!marshaller.In(i, arg, &engineArgs[i])) return FailureOf(info->result, varo::kEngineBadArgument);
+        if (!marshaller.In(i, arg, info->args[i], &engineArgs[i])) return FailureOf(info->result, varo::kEngineBadArgument);
         ++i;
     }
     const bool matches = varo::ArgumentsMatch(*info, engineArgs, static_cast<int>(count));

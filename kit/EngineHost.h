@@ -6,10 +6,12 @@
 // (Shift-JIS in, UTF-16 across, Shift-JIS out), narrows and widens 32-bit
 // values, calls the engine and returns its result. Without an engine it
 // returns kEngineNoEngine for operations with a code result and 0 for the
-// boolean ones, and calls nothing. An argument that cannot cross unaltered
-// (a long outside 32 bits, a text that is not code page 932) makes the call
-// fail the same way with kEngineBadArgument (0 for booleans) and leaves every
-// output untouched.
+// boolean ones, and calls nothing. An argument that the engine reads and that
+// cannot cross unaltered (a long outside 32 bits, a text that is not code
+// page 932) makes the call fail the same way with kEngineBadArgument (0 for
+// booleans) and leaves every output untouched. A long the engine only writes
+// may hold anything before the call: a value outside 32 bits crosses as 0,
+// and the caller's long receives whatever the engine wrote.
 //
 // Internal to the kit; one thread, the one that called Start.
 #pragma once

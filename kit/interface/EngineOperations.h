@@ -12,11 +12,26 @@ const int kFirstOperation = 1;
 const int kLastOperation = 81;
 const int kMaxOperationArgs = 5;
 
+// What the engine does with the memory behind an address argument. A value
+// the engine only writes may hold anything before the call, so the host
+// neither checks nor passes it; one it reads must cross unaltered.
+enum class Access : uint8_t {
+    None,       // not an address: the value itself is handed in
+    Read,       // the engine reads through it
+    Write,      // the engine only writes through it
+    ReadWrite,  // the engine reads it, then writes the result back
+};
+
+struct Param {
+    ArgKind kind;
+    Access access;
+};
+
 struct OperationInfo {
     int number;
     const char* name;
     int argCount;
-    ArgKind args[kMaxOperationArgs];
+    Param args[kMaxOperationArgs];
     ResultKind result;
 };
 

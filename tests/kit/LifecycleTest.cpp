@@ -1,4 +1,6 @@
 #include <climits>
+#include <functional>
+#include <string>
 
 #include "EngineCodes.h"
 #include "KitTestSupport.h"
@@ -82,8 +84,7 @@ TEST_F(DatabaseLifecycleTest, ArgumentsCrossUnalteredOrAreRefused) {
     EXPECT_EQ(m_kit.Open(long{INT32_MAX} + 1), kEngineBadArgument);
     EXPECT_EQ(m_kit.DBLock(long{INT32_MIN} - 1), 0);
     long huge = LONG_MAX;
-    EXPECT_EQ(m_kit.Create("x", &huge), kEngineBadArgument);
-    EXPECT_EQ(huge, LONG_MAX);
+    EXPECT_EQ(m_kit.SetDBColor(huge, 1), 0);
     // 0xEB40 is a device code that code page 932 conversion does not map.
     EXPECT_EQ(m_kit.Create("\xeb\x40", &db), kEngineBadArgument);
     EXPECT_EQ(m_kit.SetDBName(1, "a\x82"), 0);  // a lead byte without its trail
@@ -91,6 +92,40 @@ TEST_F(DatabaseLifecycleTest, ArgumentsCrossUnalteredOrAreRefused) {
     EXPECT_EQ(m_kit.SetDBColor(1, 0xFFFFFFFFul), 1);
     EXPECT_EQ(engine().LastCall(kOpSetDBColor)->args[1].value, -1);
     EXPECT_EQ(m_kit.SetDBColor(1, 0x100000000ul), 0);
+}
+
+// A long the engine only writes may hold anything before the call, as an
+// uninitialised variable does; one the engine reads must still fit 32 bits.
+TEST_F(DatabaseLifecycleTest, OutOnlyValuesMayHoldAnythingBeforeTheCall) {
+    const struct {
+        const char* name;
+        int op;
+        int arg;
+        int32_t success;
+        std::function<long(CVAROObj&, long*)> call;
+    } rows[] = {
+        {"Create", kOpCreate, 1, 0, [](CVAROObj& k, long* v) { return k.Create("x", v); }},
+        {"GetDefaultDBID", kOpGetDefaultDBID, 0, 1, [](CVAROObj& k, long* v) { return k.GetDefaultDBID(v); }},
+        {"SetDBID", kOpSetDBID, 1, 1, [](CVAROObj& k, long* v) { return k.SetDBID("/p", v); }},
+        {"Get1DayView", kOpGet1DayView, 1, 1, [](CVAROObj& k, long* v) { return k.Get1DayView(1, v); }},
+        {"Get1DayMode", kOpGet1DayMode, 1, 1, [](CVAROObj& k, long* v) { return k.Get1DayMode(1, v); }},
+        {"GetPBMode", kOpGetPBMode, 1, 1, [](CVAROObj& k, long* v) { return k.GetPBMode(1, v); }},
+        {"EstFileReadLong", kOpEstFileReadLong, 4, 1,
+         [](CVAROObj& k, long* v) { return k.EstFileReadLong(1, "s", "k", 5, v); }},
+        {"FukuroCreate", kOpFukuroCreate, 1, 0, [](CVAROObj& k, long* v) { return k.FukuroCreate(1, v, "f", 0); }},
+        {"GetFukuroSize", kOpGetFukuroSize, 2, 0, [](CVAROObj& k, long* v) { return k.GetFukuroSize(1, 2, v); }},
+        {"FukuroSeek", kOpFukuroSeek, 4, 0, [](CVAROObj& k, long* v) { return k.FukuroSeek(1, 2, 0, 0, v); }},
+        {"DupTip", kOpDupTip, 2, 0, [](CVAROObj& k, long* v) { return k.DupTip(1, 2, v, 3); }},
+    };
+    for (const auto& row : rows) {
+        for (long garbage : {LONG_MAX, LONG_MIN, long{INT32_MAX} + 1}) {
+            SCOPED_TRACE(std::string(row.name) + " " + std::to_string(garbage));
+            engine().HandOutI4(row.op, row.arg, 42, row.success);
+            long value = garbage;
+            EXPECT_EQ(row.call(m_kit, &value), row.success);
+            EXPECT_EQ(value, 42);
+        }
+    }
 }
 
 TEST_F(DatabaseLifecycleTest, HandedOutTextsAreConvertedAndAlwaysReleased) {
