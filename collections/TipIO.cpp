@@ -116,6 +116,7 @@ long CVAROObj::StoreTip(long db, long fukuro, long* tip, bool stampEntryDay) {
         CheckStoredStamp(*m_engine, db, fukuro);
         code = VARO_ERR_CHANGED;
     }
+    if (code == 0) record.AdoptStoredStamp();
     if (tip) *tip = id;
     return code;
 }

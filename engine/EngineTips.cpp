@@ -180,6 +180,7 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     if (code != kEngineOk) return code;
     *idInOut = stored;
     m_seen = SeenStamp{a[0].i4, stored, StampOf(m_incoming)};
+    WriteBackStamp(a[3].address, m_seen.stamp);
     return kEngineOk;
 }
 

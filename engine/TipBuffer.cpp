@@ -167,6 +167,18 @@ std::string StampOf(const StoredTip& tip) {
     return text;
 }
 
+void WriteBackStamp(void* buffer, const std::string& stamp) {
+    if (!buffer || stamp.size() != kStampDigits) return;
+    TIPFIELD* const* entries = static_cast<TIPFIELD* const*>(buffer);
+    for (int i = 0; i < kMaxTipFields && entries[i]; ++i) {
+        TIPFIELD& entry = *entries[i];
+        if (!entry.tag || std::strncmp(entry.tag, "LMTM", 5) != 0) continue;
+        if (!entry.data || entry.length != kStampDigits + 1) return;
+        std::memcpy(entry.data, stamp.c_str(), kStampDigits + 1);
+        return;
+    }
+}
+
 PreferenceTopic TopicOf(const StoredTip& tip) {
     if (TipKind(tip) != kPreferenceKind) return PreferenceTopic::None;
     const StoredField* name = FindField(tip, "PFAT");

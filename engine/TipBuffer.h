@@ -3,7 +3,7 @@
 //
 // A tip buffer is a null-terminated array of TIPFIELD pointers. ReadTipBuffer
 // copies a caller's buffer into a StoredTip after checking it; nothing of the
-// caller's is kept or written. HandedOutTip builds a buffer of the engine's
+// caller's is kept, and the only write is the stamp WriteBackStamp returns. HandedOutTip builds a buffer of the engine's
 // own that stays valid, unchanged, until it is given back (TipPool). Fields
 // keep their tags, labels, types and bytes exactly as given.
 #pragma once
@@ -63,6 +63,10 @@ const StoredField* FindField(const StoredTip& tip, const char* tag);
 void RenewStamp(StoredTip* tip, const std::string& stamp);
 // The LMTM text of the tip, empty when it has none of 14 digits.
 std::string StampOf(const StoredTip& tip);
+// Copies the 14-digit stamp and its terminator into the LMTM entry of a
+// caller's buffer that ReadTipBuffer accepted, when that entry's data has
+// exactly that length; nothing otherwise.
+void WriteBackStamp(void* buffer, const std::string& stamp);
 
 // Which preference a tip of kind 0x900 holds, by its PFAT name.
 enum class PreferenceTopic : int { None = 0, Category = 1, Free = 2 };

@@ -187,6 +187,11 @@ BOOL CTipRecord::CheckLastModified(TIPFIELD* const* stored) {
     return unchanged ? TRUE : FALSE;
 }
 
+void CTipRecord::AdoptStoredStamp() {
+    const int slot = FindSlot(kStampTag);
+    if (slot >= 0 && IsStampEntry(m_fields[slot])) AdoptStamp(m_fields[slot].data);
+}
+
 BOOL CTipRecord::BuildBlock(varo::SchemaBlock block) {
     const int first = varo::SchemaBlockFirstSlot(block);
     const int end = first + varo::SchemaBlockSlotCount(block);

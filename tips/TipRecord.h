@@ -103,6 +103,12 @@ public:
     // kind has no schema (or the buffer is null).
     BOOL CheckLastModified(TIPFIELD* const* stored);
 
+    // After a successful store: the stamp becomes the one the engine wrote
+    // back into the record's LMTM slot, so that the next store of the same
+    // record passes the check unless someone else stores meanwhile. Nothing
+    // when the kind has no 15-byte LMTM slot.
+    void AdoptStoredStamp();
+
     // The schema builders: each writes its block's slots (tag and label where
     // the slot has none yet, field type, initial value) and returns 0 at the
     // first block that cannot be allocated, the slots before staying built.

@@ -14,7 +14,10 @@
 // - Tip buffers handed out through ArgKind::AddressOut (ReadTip, GetTip) stay
 //   the engine's until ReleaseTip; the list of GetAllFukuroID stays the
 //   engine's until its next call. Buffers handed in (ArgKind::Buffer,
-//   ArgKind::Address) stay the caller's.
+//   ArgKind::Address) stay the caller's. The one write into a tip buffer
+//   handed in: a successful PutTip copies the LMTM stamp it stored into the
+//   buffer's LMTM entry when that entry has room for exactly the 14 digits
+//   and terminator, so that the caller holds the stamp now stored.
 // - Tip field data is bytes and is never converted.
 //
 // Threads: an engine instance is used by one thread at a time, the thread

@@ -240,6 +240,26 @@ TEST_F(KitOverEngineTest, KnownDatabasesAnswerWithNamesAndLocations) {
     EXPECT_EQ(fallback, m_db);
 }
 
+// A record keeps the stamp it stored, so it may be changed and stored again
+// and again; only a store by someone else in between is a conflict.
+TEST_F(KitOverEngineTest, ARecordStoredOnceStoresAgainUntilAnotherWriterComesBetween) {
+    const long tip = NewTip(0x300, 0x300C, "first");
+    ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+    long stored = 0;
+    for (const char* memo : {"second", "third", "fourth"}) {
+        SCOPED_TRACE(memo);
+        ASSERT_EQ(m_kit.SetMemo(memo), 1);
+        EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), 0);
+        ASSERT_EQ(m_kit.SetMemo(memo), 1);
+        EXPECT_EQ(m_kit.PutTipNoEntryDay(m_db, 0x300C, &stored), 0);
+    }
+    EXPECT_EQ(stored, tip);
+    ASSERT_EQ(m_kit.SetMemo("mine"), 1);
+    EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
+    EXPECT_EQ(m_kit.PutTipNoEntryDay(m_db, 0x300C, &stored), VARO_ERR_CHANGED);
+    EXPECT_EQ(Memo(tip), "theirs");
+}
+
 TEST_F(KitOverEngineTest, AChangeByAnotherProcessGivesAConflictThenTheSecondPutWrites) {
     const long tip = NewTip(0x300, 0x300C, "first");
     ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
