@@ -227,11 +227,12 @@ long CVAROObj::MoveKFl(long db, int fromCab, int from, int toCab, int to, long* 
     if (code != 0) return code;
     const int cabinets = ControlData::Global().count;
     if (fromCab < 0 || fromCab >= cabinets || toCab < 0 || toCab >= cabinets) return VARO_ERR_RANGE;
-    long scratch = 0;
-    long* taken = folder ? folder : &scratch;
-    code = TDelKFI(db, fromCab, from, taken);
+    // The folder is listed in its new cabinet before it leaves the old one,
+    // so that a step that fails never leaves it in no cabinet at all.
+    code = LoadKFlCData(db, fromCab);
     if (code != 0) return code;
-    const long moved = *taken;
+    if (from < 0 || from >= ControlData::Global().count) return VARO_ERR_RANGE;
+    const long moved = GetKFIFID(from);
     code = LoadKFlCData(db, toCab);
     if (code != 0) return code;
     ControlData& record = ControlData::Global();
@@ -241,6 +242,14 @@ long CVAROObj::MoveKFl(long db, int fromCab, int from, int toCab, int to, long* 
     AppendToOrder(m_kflFukuro, m_kflOrder, slot, moved, record);
     code = ModifyKFlCData(db, toCab);
     if (code != 0) return code;
+    long scratch = 0;
+    code = TDelKFI(db, fromCab, from, folder ? folder : &scratch);
+    if (code != 0) {
+        // Take the new listing back so the folder stays where it was; should
+        // that fail too, it is listed twice rather than lost.
+        TDelKFI(db, toCab, oldCount, &scratch);
+        return code;
+    }
     return SCMoveKFl(db, toCab, oldCount, to);
 }
 

@@ -44,6 +44,7 @@ public:
 
     // The tables' entries; absent tables read 0 (fukuro ids) and -1 (order).
     bool HasTables() const { return m_fukuroIds && m_order; }
+    bool HasOrder() const { return m_order != nullptr; }
     int32_t FukuroId(int slot) const;
     int32_t Order(int index) const;
     void SetFukuroId(int slot, int32_t id);

@@ -43,7 +43,7 @@ bool CopyFukuroIdsFromRecord(HGLOBAL& table, int n, const ControlData& record) {
 }
 
 bool CopyOrderFromRecord(HGLOBAL& table, int n, const ControlData& record) {
-    return ReplaceTable(table, n, [&record](int i) { return record.Order(i); });
+    return ReplaceTable(table, n, [&record](int i) { return record.HasOrder() ? record.Order(i) : 0; });
 }
 
 bool CopyTablesToRecord(HGLOBAL fukuroIds, HGLOBAL order, int n, ControlData& record) {

@@ -17,8 +17,8 @@ void SetTableEntry(HGLOBAL table, int i, int32_t value);
 int TableSize(HGLOBAL table);
 
 // Replaces `table` by a fresh n-entry copy of the record's fukuro ids or
-// order table (zeros, respectively -1, where the record has none). False,
-// with the old table kept, when memory cannot be had.
+// order table (zeros where the record has no such table). False, with the
+// old table kept, when memory cannot be had.
 bool CopyFukuroIdsFromRecord(HGLOBAL& table, int n, const ControlData& record);
 bool CopyOrderFromRecord(HGLOBAL& table, int n, const ControlData& record);
 

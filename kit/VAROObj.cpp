@@ -71,6 +71,9 @@ long CVAROObj::Create(const CString& name, long* db) {
     long code = m_engine->Call(kOpCreate, {ArgText(name), ArgOut(db ? db : &created)});
     if (code != 0) return code;
     const long id = db ? *db : created;
+    // Nobody else can hold a database that is being made, whatever the last
+    // read elsewhere left the flag at: the seeding writes every field.
+    m_readOnly = FALSE;
     for (long (CVAROObj::*step)(long) : {&CVAROObj::RegistNationalHoliday, &CVAROObj::FBCTipSet,
                                          &CVAROObj::ProfTipSet, &CVAROObj::PBoardTipSet}) {
         code = (this->*step)(id);

@@ -458,7 +458,7 @@ private:
     long CloseAfter(long db, long fukuro, long code);
     long LoadControlTip(long db, long fukuro, int n);
     long WriteControlTip(long db, long fukuro, HGLOBAL ids, HGLOBAL order, int n);
-    long PutInto(long db, long fukuro, void* buffer);
+    long PutInto(long db, long fukuro, void* buffer, int32_t* tip = nullptr);
     template <size_t N>
     long SeedControlTip(long db, long fukuro, int n, const int32_t (&fukuros)[N], HGLOBAL& ids, HGLOBAL& order);
 

@@ -84,9 +84,10 @@ const int32_t kInitialFolders[] = {0x3000, 0x3003, 0x300B, 0x300C, 0x3009, 0x300
 
 }  // namespace
 
-long CVAROObj::PutInto(long db, long fukuro, void* buffer) {
-    int32_t tip = 0;
-    const long code = m_engine->Call(kOpPutTip, {ArgI4(db), ArgI4(fukuro), ArgOut(&tip), ArgAddress(buffer)});
+long CVAROObj::PutInto(long db, long fukuro, void* buffer, int32_t* tip) {
+    int32_t stored = 0;
+    const long code = m_engine->Call(kOpPutTip, {ArgI4(db), ArgI4(fukuro), ArgOut(&stored), ArgAddress(buffer)});
+    if (tip) *tip = stored;
     return code != 0 ? CloseAfter(db, fukuro, code) : 0;
 }
 
@@ -114,6 +115,11 @@ long CVAROObj::SeedControlTip(long db, long fukuro, int n, const int32_t (&fukur
                               HGLOBAL& order) {
     ControlData& record = ControlData::Global();
     if (!record.MakeEmpty(n)) return VARO_ERR_NO_MEMORY;
+    // The record and the kit's tables now describe this database, stored or
+    // not, so that a write meant for another database is refused.
+    record.db = static_cast<int32_t>(db);
+    record.fukuro = static_cast<int32_t>(fukuro);
+    record.tip = 0;
     record.count = static_cast<int32_t>(N);
     record.displayPosition = 0;
     for (int i = 0; i < n; ++i) record.SetOrder(i, 0);
@@ -124,7 +130,7 @@ long CVAROObj::SeedControlTip(long db, long fukuro, int n, const int32_t (&fukur
     if (!CopyFukuroIdsFromRecord(ids, n, record) || !CopyOrderFromRecord(order, n, record)) return VARO_ERR_NO_MEMORY;
     const long code = m_engine->Call(kOpFukuroLockOpen, {ArgI4(db), ArgI4(fukuro)});
     if (code != 0) return code;
-    const long put = PutInto(db, fukuro, record.Buffer(n));
+    const long put = PutInto(db, fukuro, record.Buffer(n), &record.tip);
     if (put != 0) return put;
     return CloseAfter(db, fukuro, 0);
 }

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,10 +83,13 @@ protected:
             *args[4].addressOut = found->second->Buffer();
             return 0;
         });
-        engine().OnCall(kOpModifyTip, [this](const EngineArg* args, int) { return Keep(args); });
+        engine().OnCall(kOpModifyTip, [this](const EngineArg* args, int) {
+            return m_refused.count(args[1].i4) ? 2003 : Keep(args);
+        });
         engine().OnCall(kOpPutTip, [this](const EngineArg* args, int) {
             *args[2].i4Out = 500;
-            return Keep(args);
+            const TIPFIELD* first = static_cast<TIPFIELD**>(args[3].address)[0];
+            return std::strcmp(first->tag, kTags[0]) == 0 ? Keep(args) : 0;  // seeded tips are not kept
         });
     }
 
@@ -97,6 +101,7 @@ protected:
 
     void Serve(int32_t fukuro, const ControlTip& tip, const char* const tags[4] = kTags) {
         m_stored[fukuro] = std::make_shared<StoredControlTip>(tip, tags);
+        m_served[fukuro] = tip;
     }
 
     // The displayed fukuros of the last written cabinet control tip.
@@ -112,8 +117,18 @@ protected:
         return std::vector<int32_t>(order.begin(), order.begin() + n);
     }
 
+    // The fukuros listed by the control tip of `fukuro` as now stored.
+    std::vector<int32_t> Listed(int32_t fukuro) {
+        const ControlTip& tip = m_written.count(fukuro) ? m_written[fukuro] : m_served[fukuro];
+        std::vector<int32_t> shown;
+        for (int i = 0; i < tip.count; ++i) shown.push_back(tip.ids[tip.order[i]]);
+        return shown;
+    }
+
     std::map<int32_t, std::shared_ptr<StoredControlTip>> m_stored;
+    std::map<int32_t, ControlTip> m_served;
     std::map<int32_t, ControlTip> m_written;
+    std::set<int32_t> m_refused;  // fukuros whose control tip writes fail
 };
 
 TEST_F(CabinetsTest, LoadingReadsTheControlTipAndClosesItsFukuro) {
@@ -138,6 +153,13 @@ TEST_F(CabinetsTest, DamagedControlTipsAreReadWithinTheirData) {
     EXPECT_EQ(m_kit.GetCabFID(0), B);
     EXPECT_EQ(m_kit.GetCabFID(1), A);
     EXPECT_EQ(m_kit.GetCabFID(2), A);  // order entries past the data read 0: slot 0
+
+    // Without its order table every entry reads slot 0, as past the data.
+    const char* const noOrder[4] = {"@CNT", "@DSP", "@FID", "@XXX"};
+    Serve(0x3011, ControlTip{2, 0, {A, B}, {1, 0}}, noOrder);
+    EXPECT_EQ(m_kit.LoadCabCData(1), 0);
+    EXPECT_EQ(m_kit.GetCabFID(0), A);
+    EXPECT_EQ(m_kit.GetCabFID(1), A);
 
     // A table field without data reads as a table of zeros.
     Serve(0x3011, ControlTip{1, 0, {A}, {0}});
@@ -276,6 +298,49 @@ TEST_F(CabinetsTest, MovingAFolderBetweenCabinets) {
     EXPECT_EQ(m_kit.DelKFl(1, 1, 5), VARO_ERR_RANGE);
     EXPECT_EQ(m_kit.DelKFl(1, 1, 1), 0);
     EXPECT_EQ(m_written[B].count, 1);
+}
+
+// A move that cannot finish changes nothing: the folder is never left in no
+// cabinet.
+TEST_F(CabinetsTest, AFolderMoveThatCannotFinishLeavesTheFolderListed) {
+    const int kFolders = 100;
+    std::vector<int32_t> full(kFolders), order(kFolders);
+    for (int i = 0; i < kFolders; ++i) {
+        full[i] = 0x7000 + i;
+        order[i] = i;
+    }
+    Serve(A, ControlTip{2, 0, {0x6001, 0x6002}, {0, 1}});
+    Serve(B, ControlTip{kFolders, 0, full, order});
+    Serve(C, ControlTip{1, 0, {0x6003}, {0}});
+    long folder = 0;
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 1, 1, 0, &folder), VARO_ERR_TABLE_FULL);
+    EXPECT_EQ(m_written.count(A), 0u);
+
+    m_refused = {C};  // the new cabinet's list cannot be written
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 1, 2, 0, &folder), 2003);
+    EXPECT_EQ(m_written.count(A), 0u);
+
+    m_refused = {A};  // the old cabinet's list cannot be written
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 1, 2, 0, &folder), 2003);
+    EXPECT_EQ(Listed(A), (std::vector<int32_t>{0x6001, 0x6002}));
+    EXPECT_EQ(Listed(C), (std::vector<int32_t>{0x6003}));
+
+    m_refused.clear();
+    EXPECT_EQ(m_kit.MoveKFl(1, 0, 5, 2, 0, &folder), VARO_ERR_RANGE);
+    EXPECT_EQ(Listed(C), (std::vector<int32_t>{0x6003}));
+}
+
+// Making a database replaces the kit's cabinet tables with its own; a
+// write meant for the database loaded before must not store them there.
+TEST_F(CabinetsTest, CabinetTablesOfANewDatabaseAreNotWrittenIntoAnother) {
+    engine().HandOutI4(kOpCreate, 1, 12);
+    ASSERT_EQ(m_kit.LoadCabCData(1), 0);
+    long created = 0;
+    ASSERT_EQ(m_kit.Create("second", &created), 0);
+    ASSERT_EQ(created, 12);
+    m_written.clear();
+    EXPECT_EQ(m_kit.ModifyCabCData(1), VARO_ERR_OTHER_DATABASE);
+    EXPECT_TRUE(m_written.empty());
 }
 
 TEST_F(CabinetsTest, DisplayPositionIsClampedToTheCount) {

@@ -100,6 +100,33 @@ TEST_F(SeedingTest, CreateSeedsHolidaysCabinetsPreferencesAndThePageBoard) {
     EXPECT_EQ(m_kit.GetKFIFID(5), 0x300D);
 }
 
+// A kit object whose last read was read-only still seeds a new database in
+// full: nobody else can hold a database that is being created.
+TEST_F(SeedingTest, AStaleReadOnlyFlagDoesNotThinTheSeed) {
+    long db = 0;
+    ASSERT_EQ(m_kit.Create("db", &db), 0);
+    const std::vector<PutCall> fresh = m_puts;
+    m_puts.clear();
+
+    engine().Answer(kOpIsReadOnly, {1});
+    ASSERT_EQ(m_kit.FukuroOpen(3, 0x300C), 0);
+    m_kit.SetTipID(0);
+    m_kit.SetTipFlag(KIND_TODO_300);
+    ASSERT_EQ(m_kit.SetMemo("x"), 0);  // the flag is 1
+    ASSERT_EQ(m_kit.Create("db", &db), 0);
+
+    ASSERT_EQ(m_puts.size(), fresh.size());
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(m_puts[i].fields.size(), fresh[i].fields.size());
+        for (size_t f = 0; f < fresh[i].fields.size(); ++f) {
+            const std::string& tag = fresh[i].fields[f].first;
+            if (tag == "TCDY" || tag == "LMTM") continue;  // stamped with the time of the put
+            EXPECT_EQ(m_puts[i].fields[f], fresh[i].fields[f]) << tag;
+        }
+    }
+}
+
 TEST_F(SeedingTest, StopsAtTheFirstFailureAndClosesWhatItOpened) {
     engine().Answer(kOpCreate, {2001});
     long db = 0;
