@@ -29,7 +29,7 @@ const FieldRule kBitmap = BinaryRule(FIELDTYPE_BLOCK, table::Group(table::kMemos
 // Preference data is written while the database is read-only too.
 const FieldRule kData = BinaryRule(FIELDTYPE_PREFERENCE_DATA, table::Group(table::kPrefs, 2), true);
 
-// Blocks of 65535 bytes or more do not fit the field's length and are
+// Blocks of more than 65535 bytes do not fit the field's length and are
 // refused by StoreField, the old bytes staying.
 int SetBinary(const FieldRule& rule, bool readOnly, const void* data, unsigned short length) {
     if (!data && length != 0) return 0;

@@ -12,7 +12,6 @@
 namespace varo {
 namespace {
 
-const size_t kMaxFieldBytes = 0xFFFF;
 const uint32_t kDefaultColour = 0xFF0000;
 
 bool Matches(const KindSlot& entry, uint16_t kind) {
@@ -80,7 +79,7 @@ int StoreField(const FieldRule& rule, bool readOnly, const void* bytes, size_t l
     if (readOnly && !rule.setterIgnoresReadOnly) return 0;
     CTipRecord& record = CTipRecord::Global();
     const int slot = SetterSlot(rule, record.GetKind());
-    if (slot < 0 || length >= kMaxFieldBytes) return 0;
+    if (slot < 0 || length > kMaxFieldBytes) return 0;
     record.SetFieldType(slot, rule.type);
     return record.SetField(bytes, static_cast<uint16_t>(length), slot);
 }
@@ -154,7 +153,7 @@ ReadValue ReadValue32Field(const FieldRule& rule, bool readOnly) {
 int SetLinkListField(const FieldRule& rule, bool readOnly, const CSelectTips& list) {
     const size_t count = static_cast<size_t>(list.GetSize());
     const size_t length = 4 + 4 * count;
-    if (SetterSlot(rule, CTipRecord::Global().GetKind()) < 0 || length >= kMaxFieldBytes) return 0;
+    if (SetterSlot(rule, CTipRecord::Global().GetKind()) < 0 || length > kMaxFieldBytes) return 0;
     HGLOBAL block = GlobalAlloc(GHND, length);
     if (!block) return 0;
     uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(block));

@@ -22,6 +22,10 @@ struct TIPFIELD;
 
 namespace varo {
 
+// A field's length is 16 bits: a stored value holds at most this many bytes
+// (a text of 65534 bytes and its terminator, or a block of 65535).
+const size_t kMaxFieldBytes = 0xFFFF;
+
 enum class KindMatch : uint8_t {
     Range,            // kinds first to last
     Group,            // kinds whose bits 8-11 equal first (card, memo, preference groups)

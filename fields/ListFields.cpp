@@ -62,7 +62,6 @@ const ListRole kPersonalFax = {&kFaxList, ":h", Refresh::Always};
 const ListRole kOfficeEmail = {&kEmailList, "(f)", Refresh::Always};
 const ListRole kPersonalEmail = {&kEmailList, "(h)", Refresh::Always};
 
-const size_t kMaxFieldBytes = 0xFFFF;
 
 // The working text up to its terminator, never beyond its block.
 std::string_view WorkingView(HGLOBAL text) {
@@ -101,7 +100,7 @@ int SetRole(const ListRole& role, bool readOnly, HGLOBAL& working, const CString
     const ListField& list = *role.list;
     if (readOnly || !IsCard(list)) return 0;
     const std::string edited = ReplaceRoleEntries(*list.syntax, WorkingView(working), text.Bytes().c_str(), role.suffix);
-    if (edited.size() + 1 >= kMaxFieldBytes) return 0;
+    if (edited.size() + 1 > kMaxFieldBytes) return 0;
     if (!ReplaceWorkingText(working, edited)) return 0;
     return StoreField(list.where, readOnly, edited.c_str(), edited.size() + 1);
 }

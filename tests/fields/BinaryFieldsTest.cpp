@@ -96,17 +96,18 @@ TEST_F(BinaryFieldsTest, RefusedValuesChangeNothing) {
     ASSERT_EQ(m_kit.SetInkData(&kept[0], 10), 1);
     CTipRecord::Global().SetFieldType(9, 0x77);
     EXPECT_EQ(m_kit.SetInkData(nullptr, 5), 0);
-    EXPECT_EQ(m_kit.SetInkData(&huge[0], 65535), 0);
     EXPECT_EQ(Stored(9), kept);
     EXPECT_EQ(StoredType(9), 0x77u);
-    EXPECT_EQ(m_kit.SetInkData(&huge[0], 65534), 1);
-    EXPECT_EQ(Stored(9).size(), 65534u);
+    // The largest block a 16-bit length holds is stored whole.
+    EXPECT_EQ(m_kit.SetInkData(&huge[0], 65535), 1);
+    EXPECT_EQ(Stored(9), huge);
+    EXPECT_EQ(Read(&CVAROObj::GetInkData).second.size(), 65535u);
 
     // Preference data is written while read-only; the other fields are not.
     ReadOnly(true);
     EXPECT_EQ(m_kit.SetInkData(&kept[0], 10), 0);
     EXPECT_EQ(m_kit.SetPreference(&kept[0], 10), 0);
-    EXPECT_EQ(Stored(9).size(), 65534u);
+    EXPECT_EQ(Stored(9).size(), 65535u);
     EXPECT_EQ(Read(&CVAROObj::GetInkData).first, 1);
     NewTip(0x900);
     EXPECT_EQ(m_kit.SetData(&kept[0], 10), 1);

@@ -146,9 +146,13 @@ TEST_F(ListFieldsTest, RefusalsLeaveRecordAndWorkingTextAlone) {
     EXPECT_EQ(Stored(9), Bytes("1:f\0"));
     EXPECT_EQ(Get(&CVAROObj::GetOfficeTel1), Text(1, "1"));  // getters ignore the flag
     ReadOnly(false);
-    // A list too long for a field's 16-bit length.
-    EXPECT_EQ(m_kit.SetPersonalTel(CString(std::string(65533, '5'))), 0);
+    // A list too long for a field's 16-bit length: "1:f," the number ":h"
+    // and the terminator fit in 65535 bytes up to a 65528-digit number.
+    EXPECT_EQ(m_kit.SetPersonalTel(CString(std::string(65529, '5'))), 0);
     EXPECT_EQ(Stored(9), Bytes("1:f\0"));
+    ASSERT_EQ(m_kit.SetPersonalTel(CString(std::string(65528, '5'))), 1);
+    EXPECT_EQ(Stored(9).size(), 65535u);
+    CardWithPhones("1:f");
     ASSERT_EQ(m_kit.SetPersonalPager("4"), 1);
     EXPECT_EQ(Stored(9), Bytes("1:f,4:hp\0"));
 }

@@ -32,11 +32,13 @@ TEST_F(PlainFieldsTest, TextsAreStoredWithTheirTerminatorWhereTheKindHasThem) {
     EXPECT_EQ(Stored(5), Bytes("buy milk\0"));
     EXPECT_EQ(StoredType(5), 1u);
     EXPECT_EQ(Get(&CVAROObj::GetMemo), Text(1, "buy milk"));
-    // 65534 bytes and the terminator would need a length of 65535.
-    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65534, 'x'))), 0);
+    // A field holds 65535 bytes: 65535 and the terminator do not fit,
+    // 65534 and the terminator do.
+    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65535, 'x'))), 0);
     EXPECT_EQ(Stored(5), Bytes("buy milk\0"));
-    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65533, 'x'))), 1);
-    EXPECT_EQ(Stored(5).size(), 65534u);
+    EXPECT_EQ(m_kit.SetMemo(CString(std::string(65534, 'x'))), 1);
+    EXPECT_EQ(Stored(5).size(), 65535u);
+    EXPECT_EQ(Get(&CVAROObj::GetMemo).second.size(), 65534u);
 
     // Memo kinds other than 0x501 and 0x505 have a MEMO slot but no memo.
     NewTip(0x502);
@@ -249,6 +251,13 @@ TEST_F(PlainFieldsTest, NamesWithReadingsGoThroughTheStagingText) {
     EXPECT_EQ(Stored(5), Bytes("B\0a\0"));
     EXPECT_EQ(m_kit.SetOfficeNameYomi("b"), 1);
     EXPECT_EQ(Stored(6), Bytes("B\0b\0"));
+    // A name block of 65535 bytes is stored; one byte more is refused.
+    EXPECT_EQ(m_kit.SetOfficeName(CString(std::string(65532, 'n'))), 1);
+    EXPECT_EQ(m_kit.SetOfficeNameYomi("ab"), 0);
+    EXPECT_EQ(Stored(6), Bytes("B\0b\0"));
+    EXPECT_EQ(m_kit.SetOfficeNameYomi("a"), 1);
+    EXPECT_EQ(Stored(6).size(), 65535u);
+    ASSERT_EQ(m_kit.SetOfficeName("B"), 1);
     NewTip(0x403);  // the staging text survives a new tip
     EXPECT_EQ(CVAROObjTestAccess::Staging(m_kit), "B");
 
