@@ -11,15 +11,6 @@ int DaysInMonth(int64_t year, int64_t month) {
     return kLengths[month];
 }
 
-int64_t DayNumber(int64_t year, int64_t month, int64_t day) {
-    if (month < 3) {
-        year -= 1;
-        month += 12;
-    }
-    if (year < 0) day -= 1;
-    return 365 * year + year / 4 - year / 100 + year / 400 + (3059 * (month - 2)) / 100 + day + 29;
-}
-
 // Days to civil date after H. Hinnant's algorithm, on eras of 400 years.
 CivilDate CivilFromDays(int64_t daysSinceEpoch) {
     const int64_t z = daysSinceEpoch + 719468;

@@ -25,9 +25,18 @@ int DaysInMonth(int64_t year, int64_t month);
 
 // Day number from 0000-01-01 of (year, month 1-12, day), with months and
 // years counted from March. The divisions truncate toward zero, as in the
-// stored-date arithmetic of the original 32-bit code; the sums are 64-bit so
-// that numbers outside the 32-bit range cannot overflow.
-int64_t DayNumber(int64_t year, int64_t month, int64_t day);
+// stored-date arithmetic of the 32-bit code; the sums are 64-bit so that
+// numbers outside the 32-bit range cannot overflow. Constant-evaluated where
+// it can be, so that the range constants built on it hold before any static
+// initialiser runs.
+constexpr int64_t DayNumber(int64_t year, int64_t month, int64_t day) {
+    if (month < 3) {
+        year -= 1;
+        month += 12;
+    }
+    if (year < 0) day -= 1;
+    return 365 * year + year / 4 - year / 100 + year / 400 + (3059 * (month - 2)) / 100 + day + 29;
+}
 
 struct CivilDate {
     int64_t year;

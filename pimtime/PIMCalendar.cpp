@@ -131,8 +131,10 @@ CPIMTime CPIMTime::CalculateHour(long n) const { return GetCalculateTime(n, 1); 
 CPIMTime CPIMTime::CalculateMinute(long n) const { return GetCalculateTime(n, 2); }
 
 // Moves by elapsed seconds. A result past the supported years, or one whose
-// span or instant would not fit in 64 bits, gives the unchanged instant; a
-// result after 9999 counts as past 2099 (its year reads -1).
+// span or instant would not fit in 64 bits, gives the unchanged instant. A
+// result after 9999 counts as past 2099 although its year reads -1; one
+// before year 100, whose year reads -1 as well, is below 2099 and moves (and
+// a backward move to it is refused, -1 being before 1902).
 CPIMTime CPIMTime::GetCalculateTime(long n, int nUnit) const {
     const uint64_t magnitude = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
     const uint64_t perUnit = nUnit == 2 ? 60 : 3600;
@@ -143,7 +145,8 @@ CPIMTime CPIMTime::GetCalculateTime(long n, int nUnit) const {
                                  : __builtin_sub_overflow(m_time, span.GetTotalSeconds(), &moved);
     if (overflow) return *this;
     const CPIMTime result(moved);
-    if (n >= 0 && (result.GetYear() > kLastValidYear || result.GetYear() < 0)) return *this;
+    const bool afterYear9999 = result.GetYear() < 0 && moved > 0;
+    if (n >= 0 && (result.GetYear() > kLastValidYear || afterYear9999)) return *this;
     if (n < 0 && result.GetYear() <= kFirstValidYear) return *this;
     return result;
 }

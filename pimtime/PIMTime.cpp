@@ -11,8 +11,8 @@ using namespace pimtime;
 namespace {
 
 // Calendar fields exist from 0100-01-01 to 9999-12-31 (days from 1970).
-const int64_t kFirstCivilDay = DayNumber(100, 1, 1) - kEpochDayNumber;
-const int64_t kLastCivilDay = DayNumber(9999, 12, 31) - kEpochDayNumber;
+constexpr int64_t kFirstCivilDay = DayNumber(100, 1, 1) - kEpochDayNumber;
+constexpr int64_t kLastCivilDay = DayNumber(9999, 12, 31) - kEpochDayNumber;
 
 // The composition of local calendar fields into UTC seconds.
 int64_t Compose(int64_t year, int64_t monthIndex, int64_t day, int64_t hour, int64_t minute,

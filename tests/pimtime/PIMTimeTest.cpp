@@ -268,6 +268,14 @@ TEST_F(PIMTimeTest, MovesOutOfBoundsKeepTheObject) {
                 {start.CalculateHour(LONG_MIN), start}, {end.CalculateHour(24L * 366 * 9000), end}};
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) EXPECT_TRUE(rows[i].got == rows[i].from) << "row " << i;
     EXPECT_EQ(Fields(t), "2000-1-1 0:0:0");
+
+    // Before year 100 the year reads -1, which is not past 2099: forward
+    // moves go ahead, into year 100 too; backward ones stay refused.
+    const CPIMTime ancient(50, 6, 1, 12, 0, 0), lastOf99(99, 12, 31, 23, 30, 0);
+    EXPECT_EQ(ancient.CalculateHour(2).GetTime(), ancient.GetTime() + 7200);
+    EXPECT_EQ(ancient.CalculateMinute(90).GetTime(), ancient.GetTime() + 5400);
+    EXPECT_EQ(Fields(lastOf99.CalculateMinute(30)), "100-1-1 0:0:0");
+    EXPECT_TRUE(ancient.CalculateHour(-1) == ancient);
 }
 
 TEST_F(PIMTimeTest, CenterDate) {
