@@ -9,12 +9,43 @@
 
 using namespace varo;
 
-// Registered once, at library load, and the same in every process.
-const UINT WM_ON_ADVISEDATA = RegisterWindowMessage("VARO_ON_ADVISE_DATA");
-const UINT WM_ON_ADVISEDBNAME = RegisterWindowMessage("VARO_ON_ADVISE_DBNAME");
-const UINT WM_ON_ADVISEDBCOLOR = RegisterWindowMessage("VARO_ON_ADVISE_DBCOLOR");
-const UINT WM_ON_ADVISECATEGORY = RegisterWindowMessage("VARO_ON_ADVISE_CATEGORY");
-const UINT WM_ON_ADVISEFREE = RegisterWindowMessage("VARO_ON_ADVISE_FREE");
+namespace {
+
+struct NotificationMessage {
+    const char* name;
+    // Used only when no process of the user can reach the registration
+    // table: at the top of the range, which the table fills last.
+    UINT fallback;
+};
+
+const NotificationMessage kNotificationMessages[] = {
+    {"VARO_ON_ADVISE_DATA", 0xFFFB},     {"VARO_ON_ADVISE_DBNAME", 0xFFFC},
+    {"VARO_ON_ADVISE_DBCOLOR", 0xFFFD},  {"VARO_ON_ADVISE_CATEGORY", 0xFFFE},
+    {"VARO_ON_ADVISE_FREE", 0xFFFF},
+};
+const size_t kNotificationCount = sizeof kNotificationMessages / sizeof kNotificationMessages[0];
+
+UINT g_notificationNumbers[kNotificationCount];
+
+// Runs when the library is loaded, ahead of every static initialiser of
+// default priority, the application's included: a program may read the
+// numbers from its own static initialisers.
+__attribute__((constructor(101))) void RegisterNotificationMessages() {
+    for (size_t i = 0; i < kNotificationCount; ++i) {
+        const UINT number = RegisterWindowMessage(kNotificationMessages[i].name);
+        g_notificationNumbers[i] = number != 0 ? number : kNotificationMessages[i].fallback;
+    }
+}
+
+}  // namespace
+
+// Bound at load, before any code runs; the numbers behind them are set by
+// the registration above.
+const UINT& WM_ON_ADVISEDATA = g_notificationNumbers[0];
+const UINT& WM_ON_ADVISEDBNAME = g_notificationNumbers[1];
+const UINT& WM_ON_ADVISEDBCOLOR = g_notificationNumbers[2];
+const UINT& WM_ON_ADVISECATEGORY = g_notificationNumbers[3];
+const UINT& WM_ON_ADVISEFREE = g_notificationNumbers[4];
 
 CTipIDList::CTipIDList() = default;
 CTipIDList::~CTipIDList() = default;

@@ -52,13 +52,16 @@ const long VARO_ERR_NO_MEMORY = 3002;       // also: unreadable registry value o
 const long VARO_ERR_RANGE = 3004;           // a mode or index argument is out of range
 const long VARO_ERR_CANCELLED = 3006;       // the chooser was closed without a choice
 
-// The numbers of the five registered notification messages, valid from
-// library load on and equal in every process of the user.
-extern const UINT WM_ON_ADVISEDATA;
-extern const UINT WM_ON_ADVISEDBNAME;
-extern const UINT WM_ON_ADVISEDBCOLOR;
-extern const UINT WM_ON_ADVISECATEGORY;
-extern const UINT WM_ON_ADVISEFREE;
+// The numbers of the five registered notification messages, equal in every
+// process of the user and never 0. They are set when the library is loaded,
+// before the application's own static initialisers run, so that those may
+// read them too. (Each name refers to the number the library registered;
+// read it like any const UINT.)
+extern const UINT& WM_ON_ADVISEDATA;
+extern const UINT& WM_ON_ADVISEDBNAME;
+extern const UINT& WM_ON_ADVISEDBCOLOR;
+extern const UINT& WM_ON_ADVISECATEGORY;
+extern const UINT& WM_ON_ADVISEFREE;
 
 // Three zero-terminated Shift-JIS texts of 32 bytes each.
 struct PASSWD_INF {

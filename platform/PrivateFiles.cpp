@@ -60,14 +60,15 @@ bool UserConfigHome(std::string* path) {
 }
 
 bool UserRuntimeFolder(std::string* path) {
-    std::string folder;
     std::string runtime;
-    if (AbsoluteFromEnvironment("XDG_RUNTIME_DIR", &runtime)) {
-        if (!MakePrivateFolders(runtime)) return false;
-        folder = runtime + "/varokit";
-    } else {
-        folder = "/tmp/varokit-" + std::to_string(geteuid());
+    if (AbsoluteFromEnvironment("XDG_RUNTIME_DIR", &runtime) && MakePrivateFolders(runtime) &&
+        OwnPrivateFolder(runtime + "/varokit")) {
+        *path = runtime + "/varokit";
+        return true;
     }
+    // Unset or unusable (not a folder, not ours, not writable): the
+    // temporary folder, as if it were unset.
+    const std::string folder = "/tmp/varokit-" + std::to_string(geteuid());
     if (!OwnPrivateFolder(folder)) return false;
     *path = folder;
     return true;

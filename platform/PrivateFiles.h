@@ -17,7 +17,8 @@
 bool UserConfigHome(std::string* path);
 
 // The folder for this user's short-lived shared files:
-// $XDG_RUNTIME_DIR/varokit, else /tmp/varokit-<uid>. The fixed /tmp (rather
+// $XDG_RUNTIME_DIR/varokit when that can be made and owned, else (unset or
+// unusable) /tmp/varokit-<uid>. The fixed /tmp (rather
 // than $TMPDIR, which may differ between processes of one user) keeps every
 // process of the user on the same folder. The folder is created (mode 0700)
 // when missing, and refused when it is a link, not a folder, or owned by

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <set>
 #include <string>
@@ -9,21 +11,39 @@ using namespace varo;
 
 namespace {
 
-// The numbers kit_message_probe prints: those of another process.
-std::vector<UINT> NumbersOfAnotherProcess() {
-    std::vector<UINT> numbers;
-    FILE* probe = popen(VARO_MESSAGE_PROBE, "r");
+// What kit_message_probe printed, run with `environment` before it: the
+// five numbers as its static initialisers read them, then the year of a
+// date its static initialiser built.
+std::vector<unsigned> ProbeOutput(const std::string& environment = "") {
+    std::vector<unsigned> numbers;
+    FILE* probe = popen((environment + " " VARO_MESSAGE_PROBE).c_str(), "r");
     for (unsigned value = 0; probe && std::fscanf(probe, "%u", &value) == 1;) numbers.push_back(value);
     if (probe) pclose(probe);
     return numbers;
 }
 
-TEST(MessageNumbersTest, AreDistinctRegisteredNumbersSharedByEveryProcess) {
-    const std::vector<UINT> own = {WM_ON_ADVISEDATA, WM_ON_ADVISEDBNAME, WM_ON_ADVISEDBCOLOR, WM_ON_ADVISECATEGORY,
-                                   WM_ON_ADVISEFREE};
-    EXPECT_EQ(std::set<UINT>(own.begin(), own.end()).size(), 5u);
-    for (UINT n : own) EXPECT_TRUE(n >= 0xC000u && n <= 0xFFFFu) << n;
-    EXPECT_EQ(NumbersOfAnotherProcess(), own);
+TEST(MessageNumbersTest, AreDistinctRegisteredNumbersSharedByEveryProcessFromItsStart) {
+    const std::vector<unsigned> own = {WM_ON_ADVISEDATA, WM_ON_ADVISEDBNAME, WM_ON_ADVISEDBCOLOR,
+                                       WM_ON_ADVISECATEGORY, WM_ON_ADVISEFREE};
+    EXPECT_EQ(std::set<unsigned>(own.begin(), own.end()).size(), 5u);
+    for (unsigned n : own) EXPECT_TRUE(n >= 0xC000u && n <= 0xFFFFu) << n;
+    std::vector<unsigned> expected = own;
+    expected.push_back(2027);
+    EXPECT_EQ(ProbeOutput(), expected);
+}
+
+// A runtime folder that cannot be used is passed over for the temporary
+// folder, as when none is set: the same numbers either way, never 0.
+TEST(MessageNumbersTest, AnUnusableRuntimeFolderFallsBackToTheTemporaryFolder) {
+    char unusable[] = "/tmp/varokit-not-a-folder-XXXXXX";
+    const int file = mkstemp(unusable);
+    ASSERT_GE(file, 0);
+    close(file);
+    const std::vector<unsigned> fallback = ProbeOutput("XDG_RUNTIME_DIR=" + std::string(unusable));
+    unlink(unusable);
+    ASSERT_EQ(fallback.size(), 6u);
+    for (size_t i = 0; i < 5; ++i) EXPECT_TRUE(fallback[i] >= 0xC000u && fallback[i] <= 0xFFFFu) << fallback[i];
+    EXPECT_EQ(ProbeOutput("env -u XDG_RUNTIME_DIR"), fallback);
 }
 
 class NotificationsTest : public KitTest {};
