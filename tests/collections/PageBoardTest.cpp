@@ -1,4 +1,5 @@
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -115,11 +116,21 @@ TEST_F(FileExistTest, LooksOnlyInsideTheDocumentsFolder) {
     m_kit.SetFilename("other.txt");
     EXPECT_EQ(m_kit.IsFileExist(1), 0);
     const int asked = engine().CallsOf(kOpGetDBLocation);
-    for (const char* escape : {"../note.txt", "..", "sub/note.txt", "a\\b"}) {
+    for (const char* escape : {"../note.txt", "..", ".", "/note.txt", "\\note.txt", "C:\\note.txt",
+                               "sub/../../note.txt", "sub\\..\\note.txt"}) {
         m_kit.SetFilename(escape);
         EXPECT_EQ(m_kit.IsFileExist(1), 0) << escape;
     }
     EXPECT_EQ(engine().CallsOf(kOpGetDBLocation), asked);  // none reached the file system
+    // Names written on either system may lead into a folder below.
+    ASSERT_EQ(mkdir((m_dir + "/sub").c_str(), 0700), 0);
+    std::ofstream(m_dir + "/sub/in.txt") << "x";
+    for (const char* inside : {"sub/in.txt", "sub\\in.txt", ".\\sub\\in.txt", "sub//in.txt"}) {
+        m_kit.SetFilename(inside);
+        EXPECT_EQ(m_kit.IsFileExist(1), 1) << inside;
+    }
+    m_kit.SetFilename("sub\\out.txt");
+    EXPECT_EQ(m_kit.IsFileExist(1), 0);
     // 0x5C as the trail byte of a two-byte character is not a separator.
     std::ofstream(m_dir + "/\xe8\xa1\xa8.txt") << "x";  // 表.txt in UTF-8
     m_kit.SetFilename("\x95\x5c.txt");

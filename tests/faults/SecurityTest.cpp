@@ -187,9 +187,10 @@ TEST_F(SecurityTest, FileNamesInTipsNeverLeaveTheDocumentsFolder) {
     };
     const Case cases[] = {
         {"note.txt", 1},         {"\x95\x5c.txt" /* 表.txt */, 1}, {"missing.txt", 0},
-        {"../beside.txt", 0},    {"../../above.txt", 0},          {"sub/inner.txt", 0},
+        {"../beside.txt", 0},    {"../../above.txt", 0},          {"sub/inner.txt", 1},
+        {"sub\\inner.txt", 1},   {"sub\\..\\..\\beside.txt", 0},   {"sub/./inner.txt", 1},
         {"/etc/passwd", 0},      {"..\\beside.txt", 0},           {"\x81/../beside.txt", 0},
-        {"..", 0},               {".", 0},
+        {"..", 0},               {".", 0},                        {"C:\\note.txt", 0},
     };
     // File memos and file links.
     const std::pair<unsigned short, long> kinds[] = {{0x503, 0x300B}, {0xF00, 0x3003}};
