@@ -1,0 +1,7 @@
+// The smallest program of an application that embeds the kit.
+#include "VAROObj.h"
+
+int main() {
+    CVAROObj kit;
+    return 0;
+}
