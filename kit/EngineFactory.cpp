@@ -39,17 +39,24 @@ private:
         VaroEngineDestroyFn destroy;
     };
 
-    // ROOTDIR + VARO.ocx when ROOTDIR is set, else the engine of the build.
+    // ROOTDIR + VARO.ocx when ROOTDIR is set, the engine of the build when
+    // it is not; empty (no engine) when it is set but cannot be used.
     static std::string EnginePath() {
         CString fromRegistry;
         std::string path;
-        if (EngineFileFromRootDir(&fromRegistry) && Cp932ToUtf8(fromRegistry.Bytes(), &path)) {
-            return path;
+        switch (EngineFileFromRootDir(&fromRegistry)) {
+        case RootDirRead::kMissing:
+            return VARO_ENGINE_DEFAULT_PATH;
+        case RootDirRead::kRead:
+            return Cp932ToUtf8(fromRegistry.Bytes(), &path) ? path : std::string();
+        case RootDirRead::kUnreadable:
+            break;
         }
-        return VARO_ENGINE_DEFAULT_PATH;
+        return std::string();
     }
 
     const Library* Load(const std::string& path) {
+        if (path.empty()) return nullptr;
         const auto found = m_libraries.find(path);
         if (found != m_libraries.end()) return &found->second;
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -84,7 +91,7 @@ uint32_t RegisterMessage(const char* name) { return RegisterWindowMessage(name);
 uint32_t QueryRootDir(char* out, uint32_t size) {
     CString rootDir;
     std::string utf8;
-    if (!out || !ReadRootDir(&rootDir) || !Cp932ToUtf8(rootDir.Bytes(), &utf8)) return 0;
+    if (!out || ReadRootDir(&rootDir) != RootDirRead::kRead || !Cp932ToUtf8(rootDir.Bytes(), &utf8)) return 0;
     if (utf8.size() + 1 > size) return 0;
     utf8.copy(out, utf8.size());
     out[utf8.size()] = '\0';

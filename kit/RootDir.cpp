@@ -11,31 +11,35 @@ const char kRootDirValue[] = "ROOTDIR";
 
 }  // namespace
 
-bool ReadRootDir(CString* out) {
+RootDirRead ReadRootDir(CString* out) {
     HKEY key = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, kSuiteKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    const LONG opened = RegOpenKeyEx(HKEY_CURRENT_USER, kSuiteKey, 0, KEY_READ, &key);
+    if (opened == ERROR_FILE_NOT_FOUND) return RootDirRead::kMissing;
+    if (opened != ERROR_SUCCESS) return RootDirRead::kUnreadable;
     BYTE buffer[kMaxPathBytes] = {};
     DWORD size = sizeof buffer;
     DWORD type = 0;
     const LONG status = RegQueryValueEx(key, kRootDirValue, nullptr, &type, buffer, &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ || size == 0) return false;
+    if (status == ERROR_FILE_NOT_FOUND) return RootDirRead::kMissing;
+    if (status != ERROR_SUCCESS || type != REG_SZ || size == 0) return RootDirRead::kUnreadable;
     // The stored text carries its terminator; a value without one is cut at
     // the buffer's end, so look for it within what was read.
     size_t length = 0;
     while (length < size && buffer[length] != 0) ++length;
-    if (length == size) return false;
+    if (length == size || length == 0) return RootDirRead::kUnreadable;
     *out = CString(reinterpret_cast<const char*>(buffer), static_cast<int>(length));
-    return true;
+    return RootDirRead::kRead;
 }
 
-bool EngineFileFromRootDir(CString* out) {
+RootDirRead EngineFileFromRootDir(CString* out) {
     CString path;
-    if (!ReadRootDir(&path)) return false;
+    const RootDirRead read = ReadRootDir(&path);
+    if (read != RootDirRead::kRead) return read;
     path += VARO_ENGINE_FILE_NAME;
-    if (static_cast<size_t>(path.GetLength()) + 1 > kMaxPathBytes) return false;
+    if (static_cast<size_t>(path.GetLength()) + 1 > kMaxPathBytes) return RootDirRead::kUnreadable;
     *out = path;
-    return true;
+    return RootDirRead::kRead;
 }
 
 }  // namespace varo

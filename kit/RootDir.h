@@ -11,12 +11,20 @@ namespace varo {
 // The longest path, terminator included, that the suite's files may have.
 const size_t kMaxPathBytes = 260;
 
-// Reads ROOTDIR into *out; false, with *out unchanged, when the key or value
-// is missing, is not text, or does not fit kMaxPathBytes with its terminator.
-bool ReadRootDir(CString* out);
+// What a read of ROOTDIR found. A value that is there but cannot be used
+// must not be taken for a missing one: the suite would then quietly run on
+// another engine than the one installed.
+enum class RootDirRead {
+    kRead,
+    kMissing,     // no key, or no such value
+    kUnreadable,  // present, but not text, empty, or too long for kMaxPathBytes
+};
 
-// ROOTDIR followed directly by the engine file's name; false when ROOTDIR
-// cannot be read or the whole path does not fit kMaxPathBytes.
-bool EngineFileFromRootDir(CString* out);
+// Reads ROOTDIR into *out, which is changed only when the result is kRead.
+RootDirRead ReadRootDir(CString* out);
+
+// ROOTDIR followed directly by the engine file's name; kUnreadable as well
+// when that whole path does not fit kMaxPathBytes.
+RootDirRead EngineFileFromRootDir(CString* out);
 
 }  // namespace varo

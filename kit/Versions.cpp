@@ -70,7 +70,7 @@ long CVAROObj::GetVAROVersionInfo(_VERSIONINF& v) {
     CString engineFile;
     std::string path;
     FileVersion version;
-    if (!EngineFileFromRootDir(&engineFile) || !Cp932ToUtf8(engineFile.Bytes(), &path) ||
+    if (EngineFileFromRootDir(&engineFile) != RootDirRead::kRead || !Cp932ToUtf8(engineFile.Bytes(), &path) ||
         !ReadElfVersionNote(path, &version)) {
         return VARO_ERR_NO_MEMORY;
     }

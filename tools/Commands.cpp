@@ -12,6 +12,11 @@ const Command kCommands[] = {
      "The database gets a to-do item due in a week, an address card with phone numbers, a meeting\n"
      "tomorrow with an alarm and a memo pinned to the page board.",
      0, 0, "", 0, false, RunDemo},
+    {"setup", "[FOLDER]", "record where the suite is installed (ROOTDIR): its engine and data folder",
+     "FOLDER holds the engine VARO.ocx; by default the folder of the engine varo was built with.\n"
+     "Every application then loads that engine and keeps its data in FOLDER/data/ (unless\n"
+     "VARO_DATA_DIR says otherwise).",
+     0, 1, "", 0, false, RunSetup},
     {"db list", "", "list the known databases", nullptr, 0, 0, "", 0, false, RunDbList},
     {"db create", "NAME", "create a database, seeded with the holidays, a cabinet and its folders", nullptr, 1, 1,
      "", 0, false, RunDbCreate},

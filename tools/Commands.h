@@ -62,6 +62,7 @@ int Dispatch(const std::vector<std::string>& words);
 
 // Handlers, by file.
 int RunDemo(const Invocation& call);            // Demo.cpp
+int RunSetup(const Invocation& call);           // SetupCommand.cpp
 int RunDbList(const Invocation& call);          // DatabaseCommands.cpp
 int RunDbCreate(const Invocation& call);
 int RunDbDelete(const Invocation& call);

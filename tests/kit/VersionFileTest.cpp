@@ -72,6 +72,23 @@ TEST_F(VersionFileTest, ReadsTheNoteOfTheFileUnderRootDir) {
     EXPECT_EQ(Read(VARO_ERR_NO_MEMORY), kNoVersion);
 }
 
+// A suite folder that is named but cannot be read whole loads no engine at
+// all, rather than quietly the build's own; with none named, the build's.
+TEST_F(VersionFileTest, InitLoadsNoOtherEngineThanTheNamedOne) {
+    for (const std::string& unusable : {m_dir + "/" + std::string(260, 'd') + "/", m_dir + "/" + std::string(230, 'd') + "/"}) {
+        SetRootDir(unusable);
+        CVAROObj kit;
+        EXPECT_EQ(kit.Init(nullptr), 0) << unusable.size();
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Orvel\\TRIXPAD", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteValue(key, "ROOTDIR"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    CVAROObj kit;
+    EXPECT_EQ(kit.Init(nullptr), 1);
+    EXPECT_EQ(kit.End(), 1);
+}
+
 TEST_F(VersionFileTest, FilesWithoutAVersionNoteFail) {
     SetRootDir(m_dir + "/");
     std::ofstream(m_dir + "/VARO.ocx") << "not an ELF file";

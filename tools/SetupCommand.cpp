@@ -1,0 +1,84 @@
+// varo setup: records where the suite is installed (the registry value
+// ROOTDIR), so that every application's kit loads the engine found there and
+// keeps its data under it.
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Commands.h"
+#include "Registry.h"
+#include "Results.h"
+#include "Text.h"
+
+namespace varo {
+namespace tool {
+namespace {
+
+const char kSuiteKey[] = "Software\\Orvel\\TRIXPAD";
+const char kRootDirValue[] = "ROOTDIR";
+const char kEngineFileName[] = "VARO.ocx";
+// The kit reads at most this many bytes of ROOTDIR plus the engine's name,
+// terminator included.
+const size_t kMaxEnginePathBytes = 260;
+
+// The folder as an absolute path ending in its separator; false when it
+// does not exist.
+bool AbsoluteFolder(const std::string& folder, std::string* out) {
+    char resolved[PATH_MAX];
+    if (!realpath(folder.c_str(), resolved)) return false;
+    *out = resolved;
+    if (out->empty() || out->back() != '/') *out += '/';
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+}
+
+LONG WriteRootDir(const CString& folder) {
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyEx(HKEY_CURRENT_USER, kSuiteKey, &key);
+    if (status != ERROR_SUCCESS) return status;
+    const std::string& bytes = folder.Bytes();
+    status = RegSetValueEx(key, kRootDirValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                           static_cast<DWORD>(bytes.size() + 1));
+    RegCloseKey(key);
+    return status;
+}
+
+}  // namespace
+
+// FOLDER defaults to the folder of the engine this varo was built with.
+int RunSetup(const Invocation& call) {
+    const std::string given = call.args.empty() ? std::string(VARO_ENGINE_FOLDER) : call.args[0];
+    std::string folder;
+    if (!AbsoluteFolder(given, &folder)) return ReportFailure("no such folder: " + given);
+    if (!FileExists(folder + kEngineFileName)) {
+        return ReportFailure(std::string("no engine ") + kEngineFileName + " in " + folder);
+    }
+    CString sjis;
+    if (!FromUtf8(folder, &sjis)) return ReportFailure("the folder's name has no Shift-JIS form: " + folder);
+    if (static_cast<size_t>(sjis.GetLength()) + sizeof kEngineFileName > kMaxEnginePathBytes) {
+        return ReportFailure("the folder's path is too long for the suite (at most " +
+                             std::to_string(kMaxEnginePathBytes - sizeof kEngineFileName) + " bytes): " + folder);
+    }
+    const LONG status = WriteRootDir(sjis);
+    if (status != ERROR_SUCCESS) {
+        return ReportFailure("cannot write ROOTDIR to the registry (error " + std::to_string(status) + ")");
+    }
+    std::printf("wrote ROOTDIR=\"%s\" under HKEY_CURRENT_USER\\%s\n", folder.c_str(), kSuiteKey);
+    std::printf("engine: %s%s\n", folder.c_str(), kEngineFileName);
+    const char* dataDir = std::getenv("VARO_DATA_DIR");
+    if (dataDir && *dataDir) {
+        std::printf("data folder: %s (VARO_DATA_DIR, which comes first)\n", dataDir);
+    } else {
+        std::printf("data folder: %sdata/\n", folder.c_str());
+    }
+    return kExitOk;
+}
+
+}  // namespace tool
+}  // namespace varo
