@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -32,6 +33,7 @@ namespace {
 const long kToDo = 0x300C;
 const int kFukuroTips = 100000;
 
+// A fresh folder for the run's databases; BenchData removes it at exit.
 std::string DataFolder() {
     char pattern[] = "/dev/shm/varo-bench-XXXXXX";
     if (mkdtemp(pattern)) return pattern;
@@ -95,6 +97,7 @@ private:
         setenv("VARO_DATA_DIR", m_folder.c_str(), 1);
         if (kit.Init(nullptr) != 1 || kit.Create("bench", &db) != 0) {
             std::fprintf(stderr, "kit_bench: no engine\n");
+            RemoveFolder();
             std::exit(1);
         }
         kit.Open(db);
@@ -126,6 +129,18 @@ private:
         long tip = 0;
         kit.PutTip(db, kToDo, &tip);
         return tip;
+    }
+
+    // Runs at exit: a run leaves none of its hundreds of megabytes behind.
+    ~BenchData() {
+        raw.reset();
+        kit.End();
+        RemoveFolder();
+    }
+
+    void RemoveFolder() {
+        std::error_code ignored;
+        if (!m_folder.empty()) std::filesystem::remove_all(m_folder, ignored);
     }
 
     std::string m_folder;
