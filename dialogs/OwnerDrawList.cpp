@@ -162,23 +162,37 @@ int COwnerDrawList::HeightFor(int requested) const {
 }
 
 void COwnerDrawList::SetPlacement(const QRect& rect) {
-    setGeometry(rect.x(), rect.y(), rect.width(), HeightFor(rect.height()));
+    m_requestedHeight = rect.height();
+    m_snappedHeight = HeightFor(m_requestedHeight);
+    setGeometry(rect.x(), rect.y(), rect.width(), m_snappedHeight);
+}
+
+bool COwnerDrawList::ApplySnappedHeight() {
+    m_snappedHeight = HeightFor(m_requestedHeight);
+    if (m_snappedHeight == height()) return false;
+    m_snapping = true;
+    resize(width(), m_snappedHeight);
+    m_snapping = false;
+    return true;
 }
 
 // Resize events of the viewport reach resizeEvent too; only the list's own
-// come through here.
+// come through here. A height other than the one the list took is a new
+// request from outside.
 bool COwnerDrawList::event(QEvent* event) {
     if (event->type() == QEvent::Resize && !m_snapping) {
-        const QSize size = static_cast<QResizeEvent*>(event)->size();
-        const int snapped = HeightFor(size.height());
-        if (snapped != size.height()) {
-            m_snapping = true;
-            resize(size.width(), snapped);
-            m_snapping = false;
-            return true;
-        }
+        const int height = static_cast<QResizeEvent*>(event)->size().height();
+        if (height != m_snappedHeight) m_requestedHeight = height;
+        if (ApplySnappedHeight()) return true;
     }
     return QTreeView::event(event);
+}
+
+// The header's height follows its sections, font and style; when it
+// changes the rows below it are counted again from the height asked.
+void COwnerDrawList::updateGeometries() {
+    QTreeView::updateGeometries();
+    if (m_requestedHeight >= 0 && !m_snapping) ApplySnappedHeight();
 }
 
 void COwnerDrawList::InsertColumn(int index, const QString& title, int width, Qt::Alignment alignment) {

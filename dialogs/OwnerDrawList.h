@@ -7,8 +7,10 @@
 // - The list owns its rows (CListRow) and releases them with RemoveAll or
 //   when it is destroyed; rows are kept in the order added, by row index.
 // - Rows are kRowHeight pixels high. Unless kListFreeHeight is given, every
-//   height the list takes is cut down so that the height less the header's
-//   is a whole number of rows.
+//   height asked of the list is cut down so that the height less the
+//   header's is a whole number of rows. The cut always starts from the
+//   height asked, so a header that settles later (columns inserted, font or
+//   style set) shortens the list once, to the rows under the header it has.
 // - Right presses neither select nor open anything; a left press right of
 //   the rows clears the selection before it is handled.
 // - Single selection only. Used on the GUI thread of a QApplication.
@@ -119,12 +121,15 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
+    void updateGeometries() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     int HeightFor(int requested) const;
+    // Takes the height snapped from the one last asked; true if it changed.
+    bool ApplySnappedHeight();
     int RowWidth() const;
     bool IsRightOfRows(const QPoint& position) const;
     void ReadBackColumnWidths();
@@ -138,6 +143,8 @@ private:
     std::vector<std::unique_ptr<CListRow>> m_rows;
     QPixmap m_markImages[2];  // 0: checked box, 1: empty box
     bool m_snapping = false;
+    int m_requestedHeight = -1;  // the height last asked, before snapping; -1: none yet
+    int m_snappedHeight = -1;    // the height the list took for it
 };
 
 }  // namespace dialogs

@@ -67,6 +67,33 @@ TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
     }
 }
 
+TEST_F(OwnerDrawListTest, AHeightIsSnappedOnceUnderTheHeaderTheListEndsWith) {
+    // Asked for exactly ten rows under the header it will have: placed
+    // before it has columns, then filled and shown, it keeps them all.
+    const int header = MakeList(kListFixedColumns | kListInertHeader)->HeaderHeight();
+    ASSERT_GT(header, 0);
+    const int tenRows = header + 10 * kRowHeight;
+    auto list = std::make_unique<COwnerDrawList>(nullptr, kListFixedColumns | kListInertHeader, 0);
+    list->SetPlacement(QRect(0, 0, 343, tenRows));
+    list->InsertColumn(0, QString(), 18, Qt::AlignCenter);
+    list->InsertColumn(1, QStringLiteral("Name"), 124, Qt::AlignCenter);
+    list->InsertColumn(2, QStringLiteral("Folder"), 197, Qt::AlignCenter);
+    list->AddRow(std::make_unique<CListRow>(std::vector<QString>{QString(), QStringLiteral("db")}, 0));
+    list->show();
+    ASSERT_EQ(list->HeaderHeight(), header);
+    EXPECT_EQ(list->height(), tenRows);
+
+    // A header that grows later is counted again from the height asked.
+    QFont taller = list->header()->font();
+    taller.setPixelSize(QFontMetrics(taller).height() * 2);
+    list->header()->setFont(taller);
+    QApplication::processEvents();
+    ASSERT_GT(list->HeaderHeight(), header);
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(tenRows, list->HeaderHeight()));
+    list->resize(343, 300);
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(300, list->HeaderHeight()));
+}
+
 TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
     auto list = MakeList(kListFixedColumns | kListInertHeader);
     const QRgb base = list->palette().color(QPalette::Base).rgb();
