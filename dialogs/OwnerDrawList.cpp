@@ -18,13 +18,16 @@ namespace {
 const int kCheckedImage = 0;
 const int kEmptyImage = 1;
 
-// Every row is kRowHeight pixels high whatever its texts.
+// Every row is as high as the list says whatever its texts.
 class FixedRowDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit FixedRowDelegate(COwnerDrawList* list) : QStyledItemDelegate(list), m_list(list) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight);
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_list->RowHeight());
     }
+
+private:
+    const COwnerDrawList* m_list;
 };
 
 // The dots of a focus rectangle: every other pixel of its outline.
@@ -149,16 +152,18 @@ COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markCo
 
 COwnerDrawList::~COwnerDrawList() = default;
 
-int COwnerDrawList::SnappedHeight(int requested, int headerHeight) {
+int COwnerDrawList::SnappedHeight(int requested, int headerHeight, int rowHeight) {
     const int body = requested - headerHeight;
-    if (body <= 0) return requested;
-    return requested - body % kRowHeight;
+    if (body <= 0 || rowHeight <= 0) return requested;
+    return requested - body % rowHeight;
 }
 
 int COwnerDrawList::HeaderHeight() const { return isHeaderHidden() ? 0 : header()->sizeHint().height(); }
 
+int COwnerDrawList::RowHeight() const { return std::max(kSmallImageSize, fontMetrics().height()) + 1; }
+
 int COwnerDrawList::HeightFor(int requested) const {
-    return (m_options & kListFreeHeight) != 0 ? requested : SnappedHeight(requested, HeaderHeight());
+    return (m_options & kListFreeHeight) != 0 ? requested : SnappedHeight(requested, HeaderHeight(), RowHeight());
 }
 
 void COwnerDrawList::SetPlacement(const QRect& rect) {
@@ -188,8 +193,9 @@ bool COwnerDrawList::event(QEvent* event) {
     return QTreeView::event(event);
 }
 
-// The header's height follows its sections, font and style; when it
-// changes the rows below it are counted again from the height asked.
+// The header's height follows its sections, font and style, and the rows'
+// the list's font; when either changes the rows are counted again from the
+// height asked.
 void COwnerDrawList::updateGeometries() {
     QTreeView::updateGeometries();
     if (m_requestedHeight >= 0 && !m_snapping) ApplySnappedHeight();

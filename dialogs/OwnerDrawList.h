@@ -6,7 +6,7 @@
 // Contract:
 // - The list owns its rows (CListRow) and releases them with RemoveAll or
 //   when it is destroyed; rows are kept in the order added, by row index.
-// - Rows are kRowHeight pixels high. Unless kListFreeHeight is given, every
+// - Rows are RowHeight() pixels high. Unless kListFreeHeight is given, every
 //   height asked of the list is cut down so that the height less the
 //   header's is a whole number of rows. The cut always starts from the
 //   height asked, so a header that settles later (columns inserted, font or
@@ -35,7 +35,9 @@ enum ListOption : unsigned int {
     kListFreeHeight = 8,     // the height is not cut to whole rows
 };
 
-const int kRowHeight = 19;
+// The small images (18 x 18) set the least row height; a taller font makes
+// taller rows. Each row is a pixel higher still for the grid line under it.
+const int kSmallImageSize = 18;
 const int kNoColumn = -1;
 
 // One row: a text per column, in column order, and a mark flag (1 shows the
@@ -91,10 +93,11 @@ public:
     void SetPlacement(const QRect& rect);
     // The height the list takes when asked for `requested` pixels under a
     // header of `headerHeight` pixels: the largest height not above the
-    // request whose part below the header is a whole number of rows. A
-    // request no taller than the header is taken as it is.
-    static int SnappedHeight(int requested, int headerHeight);
+    // request whose part below the header is a whole number of rows of
+    // `rowHeight`. A request no taller than the header is taken as it is.
+    static int SnappedHeight(int requested, int headerHeight, int rowHeight);
     int HeaderHeight() const;
+    int RowHeight() const;
 
     // Inserts a column at `index` (clamped to the columns there are).
     void InsertColumn(int index, const QString& title, int width, Qt::Alignment alignment);

@@ -1,4 +1,6 @@
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <algorithm>
 #include <memory>
 #include <tuple>
 
@@ -39,18 +41,33 @@ protected:
     static QPoint HeaderPoint(const COwnerDrawList& list, int x) { return QPoint(x, list.header()->height() / 2); }
 };
 
-TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
+TEST_F(OwnerDrawListTest, RowsFollowTheFontAndHeightsSnapToWholeRows) {
     auto list = MakeList(kListFixedColumns | kListInertHeader);
-    EXPECT_EQ(list->visualRect(list->model()->index(1, 1)).top() - list->visualRect(list->model()->index(0, 1)).top(),
-              kRowHeight);
-    EXPECT_EQ(list->visualRect(list->model()->index(0, 2)).height(), kRowHeight);
+    const auto expectRows = [](const COwnerDrawList& list) {
+        const int rowHeight = std::max(kSmallImageSize, QFontMetrics(list.font()).height()) + 1;
+        EXPECT_EQ(list.RowHeight(), rowHeight);
+        const QModelIndex first = list.model()->index(0, 1);
+        EXPECT_EQ(list.visualRect(list.model()->index(1, 1)).top() - list.visualRect(first).top(), rowHeight);
+        EXPECT_EQ(list.visualRect(list.model()->index(0, 2)).height(), rowHeight);
+    };
+    expectRows(*list);
 
     list->header()->setFixedHeight(20);
     EXPECT_EQ(list->HeaderHeight(), 20);
     list->SetPlacement(QRect(0, 0, 343, 220));
-    EXPECT_EQ(list->height(), 210);
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(220, 20, list->RowHeight()));
     list->resize(343, 249);
-    EXPECT_EQ(list->height(), 248);
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(249, 20, list->RowHeight()));
+
+    // A font taller than the small images makes taller rows, and the rows
+    // under the header are counted again.
+    QFont large = list->font();
+    large.setPixelSize(3 * kSmallImageSize);
+    list->setFont(large);
+    QApplication::processEvents();
+    ASSERT_GT(list->RowHeight(), kSmallImageSize + 1);
+    expectRows(*list);
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(249, 20, list->RowHeight()));
 
     auto free = MakeList(kListFreeHeight, 343, 220);
     free->header()->setFixedHeight(20);
@@ -59,11 +76,11 @@ TEST_F(OwnerDrawListTest, RowsAreNineteenPixelsAndHeightsSnapToWholeRows) {
 
     auto headless = MakeList(kListNoHeader, 343, 100);
     EXPECT_TRUE(headless->isHeaderHidden());
-    EXPECT_EQ(headless->height(), 95);  // 5 rows, no header counted
+    EXPECT_EQ(headless->height(), COwnerDrawList::SnappedHeight(100, 0, headless->RowHeight()));
 
-    for (const auto& [height, header, snapped] : {std::tuple<int, int, int>{220, 20, 210}, {20, 20, 20},
-                                                  {10, 20, 10} /* never grows */, {38, 0, 38}}) {
-        EXPECT_EQ(COwnerDrawList::SnappedHeight(height, header), snapped) << height << " " << header;
+    for (const auto& [height, header, snapped] : {std::tuple<int, int, int>{220, 20, 210}, {249, 20, 248}, {20, 20, 20},
+                                                  {10, 20, 10} /* never grows */, {38, 0, 38}, {100, 0, 95}}) {
+        EXPECT_EQ(COwnerDrawList::SnappedHeight(height, header, 19), snapped) << height << " " << header;
     }
 }
 
@@ -72,7 +89,7 @@ TEST_F(OwnerDrawListTest, AHeightIsSnappedOnceUnderTheHeaderTheListEndsWith) {
     // before it has columns, then filled and shown, it keeps them all.
     const int header = MakeList(kListFixedColumns | kListInertHeader)->HeaderHeight();
     ASSERT_GT(header, 0);
-    const int tenRows = header + 10 * kRowHeight;
+    const int tenRows = header + 10 * MakeList(0)->RowHeight();
     auto list = std::make_unique<COwnerDrawList>(nullptr, kListFixedColumns | kListInertHeader, 0);
     list->SetPlacement(QRect(0, 0, 343, tenRows));
     list->InsertColumn(0, QString(), 18, Qt::AlignCenter);
@@ -89,9 +106,9 @@ TEST_F(OwnerDrawListTest, AHeightIsSnappedOnceUnderTheHeaderTheListEndsWith) {
     list->header()->setFont(taller);
     QApplication::processEvents();
     ASSERT_GT(list->HeaderHeight(), header);
-    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(tenRows, list->HeaderHeight()));
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(tenRows, list->HeaderHeight(), list->RowHeight()));
     list->resize(343, 300);
-    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(300, list->HeaderHeight()));
+    EXPECT_EQ(list->height(), COwnerDrawList::SnappedHeight(300, list->HeaderHeight(), list->RowHeight()));
 }
 
 TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
@@ -100,6 +117,7 @@ TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
     const QRgb face = list->palette().color(QPalette::Button).rgb();
     const QRgb highlight = list->palette().color(QPalette::Highlight).rgb();
     const QRect boxInside(3, 3, 10, 10);
+    const int bottom = list->RowHeight() - 1;
 
     const QImage marked = RenderRow(*list, 1, false, false);
     const QImage plain = RenderRow(*list, 0, false, false);
@@ -109,7 +127,7 @@ TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
         int x, y;
         QRgb colour;
     } probes[] = {{1, 1, base},  {2, 2, kNearBlack}, {13, 13, kNearBlack}, {17, 5, face},
-                  {5, 18, face}, {18, 0, base},      {141, 9, face},       {338, 9, face}};
+                  {5, bottom, face}, {18, 0, base},      {141, 9, face},       {338, 9, face}};
     for (const QImage* image : {&marked, &plain}) {
         EXPECT_EQ(CountPixels(*image, image->rect(), qRgb(255, 0, 255)), 0);  // every pixel painted
         EXPECT_EQ(CountPixels(*image, image->rect(), kCyan), 0);              // cyan is transparent
@@ -118,7 +136,8 @@ TEST_F(OwnerDrawListTest, CellsAreFramedAndTheMarkColumnShowsTheMarkImages) {
     EXPECT_GT(CountPixels(marked, boxInside, kNearBlack), 5);  // image 0: the check mark
     EXPECT_EQ(CountPixels(plain, boxInside, kWhite), 100);     // image 1: an empty box
     // The name is drawn inside its cell.
-    EXPECT_LT(CountPixels(plain, QRect(19, 1, 122, 17), base), 122 * 17);
+    const QRect nameInside(19, 1, 122, bottom - 1);
+    EXPECT_LT(CountPixels(plain, nameInside, base), nameInside.width() * nameInside.height());
 
     const QImage selected = RenderRow(*list, 0, true, false);
     EXPECT_EQ((std::vector<QRgb>{selected.pixel(18, 0), selected.pixel(1, 1), selected.pixel(141, 9)}),
