@@ -2,6 +2,8 @@
 // in the modal chooser, on the calling program's QApplication or, when it
 // has none, on one made for the length of the call.
 #include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -58,17 +60,41 @@ int WidgetApplication::s_argc = 1;
 char WidgetApplication::s_name[] = "varokit";
 char* WidgetApplication::s_argv[] = {s_name, nullptr};
 
-// Runs the chooser; the id chosen, or nothing when it was closed without one.
+// Shows `dialog` modally until it finishes or is destroyed; true when it
+// was accepted. QDialog::exec would wait on for ever for a dialog that its
+// owner took down with itself.
+bool RunModal(QDialog* dialog) {
+    QEventLoop loop;
+    bool accepted = false;
+    QObject::connect(dialog, &QDialog::finished, &loop, [&loop, &accepted](int result) {
+        accepted = result == QDialog::Accepted;
+        loop.quit();
+    });
+    QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    loop.exec(QEventLoop::DialogExec);
+    return accepted;
+}
+
+// Runs the chooser over the application's active window, which owns it
+// (centred on it, transient for it); the id chosen, or nothing when it was
+// closed without one. The owner may take the dialog down with itself while
+// it runs, so the dialog is deleted here only while it is still there.
 std::optional<DWORD> RunChooser(CVAROObj& kit, const CDWordArray& leaveOut, unsigned int confirmKind,
                                 unsigned int closeKind) {
     const WidgetApplication application;
     if (!application.Ready()) return std::nullopt;
-    CDBSelectDialog dialog(ListDatabases(kit, leaveOut), confirmKind, closeKind);
+    const QPointer<CDBSelectDialog> dialog =
+        new CDBSelectDialog(ListDatabases(kit, leaveOut), confirmKind, closeKind, QApplication::activeWindow());
     if (Hook()) {
-        QTimer::singleShot(0, &dialog, [&dialog] { Hook()(dialog); });
+        QTimer::singleShot(0, dialog, [dialog] { Hook()(*dialog); });
     }
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.ChosenId();
+    const bool accepted = RunModal(dialog);
+    std::optional<DWORD> chosen;
+    if (dialog && accepted) chosen = dialog->ChosenId();
+    delete dialog.data();
+    return chosen;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QWindow>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -243,6 +244,52 @@ TEST_F(DBSelectTest, TheDefaultRowIsMarkedAndTheFolderColumnWidensForTheLongestF
     Script({{5, u"a", u"vdb00000005.sqlite"}, {6, u"b", u"/x/vdb00000006.sqlite"}}, 0);
     Run({}, measure);
     EXPECT_EQ(widths, (std::vector<int>{124, 197}));
+}
+
+TEST_F(DBSelectTest, TheChooserBelongsToTheActiveWindowAndOutlivesNone) {
+    int argc = 1;
+    char name[] = "app";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    auto* main = new QWidget;
+    main->setGeometry(60, 40, 640, 480);
+    main->show();
+    main->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), main);
+
+    QWidget* owner = nullptr;
+    QWindow* transientFor = nullptr;
+    QPoint centre, mainCentre;
+    EXPECT_EQ(Run({}, [&](CDBSelectDialog& dialog) {
+                  owner = dialog.parentWidget();
+                  transientFor = dialog.windowHandle()->transientParent();
+                  centre = dialog.frameGeometry().center();
+                  mainCentre = main->frameGeometry().center();
+                  PushButton(dialog, kCloseButtonId);
+              }),
+              kCancelled);
+    EXPECT_EQ(owner, main);
+    EXPECT_EQ(transientFor, main->windowHandle());
+    EXPECT_LE((centre - mainCentre).manhattanLength(), 2) << centre.x() << "," << centre.y();
+
+    // The owner closing and going away while the chooser runs takes the
+    // chooser with it: nothing was chosen.
+    main->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), main);
+    bool owned = false;
+    SetShownHook([main, &owned](CDBSelectDialog& dialog) {
+        owned = dialog.parentWidget() == main;
+        delete main;
+        if (!owned) dialog.reject();
+    });
+    CDWordArray ids;
+    ids.Add(11);
+    EXPECT_EQ(m_kit.DBSelect(ids, 10, 20), VARO_ERR_CANCELLED);
+    EXPECT_TRUE(owned);
+    ASSERT_EQ(ids.GetSize(), 1);
+    EXPECT_EQ(ids[0], 0u);
 }
 
 TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancelled) {
