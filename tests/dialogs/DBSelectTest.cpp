@@ -293,14 +293,34 @@ TEST_F(DBSelectTest, TheChooserBelongsToTheActiveWindowAndOutlivesNone) {
 }
 
 TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancelled) {
+    // No display named, or one named that is not there: Qt is never
+    // started on it (it would end the process) and the engine never asked.
+    const std::string noServer = UnusedXDisplay();
+    const char* const names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"};
+    const std::vector<std::vector<const char*>> environments = {
+        {nullptr, nullptr, nullptr, nullptr},
+        {nullptr, noServer.c_str(), nullptr, nullptr},
+        {"xcb", noServer.c_str(), nullptr, nullptr},
+        {nullptr, nullptr, "wayland-varo-none", "/tmp"},
+        {"wayland;xcb", noServer.c_str(), "/tmp/wayland-varo-none", nullptr},
+    };
     std::vector<std::pair<std::string, std::string>> saved;
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    for (const char* name : names) {
         if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
-        unsetenv(name);
     }
-    const Outcome outcome = Run({11}, [](CDBSelectDialog& dialog) { PushButton(dialog, kConfirmButtonId); });
-    for (const auto& entry : saved) setenv(entry.first.c_str(), entry.second.c_str(), 1);
-    EXPECT_EQ(outcome, kCancelled);
+    for (const auto& values : environments) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i]) {
+                setenv(names[i], values[i], 1);
+            } else {
+                unsetenv(names[i]);
+            }
+        }
+        const Outcome outcome = Run({11}, [](CDBSelectDialog& dialog) { PushButton(dialog, kConfirmButtonId); });
+        for (const char* name : names) unsetenv(name);
+        for (const auto& entry : saved) setenv(entry.first.c_str(), entry.second.c_str(), 1);
+        EXPECT_EQ(outcome, kCancelled) << (values[1] ? values[1] : "") << " " << (values[2] ? values[2] : "");
+    }
     EXPECT_EQ(engine().CallsOf(kOpGetAllDBID), 0);
 
     int argc = 1;

@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -89,4 +91,11 @@ int CountPixels(const QImage& image, const QRect& area, QRgb rgb) {
         }
     }
     return count;
+}
+
+std::string UnusedXDisplay() {
+    int number = 4093;
+    struct stat status;
+    while (stat(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), &status) == 0) ++number;
+    return ":" + std::to_string(number);
 }
