@@ -63,7 +63,7 @@ void CDBSelectDialog::SetCaptions(unsigned int confirmKind, unsigned int closeKi
 }
 
 void CDBSelectDialog::CreateList() {
-    m_list = new COwnerDrawList(this, kListOptions, kMarkColumn);
+    m_list = new COwnerDrawList(this, kListOptions, kMarkColumn, kNoColumn, kDatabaseBitmapId);
     m_controls[kListId] = m_list;
     for (int column = 0; column < kColumnCount; ++column) {
         m_list->InsertColumn(column, FromShiftJis(kColumns[column].title), kColumns[column].width, Qt::AlignCenter);

@@ -8,7 +8,6 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "MarkImages.h"
 
 namespace varo {
 namespace dialogs {
@@ -17,6 +16,7 @@ namespace {
 
 const int kCheckedImage = 0;
 const int kEmptyImage = 1;
+const int kPictureImage = 2;
 
 // Every row is as high as the list says whatever its texts.
 class FixedRowDelegate : public QStyledItemDelegate {
@@ -64,8 +64,8 @@ QString CListRow::Text(int column) const {
     return m_texts[static_cast<size_t>(column)];
 }
 
-COwnerDrawHeader::COwnerDrawHeader(unsigned int options, int markColumn, QWidget* parent)
-    : QHeaderView(Qt::Horizontal, parent), m_options(options), m_markColumn(markColumn) {
+COwnerDrawHeader::COwnerDrawHeader(unsigned int options, int markColumn, int imageColumn, QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent), m_options(options), m_markColumn(markColumn), m_imageColumn(imageColumn) {
     setHighlightSections(false);
     setStretchLastSection(false);
     setMinimumSectionSize(0);
@@ -87,18 +87,18 @@ int COwnerDrawHeader::DividerAt(int x) const {
     return kNoColumn;
 }
 
-// A divider resizes the column to its left, so the mark column's own divider
-// is as fixed as the column.
+// A divider resizes the column to its left, so a special column's own
+// divider is as fixed as the column.
 bool COwnerDrawHeader::IgnoresPressAt(int x) const {
     const int divider = DividerAt(x);
-    if (divider != kNoColumn) return (m_options & kListFixedColumns) != 0 || IsMarkColumn(divider);
+    if (divider != kNoColumn) return (m_options & kListFixedColumns) != 0 || IsSpecialColumn(divider);
     const int column = logicalIndexAt(x);
     if (column < 0) return false;
-    return (m_options & kListInertHeader) != 0 || IsMarkColumn(column);
+    return (m_options & kListInertHeader) != 0 || IsSpecialColumn(column);
 }
 
 bool COwnerDrawHeader::KeepsArrowAt(int x) const {
-    return (m_options & kListFixedColumns) != 0 || IsMarkColumn(DividerAt(x)) || IsMarkColumn(logicalIndexAt(x));
+    return (m_options & kListFixedColumns) != 0 || IsSpecialColumn(DividerAt(x)) || IsSpecialColumn(logicalIndexAt(x));
 }
 
 void COwnerDrawHeader::mousePressEvent(QMouseEvent* event) {
@@ -124,9 +124,14 @@ void COwnerDrawHeader::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() == Qt::NoButton && KeepsArrowAt(event->position().toPoint().x())) unsetCursor();
 }
 
-COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markColumn)
-    : QTreeView(parent), m_options(options), m_markColumn(markColumn), m_model(new QStandardItemModel(this)) {
-    setHeader(new COwnerDrawHeader(options, markColumn, this));
+COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markColumn, int imageColumn,
+                               int imageBitmapId)
+    : QTreeView(parent),
+      m_options(options),
+      m_markColumn(markColumn),
+      m_imageColumn(imageColumn),
+      m_model(new QStandardItemModel(this)) {
+    setHeader(new COwnerDrawHeader(options, markColumn, imageColumn, this));
     // Set after setHeader, which makes items unpressable while unsorted: the
     // header items are buttons, as in the original, unless kListInertHeader.
     header()->setSectionsClickable(true);
@@ -146,8 +151,10 @@ COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markCo
     setFocusPolicy(Qt::StrongFocus);
     // The sunken two-pixel edge of the original's client edge.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    m_markImages[kCheckedImage] = MaskedPixmap(MarkBitmapImage(MarkBitmap::Checked), ImageListTransparent());
-    m_markImages[kEmptyImage] = MaskedPixmap(MarkBitmapImage(MarkBitmap::Unchecked), ImageListTransparent());
+    m_cellImages.AddMasked(MarkBitmapImage(MarkBitmap::Checked), ImageListTransparent());
+    m_cellImages.AddMasked(MarkBitmapImage(MarkBitmap::Unchecked), ImageListTransparent());
+    if (imageColumn != kNoColumn) m_cellImages.AddMasked(ListBitmapImage(imageBitmapId), ImageListTransparent());
+    setIconSize(m_smallImages.ImageSize());
 }
 
 COwnerDrawList::~COwnerDrawList() = default;
@@ -160,7 +167,9 @@ int COwnerDrawList::SnappedHeight(int requested, int headerHeight, int rowHeight
 
 int COwnerDrawList::HeaderHeight() const { return isHeaderHidden() ? 0 : header()->sizeHint().height(); }
 
-int COwnerDrawList::RowHeight() const { return std::max(kSmallImageSize, fontMetrics().height()) + 1; }
+int COwnerDrawList::RowHeight() const {
+    return std::max(m_smallImages.ImageSize().height(), fontMetrics().height()) + 1;
+}
 
 int COwnerDrawList::HeightFor(int requested) const {
     return (m_options & kListFreeHeight) != 0 ? requested : SnappedHeight(requested, HeaderHeight(), RowHeight());
@@ -302,9 +311,12 @@ void COwnerDrawList::PaintRow(QPainter& painter, int row, const QRect& rect, boo
     int left = rect.left();
     for (int column = 0; column < ColumnCount(); ++column) {
         const QRect cell(left, rect.top(), ColumnWidth(column), rect.height());
-        if (column == m_markColumn) {
+        if (column == m_imageColumn) {
             DrawFramedCell(painter, cell, QString(), background, text);
-            painter.drawPixmap(cell.topLeft(), m_markImages[item->Mark() == 1 ? kCheckedImage : kEmptyImage]);
+            painter.drawPixmap(cell.topLeft(), m_cellImages.Image(kPictureImage));
+        } else if (column == m_markColumn) {
+            DrawFramedCell(painter, cell, QString(), background, text);
+            painter.drawPixmap(cell.topLeft(), m_cellImages.Image(item->Mark() == 1 ? kCheckedImage : kEmptyImage));
         } else {
             DrawFramedCell(painter, cell, item->Text(column), background, text);
         }

@@ -133,7 +133,8 @@ TEST_F(DBSelectTest, CaptionsAndLayoutFollowTheTemplateAndTheKinds) {
             EXPECT_TRUE(static_cast<QPushButton*>(dialog.Control(kConfirmButtonId))->isDefault());
             ASSERT_EQ(dialog.Control(kListId), dialog.List());
             const COwnerDrawList& list = *dialog.List();
-            const int height = COwnerDrawList::SnappedHeight(dialog.height() - 42, list.HeaderHeight(), list.RowHeight());
+            const int height =
+                COwnerDrawList::SnappedHeight(dialog.height() - 42, list.HeaderHeight(), list.RowHeight());
             EXPECT_EQ(list.geometry(), QRect(7, 7, dialog.width() - 14, height));
             EXPECT_EQ(list.ColumnWidth(0), 18);
             EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString(), U(u"\u540d\u524d"));  // 名前

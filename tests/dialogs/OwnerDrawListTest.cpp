@@ -5,6 +5,8 @@
 #include <tuple>
 
 #include "DialogTestSupport.h"
+#include "ImageList.h"
+#include "MarkImages.h"
 #include "OwnerDrawList.h"
 
 using namespace varo::dialogs;
@@ -214,6 +216,91 @@ TEST_F(OwnerDrawListTest, RightPressesAreIgnoredAndAPressRightOfTheRowsClearsThe
     EXPECT_EQ(list->RowCount(), 0);
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_TRUE(Selection(*list).empty());
+}
+
+TEST_F(OwnerDrawListTest, ImageListsCutTheirBitmapsIntoWholeImagesOfTheirSize) {
+    auto chooserList = MakeList(kListFixedColumns | kListInertHeader);
+    EXPECT_EQ(chooserList->CellImages().ImageSize(), QSize(16, 16));
+    EXPECT_EQ(chooserList->CellImages().Count(), 2);  // the two boxes, no picture
+    EXPECT_EQ(chooserList->SmallImages().ImageSize(), QSize(18, 18));
+    EXPECT_EQ(chooserList->NormalImages().ImageSize(), QSize(32, 32));
+    EXPECT_EQ(chooserList->SmallImages().Count() + chooserList->NormalImages().Count(), 0);
+    EXPECT_EQ(chooserList->iconSize(), QSize(18, 18));
+
+    // Across a 36-pixel bitmap fit two 16-pixel images, from its top rows.
+    QImage bitmap(36, 20, QImage::Format_RGB32);
+    for (int x = 0; x < 36; ++x) {
+        for (int y = 0; y < 20; ++y) bitmap.setPixel(x, y, x == 20 && y < 16 ? kCyan : qRgb(x, y, 7));
+    }
+    CImageList images(16);
+    EXPECT_EQ(images.AddMasked(QImage(15, 16, QImage::Format_RGB32), QColor(kCyan)), -1);
+    EXPECT_EQ(images.AddMasked(bitmap, QColor(kCyan)), 0);
+    EXPECT_EQ(images.AddMasked(bitmap, QColor(kCyan)), 2);
+    ASSERT_EQ(images.Count(), 4);
+    const QImage second = images.Image(3).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(second.size(), QSize(16, 16));
+    EXPECT_EQ(second.pixel(0, 0), qRgb(16, 0, 7));
+    EXPECT_EQ(second.pixel(15, 15), qRgb(31, 15, 7));
+    EXPECT_EQ(qAlpha(second.pixel(4, 9)), 0);  // cyan is transparent
+    EXPECT_TRUE(images.Image(4).isNull());
+    EXPECT_TRUE(images.Image(-1).isNull());
+}
+
+TEST_F(OwnerDrawListTest, AnImageColumnShowsItsBitmapsPictureOnEveryRowAndItsHeaderIsInert) {
+    const QImage bitmap = DatabaseBitmapImage();
+    ASSERT_EQ(bitmap.size(), QSize(kDatabaseBitmapSize, kDatabaseBitmapSize));
+    // Only the top-left 16 x 16 pixels reach the list; the rest is surround.
+    EXPECT_EQ(CountPixels(bitmap, bitmap.rect(), kCyan) - CountPixels(bitmap, QRect(0, 0, 16, 16), kCyan),
+              36 * 36 - 16 * 16);
+    EXPECT_GT(CountPixels(bitmap, QRect(0, 0, 16, 16), kNearBlack), 20);
+    EXPECT_GT(CountPixels(bitmap, QRect(0, 0, 16, 16), kWhite), 20);
+
+    // Image column 0 and mark column 1, without the header options.
+    auto list = std::make_unique<COwnerDrawList>(nullptr, 0, 1, 0, kDatabaseBitmapId);
+    list->InsertColumn(0, QString(), 18, Qt::AlignCenter);
+    list->InsertColumn(1, QString(), 18, Qt::AlignCenter);
+    list->InsertColumn(2, QStringLiteral("Name"), 124, Qt::AlignCenter);
+    for (int row = 0; row < 2; ++row) {
+        list->AddRow(std::make_unique<CListRow>(std::vector<QString>{QStringLiteral("unseen"), QString(), "db"}, row));
+    }
+    list->SetPlacement(QRect(0, 0, 200, 120));
+    list->show();
+    ASSERT_EQ(list->CellImages().Count(), 4);  // the boxes and the two tiles across bitmap 538
+
+    const QRgb base = list->palette().color(QPalette::Base).rgb();
+    for (int row = 0; row < 2; ++row) {
+        const QImage image = RenderRow(*list, row, false, false);
+        int differing = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const QRgb wanted = (bitmap.pixel(x, y) & 0xffffffu) == (kCyan & 0xffffffu) ? base : bitmap.pixel(x, y);
+                if (image.pixel(x, y) != wanted) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0) << row;
+        const QRect boxInside(18 + 3, 3, 10, 10);
+        EXPECT_EQ(CountPixels(image, boxInside, kNearBlack) > 5, row == 1) << row;  // the check mark
+        EXPECT_EQ(CountPixels(image, boxInside, kWhite) == 100, row == 0) << row;   // the empty box
+    }
+
+    // The image column and its divider refuse presses and drags.
+    QHeaderView* header = list->header();
+    int pressed = 0;
+    QObject::connect(header, &QHeaderView::sectionPressed, [&pressed](int) { ++pressed; });
+    Click(header->viewport(), HeaderPoint(*list, 8));
+    Drag(header->viewport(), HeaderPoint(*list, 17), HeaderPoint(*list, 50));
+    EXPECT_EQ(pressed, 0);
+    EXPECT_EQ(header->sectionSize(0), 18);
+    Click(header->viewport(), HeaderPoint(*list, 80));
+    EXPECT_EQ(pressed, 1);
+
+    // A bitmap the list has no picture for leaves the image cells empty.
+    auto missing = std::make_unique<COwnerDrawList>(nullptr, 0, kNoColumn, 0, 999);
+    missing->InsertColumn(0, QString(), 18, Qt::AlignCenter);
+    missing->AddRow(std::make_unique<CListRow>(std::vector<QString>{QStringLiteral("unseen")}, 0));
+    EXPECT_EQ(missing->CellImages().Count(), 2);
+    const QImage empty = RenderRow(*missing, 0, false, false);
+    EXPECT_EQ(CountPixels(empty, QRect(0, 0, 17, missing->RowHeight() - 1), base), 17 * (missing->RowHeight() - 1));
 }
 
 }  // namespace
