@@ -37,18 +37,22 @@ public:
             return;
         }
         const PlatformChoice choice = ChoosePlatform(DisplayEnvironment::OfProcess(), DisplayProbes::OfSystem());
-        if (!choice.canStart) return;
+        if (choice.canStart) Start(choice.platforms);
+    }
+    bool Ready() const { return m_ready; }
+
+private:
+    // Starts Qt on `platforms`, or on its own choice when that is empty.
+    void Start(const std::string& platforms) {
         m_arguments = {"varokit"};
-        if (!choice.platforms.empty()) m_arguments.insert(m_arguments.end(), {"-platform", choice.platforms});
+        if (!platforms.empty()) m_arguments.insert(m_arguments.end(), {"-platform", platforms});
         for (std::string& argument : m_arguments) m_argv.push_back(argument.data());
         m_argv.push_back(nullptr);
         m_argc = static_cast<int>(m_arguments.size());
         m_own = std::make_unique<QApplication>(m_argc, m_argv.data());
         m_ready = true;
     }
-    bool Ready() const { return m_ready; }
 
-private:
     // QApplication keeps the arguments for its whole life, so they are
     // declared before it and outlive it.
     std::vector<std::string> m_arguments;
