@@ -2,14 +2,18 @@
 // in the modal chooser, on the calling program's QApplication or, when it
 // has none, on one made for the length of the call.
 #include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "DBSelectDialog.h"
 #include "DBSelectHook.h"
 #include "DatabaseRows.h"
+#include "DisplayProbe.h"
 #include "VAROObj.h"
 
 using namespace varo::dialogs;
@@ -21,54 +25,78 @@ ShownHook& Hook() {
     return hook;
 }
 
-bool IsSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-// Qt ends the process when it finds no display to open, so a program
-// without one is told the chooser was closed instead.
-bool CanOpenDisplay() { return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY"); }
-
 // The QApplication the dialog runs on: the program's own, or one that lives
-// as long as this object when the program has none.
+// as long as this object when the program has none and a display can be
+// opened. Qt ends the process when it finds none, so a program without one
+// is told the chooser was closed instead.
 class WidgetApplication {
 public:
     WidgetApplication() {
         if (QCoreApplication::instance()) {
             m_ready = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-        } else if (CanOpenDisplay()) {
-            m_own = std::make_unique<QApplication>(s_argc, s_argv);
-            m_ready = true;
+            return;
         }
+        const PlatformChoice choice = ChoosePlatform(DisplayEnvironment::OfProcess(), DisplayProbes::OfSystem());
+        if (choice.canStart) Start(choice.platforms);
     }
     bool Ready() const { return m_ready; }
 
 private:
-    // QApplication keeps the arguments for its whole life.
-    static int s_argc;
-    static char s_name[];
-    static char* s_argv[];
+    // Starts Qt on `platforms`, or on its own choice when that is empty.
+    void Start(const std::string& platforms) {
+        m_arguments = {"varokit"};
+        if (!platforms.empty()) m_arguments.insert(m_arguments.end(), {"-platform", platforms});
+        for (std::string& argument : m_arguments) m_argv.push_back(argument.data());
+        m_argv.push_back(nullptr);
+        m_argc = static_cast<int>(m_arguments.size());
+        m_own = std::make_unique<QApplication>(m_argc, m_argv.data());
+        m_ready = true;
+    }
 
+    // QApplication keeps the arguments for its whole life, so they are
+    // declared before it and outlive it.
+    std::vector<std::string> m_arguments;
+    std::vector<char*> m_argv;
+    int m_argc = 0;
     std::unique_ptr<QApplication> m_own;
     bool m_ready = false;
 };
 
-int WidgetApplication::s_argc = 1;
-char WidgetApplication::s_name[] = "varokit";
-char* WidgetApplication::s_argv[] = {s_name, nullptr};
+// Shows `dialog` modally until it finishes or is destroyed; true when it
+// was accepted. QDialog::exec would wait on for ever for a dialog that its
+// owner took down with itself.
+bool RunModal(QDialog* dialog) {
+    QEventLoop loop;
+    bool accepted = false;
+    QObject::connect(dialog, &QDialog::finished, &loop, [&loop, &accepted](int result) {
+        accepted = result == QDialog::Accepted;
+        loop.quit();
+    });
+    QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    loop.exec(QEventLoop::DialogExec);
+    return accepted;
+}
 
-// Runs the chooser; the id chosen, or nothing when it was closed without one.
+// Runs the chooser over the application's active window, which owns it
+// (centred on it, transient for it); the id chosen, or nothing when it was
+// closed without one. The owner may take the dialog down with itself while
+// it runs, so the dialog is deleted here only while it is still there.
 std::optional<DWORD> RunChooser(CVAROObj& kit, const CDWordArray& leaveOut, unsigned int confirmKind,
                                 unsigned int closeKind) {
     const WidgetApplication application;
     if (!application.Ready()) return std::nullopt;
-    CDBSelectDialog dialog(ListDatabases(kit, leaveOut), confirmKind, closeKind);
+    const QPointer<CDBSelectDialog> dialog =
+        new CDBSelectDialog(ListDatabases(kit, leaveOut), confirmKind, closeKind, QApplication::activeWindow());
     if (Hook()) {
-        QTimer::singleShot(0, &dialog, [&dialog] { Hook()(dialog); });
+        QTimer::singleShot(0, dialog, [dialog] { Hook()(*dialog); });
     }
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.ChosenId();
+    const bool accepted = RunModal(dialog);
+    std::optional<DWORD> chosen;
+    if (dialog && accepted) chosen = dialog->ChosenId();
+    delete dialog.data();
+    return chosen;
 }
 
 }  // namespace

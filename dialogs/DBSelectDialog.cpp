@@ -63,13 +63,14 @@ void CDBSelectDialog::SetCaptions(unsigned int confirmKind, unsigned int closeKi
 }
 
 void CDBSelectDialog::CreateList() {
-    m_list = new COwnerDrawList(this, kListOptions, kMarkColumn);
+    m_list = new COwnerDrawList(this, kListOptions, kMarkColumn, kNoColumn, kDatabaseBitmapId);
     m_controls[kListId] = m_list;
-    m_list->SetPlacement(QRect(kListInsets.left, kListInsets.top, width() - kListInsets.left - kListInsets.right,
-                               height() - kListInsets.top - kListInsets.bottom));
     for (int column = 0; column < kColumnCount; ++column) {
         m_list->InsertColumn(column, FromShiftJis(kColumns[column].title), kColumns[column].width, Qt::AlignCenter);
     }
+    // Placed once its columns give the header its height.
+    m_list->SetPlacement(QRect(kListInsets.left, kListInsets.top, width() - kListInsets.left - kListInsets.right,
+                               height() - kListInsets.top - kListInsets.bottom));
     connect(m_list, &COwnerDrawList::listDoubleClicked, this, &CDBSelectDialog::Confirm);
 }
 

@@ -26,6 +26,25 @@ const char* const kCheckRows[] = {
     "..X....",
 };
 
+// The database drum of bitmap 538, one character a pixel from its top-left
+// corner: 'X' near-black, 'o' white, '.' surround.
+const char* const kDatabaseRows[] = {
+    "................",
+    "....XXXXXXXX....",
+    "..XXooooooooXX..",
+    "..XooooooooooX..",
+    "..XXooooooooXX..",
+    "..XoXXXXXXXXoX..",
+    "..XooooooooooX..",
+    "..XooooooooooX..",
+    "..XXooooooooXX..",
+    "..XoXXXXXXXXoX..",
+    "..XooooooooooX..",
+    "..XooooooooooX..",
+    "..XXooooooooXX..",
+    "....XXXXXXXX....",
+};
+
 void DrawBox(QImage& image) {
     for (int y = kBoxInset; y < kBoxInset + kBoxSize; ++y) {
         for (int x = kBoxInset; x < kBoxInset + kBoxSize; ++x) {
@@ -54,6 +73,32 @@ QImage MarkBitmapImage(MarkBitmap which) {
     DrawBox(image);
     if (which == MarkBitmap::Checked) DrawCheck(image);
     return image;
+}
+
+QImage DatabaseBitmapImage() {
+    QImage image(kDatabaseBitmapSize, kDatabaseBitmapSize, QImage::Format_RGB32);
+    image.fill(ImageListTransparent());
+    int y = 0;
+    for (const char* row : kDatabaseRows) {
+        for (int x = 0; row[x] != '\0'; ++x) {
+            if (row[x] == 'X') image.setPixel(x, y, kNearBlack);
+            if (row[x] == 'o') image.setPixel(x, y, kWhite);
+        }
+        ++y;
+    }
+    return image;
+}
+
+QImage ListBitmapImage(int id) {
+    switch (id) {
+        case static_cast<int>(MarkBitmap::Checked):
+        case static_cast<int>(MarkBitmap::Unchecked):
+            return MarkBitmapImage(static_cast<MarkBitmap>(id));
+        case kDatabaseBitmapId:
+            return DatabaseBitmapImage();
+        default:
+            return QImage();
+    }
 }
 
 QPixmap MaskedPixmap(const QImage& image, QColor transparent) {

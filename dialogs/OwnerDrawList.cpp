@@ -8,7 +8,6 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "MarkImages.h"
 
 namespace varo {
 namespace dialogs {
@@ -17,14 +16,18 @@ namespace {
 
 const int kCheckedImage = 0;
 const int kEmptyImage = 1;
+const int kPictureImage = 2;
 
-// Every row is kRowHeight pixels high whatever its texts.
+// Every row is as high as the list says whatever its texts.
 class FixedRowDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit FixedRowDelegate(COwnerDrawList* list) : QStyledItemDelegate(list), m_list(list) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight);
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_list->RowHeight());
     }
+
+private:
+    const COwnerDrawList* m_list;
 };
 
 // The dots of a focus rectangle: every other pixel of its outline.
@@ -61,8 +64,8 @@ QString CListRow::Text(int column) const {
     return m_texts[static_cast<size_t>(column)];
 }
 
-COwnerDrawHeader::COwnerDrawHeader(unsigned int options, int markColumn, QWidget* parent)
-    : QHeaderView(Qt::Horizontal, parent), m_options(options), m_markColumn(markColumn) {
+COwnerDrawHeader::COwnerDrawHeader(unsigned int options, int markColumn, int imageColumn, QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent), m_options(options), m_markColumn(markColumn), m_imageColumn(imageColumn) {
     setHighlightSections(false);
     setStretchLastSection(false);
     setMinimumSectionSize(0);
@@ -84,18 +87,18 @@ int COwnerDrawHeader::DividerAt(int x) const {
     return kNoColumn;
 }
 
-// A divider resizes the column to its left, so the mark column's own divider
-// is as fixed as the column.
+// A divider resizes the column to its left, so a special column's own
+// divider is as fixed as the column.
 bool COwnerDrawHeader::IgnoresPressAt(int x) const {
     const int divider = DividerAt(x);
-    if (divider != kNoColumn) return (m_options & kListFixedColumns) != 0 || IsMarkColumn(divider);
+    if (divider != kNoColumn) return (m_options & kListFixedColumns) != 0 || IsSpecialColumn(divider);
     const int column = logicalIndexAt(x);
     if (column < 0) return false;
-    return (m_options & kListInertHeader) != 0 || IsMarkColumn(column);
+    return (m_options & kListInertHeader) != 0 || IsSpecialColumn(column);
 }
 
 bool COwnerDrawHeader::KeepsArrowAt(int x) const {
-    return (m_options & kListFixedColumns) != 0 || IsMarkColumn(DividerAt(x)) || IsMarkColumn(logicalIndexAt(x));
+    return (m_options & kListFixedColumns) != 0 || IsSpecialColumn(DividerAt(x)) || IsSpecialColumn(logicalIndexAt(x));
 }
 
 void COwnerDrawHeader::mousePressEvent(QMouseEvent* event) {
@@ -121,9 +124,14 @@ void COwnerDrawHeader::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() == Qt::NoButton && KeepsArrowAt(event->position().toPoint().x())) unsetCursor();
 }
 
-COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markColumn)
-    : QTreeView(parent), m_options(options), m_markColumn(markColumn), m_model(new QStandardItemModel(this)) {
-    setHeader(new COwnerDrawHeader(options, markColumn, this));
+COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markColumn, int imageColumn,
+                               int imageBitmapId)
+    : QTreeView(parent),
+      m_options(options),
+      m_markColumn(markColumn),
+      m_imageColumn(imageColumn),
+      m_model(new QStandardItemModel(this)) {
+    setHeader(new COwnerDrawHeader(options, markColumn, imageColumn, this));
     // Set after setHeader, which makes items unpressable while unsorted: the
     // header items are buttons, as in the original, unless kListInertHeader.
     header()->setSectionsClickable(true);
@@ -143,42 +151,63 @@ COwnerDrawList::COwnerDrawList(QWidget* parent, unsigned int options, int markCo
     setFocusPolicy(Qt::StrongFocus);
     // The sunken two-pixel edge of the original's client edge.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    m_markImages[kCheckedImage] = MaskedPixmap(MarkBitmapImage(MarkBitmap::Checked), ImageListTransparent());
-    m_markImages[kEmptyImage] = MaskedPixmap(MarkBitmapImage(MarkBitmap::Unchecked), ImageListTransparent());
+    m_cellImages.AddMasked(MarkBitmapImage(MarkBitmap::Checked), ImageListTransparent());
+    m_cellImages.AddMasked(MarkBitmapImage(MarkBitmap::Unchecked), ImageListTransparent());
+    if (imageColumn != kNoColumn) m_cellImages.AddMasked(ListBitmapImage(imageBitmapId), ImageListTransparent());
+    setIconSize(m_smallImages.ImageSize());
 }
 
 COwnerDrawList::~COwnerDrawList() = default;
 
-int COwnerDrawList::SnappedHeight(int requested, int headerHeight) {
+int COwnerDrawList::SnappedHeight(int requested, int headerHeight, int rowHeight) {
     const int body = requested - headerHeight;
-    if (body <= 0) return requested;
-    return requested - body % kRowHeight;
+    if (body <= 0 || rowHeight <= 0) return requested;
+    return requested - body % rowHeight;
 }
 
 int COwnerDrawList::HeaderHeight() const { return isHeaderHidden() ? 0 : header()->sizeHint().height(); }
 
+int COwnerDrawList::RowHeight() const {
+    return std::max(m_smallImages.ImageSize().height(), fontMetrics().height()) + 1;
+}
+
 int COwnerDrawList::HeightFor(int requested) const {
-    return (m_options & kListFreeHeight) != 0 ? requested : SnappedHeight(requested, HeaderHeight());
+    return (m_options & kListFreeHeight) != 0 ? requested : SnappedHeight(requested, HeaderHeight(), RowHeight());
 }
 
 void COwnerDrawList::SetPlacement(const QRect& rect) {
-    setGeometry(rect.x(), rect.y(), rect.width(), HeightFor(rect.height()));
+    m_requestedHeight = rect.height();
+    m_snappedHeight = HeightFor(m_requestedHeight);
+    setGeometry(rect.x(), rect.y(), rect.width(), m_snappedHeight);
+}
+
+bool COwnerDrawList::ApplySnappedHeight() {
+    m_snappedHeight = HeightFor(m_requestedHeight);
+    if (m_snappedHeight == height()) return false;
+    m_snapping = true;
+    resize(width(), m_snappedHeight);
+    m_snapping = false;
+    return true;
 }
 
 // Resize events of the viewport reach resizeEvent too; only the list's own
-// come through here.
+// come through here. A height other than the one the list took is a new
+// request from outside.
 bool COwnerDrawList::event(QEvent* event) {
     if (event->type() == QEvent::Resize && !m_snapping) {
-        const QSize size = static_cast<QResizeEvent*>(event)->size();
-        const int snapped = HeightFor(size.height());
-        if (snapped != size.height()) {
-            m_snapping = true;
-            resize(size.width(), snapped);
-            m_snapping = false;
-            return true;
-        }
+        const int height = static_cast<QResizeEvent*>(event)->size().height();
+        if (height != m_snappedHeight) m_requestedHeight = height;
+        if (ApplySnappedHeight()) return true;
     }
     return QTreeView::event(event);
+}
+
+// The header's height follows its sections, font and style, and the rows'
+// the list's font; when either changes the rows are counted again from the
+// height asked.
+void COwnerDrawList::updateGeometries() {
+    QTreeView::updateGeometries();
+    if (m_requestedHeight >= 0 && !m_snapping) ApplySnappedHeight();
 }
 
 void COwnerDrawList::InsertColumn(int index, const QString& title, int width, Qt::Alignment alignment) {
@@ -282,9 +311,12 @@ void COwnerDrawList::PaintRow(QPainter& painter, int row, const QRect& rect, boo
     int left = rect.left();
     for (int column = 0; column < ColumnCount(); ++column) {
         const QRect cell(left, rect.top(), ColumnWidth(column), rect.height());
-        if (column == m_markColumn) {
+        if (column == m_imageColumn) {
             DrawFramedCell(painter, cell, QString(), background, text);
-            painter.drawPixmap(cell.topLeft(), m_markImages[item->Mark() == 1 ? kCheckedImage : kEmptyImage]);
+            painter.drawPixmap(cell.topLeft(), m_cellImages.Image(kPictureImage));
+        } else if (column == m_markColumn) {
+            DrawFramedCell(painter, cell, QString(), background, text);
+            painter.drawPixmap(cell.topLeft(), m_cellImages.Image(item->Mark() == 1 ? kCheckedImage : kEmptyImage));
         } else {
             DrawFramedCell(painter, cell, item->Text(column), background, text);
         }

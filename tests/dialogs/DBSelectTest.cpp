@@ -1,6 +1,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QWindow>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -132,7 +133,8 @@ TEST_F(DBSelectTest, CaptionsAndLayoutFollowTheTemplateAndTheKinds) {
             EXPECT_TRUE(static_cast<QPushButton*>(dialog.Control(kConfirmButtonId))->isDefault());
             ASSERT_EQ(dialog.Control(kListId), dialog.List());
             const COwnerDrawList& list = *dialog.List();
-            const int height = COwnerDrawList::SnappedHeight(dialog.height() - 42, list.HeaderHeight());
+            const int height =
+                COwnerDrawList::SnappedHeight(dialog.height() - 42, list.HeaderHeight(), list.RowHeight());
             EXPECT_EQ(list.geometry(), QRect(7, 7, dialog.width() - 14, height));
             EXPECT_EQ(list.ColumnWidth(0), 18);
             EXPECT_EQ(list.model()->headerData(1, Qt::Horizontal).toString(), U(u"\u540d\u524d"));  // 名前
@@ -245,15 +247,81 @@ TEST_F(DBSelectTest, TheDefaultRowIsMarkedAndTheFolderColumnWidensForTheLongestF
     EXPECT_EQ(widths, (std::vector<int>{124, 197}));
 }
 
+TEST_F(DBSelectTest, TheChooserBelongsToTheActiveWindowAndOutlivesNone) {
+    int argc = 1;
+    char name[] = "app";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    auto* main = new QWidget;
+    main->setGeometry(60, 40, 640, 480);
+    main->show();
+    main->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), main);
+
+    QWidget* owner = nullptr;
+    QWindow* transientFor = nullptr;
+    QPoint centre, mainCentre;
+    EXPECT_EQ(Run({}, [&](CDBSelectDialog& dialog) {
+                  owner = dialog.parentWidget();
+                  transientFor = dialog.windowHandle()->transientParent();
+                  centre = dialog.frameGeometry().center();
+                  mainCentre = main->frameGeometry().center();
+                  PushButton(dialog, kCloseButtonId);
+              }),
+              kCancelled);
+    EXPECT_EQ(owner, main);
+    EXPECT_EQ(transientFor, main->windowHandle());
+    EXPECT_LE((centre - mainCentre).manhattanLength(), 2) << centre.x() << "," << centre.y();
+
+    // The owner closing and going away while the chooser runs takes the
+    // chooser with it: nothing was chosen.
+    main->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), main);
+    bool owned = false;
+    SetShownHook([main, &owned](CDBSelectDialog& dialog) {
+        owned = dialog.parentWidget() == main;
+        delete main;
+        if (!owned) dialog.reject();
+    });
+    CDWordArray ids;
+    ids.Add(11);
+    EXPECT_EQ(m_kit.DBSelect(ids, 10, 20), VARO_ERR_CANCELLED);
+    EXPECT_TRUE(owned);
+    ASSERT_EQ(ids.GetSize(), 1);
+    EXPECT_EQ(ids[0], 0u);
+}
+
 TEST_F(DBSelectTest, WithoutADisplayOrAWidgetApplicationTheChooserReportsCancelled) {
+    // No display named, or one named that is not there: Qt is never
+    // started on it (it would end the process) and the engine never asked.
+    const std::string noServer = UnusedXDisplay();
+    const char* const names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"};
+    const std::vector<std::vector<const char*>> environments = {
+        {nullptr, nullptr, nullptr, nullptr},
+        {nullptr, noServer.c_str(), nullptr, nullptr},
+        {"xcb", noServer.c_str(), nullptr, nullptr},
+        {nullptr, nullptr, "wayland-varo-none", "/tmp"},
+        {"wayland;xcb", noServer.c_str(), "/tmp/wayland-varo-none", nullptr},
+    };
     std::vector<std::pair<std::string, std::string>> saved;
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    for (const char* name : names) {
         if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
-        unsetenv(name);
     }
-    const Outcome outcome = Run({11}, [](CDBSelectDialog& dialog) { PushButton(dialog, kConfirmButtonId); });
-    for (const auto& entry : saved) setenv(entry.first.c_str(), entry.second.c_str(), 1);
-    EXPECT_EQ(outcome, kCancelled);
+    for (const auto& values : environments) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i]) {
+                setenv(names[i], values[i], 1);
+            } else {
+                unsetenv(names[i]);
+            }
+        }
+        const Outcome outcome = Run({11}, [](CDBSelectDialog& dialog) { PushButton(dialog, kConfirmButtonId); });
+        for (const char* name : names) unsetenv(name);
+        for (const auto& entry : saved) setenv(entry.first.c_str(), entry.second.c_str(), 1);
+        EXPECT_EQ(outcome, kCancelled) << (values[1] ? values[1] : "") << " " << (values[2] ? values[2] : "");
+    }
     EXPECT_EQ(engine().CallsOf(kOpGetAllDBID), 0);
 
     int argc = 1;

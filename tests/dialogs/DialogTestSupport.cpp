@@ -1,8 +1,12 @@
 #include "DialogTestSupport.h"
 
+#include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -18,12 +22,21 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton bu
     QApplication::sendEvent(target, &event);
 }
 
+// The run without Japanese faces proves nothing if one is still found.
+bool JapaneseFacesHidden() {
+    const char* fonts = std::getenv("VARO_TEST_FONTS");
+    return fonts && std::string(fonts) == "without-japanese";
+}
+
 }  // namespace
 
 void WithApplication::SetUp() {
     ASSERT_TRUE(kOffscreen);
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
     m_app = std::make_unique<QApplication>(g_argc, g_argv);
+    if (JapaneseFacesHidden()) {
+        ASSERT_EQ(QFontDatabase::families(QFontDatabase::Japanese), QStringList());
+    }
 }
 
 void Press(QWidget* target, QPoint at, Qt::MouseButton button) {
@@ -59,7 +72,7 @@ void Drag(QWidget* target, QPoint from, QPoint to) {
 QImage RenderRow(const varo::dialogs::COwnerDrawList& list, int row, bool selected, bool focused) {
     int width = 0;
     for (int column = 0; column < list.ColumnCount(); ++column) width += list.ColumnWidth(column);
-    QImage image(width, varo::dialogs::kRowHeight, QImage::Format_RGB32);
+    QImage image(width, list.RowHeight(), QImage::Format_RGB32);
     image.fill(Qt::magenta);
     QPainter painter(&image);
     list.PaintRow(painter, row, image.rect(), selected, focused);
@@ -78,4 +91,11 @@ int CountPixels(const QImage& image, const QRect& area, QRgb rgb) {
         }
     }
     return count;
+}
+
+std::string UnusedXDisplay() {
+    int number = 4093;
+    struct stat status;
+    while (stat(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), &status) == 0) ++number;
+    return ":" + std::to_string(number);
 }

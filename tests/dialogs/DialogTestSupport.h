@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <memory>
+#include <string>
 
 #include "OwnerDrawList.h"
 
@@ -39,3 +40,6 @@ QPoint CellCentre(const varo::dialogs::COwnerDrawList& list, int row, int column
 
 // The number of pixels of colour `rgb` inside `area` of `image`.
 int CountPixels(const QImage& image, const QRect& area, QRgb rgb);
+
+// An X display (":4093" or above) that no server listens on.
+std::string UnusedXDisplay();
