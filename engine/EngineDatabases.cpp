@@ -169,6 +169,7 @@ int32_t VaroEngine::DeleteFiles(const EngineArg* a) {
     bool removed = RemoveFile(known.path);
     for (const char* suffix : kCompanionSuffixes) removed = RemoveFile(known.path + suffix) && removed;
     removed = RemoveFile(BackupPathOf(known.path)) && removed;
+    removed = RemoveFile(WritersPathOf(known.path)) && removed;
     removed = RemoveFile(LockPathOf(known.path)) && removed;
     // Documents the user keeps there stay: only empty folders go.
     RemoveEmptyFolder(DocumentsPathOf(known.path));
