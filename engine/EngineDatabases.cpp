@@ -48,7 +48,6 @@ int32_t VaroEngine::Open(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     const int32_t code = OpenDatabaseById(a[0].i4, &database);
     if (code != kEngineOk) return code;
-    m_target = Target{database->id, 0, 0};
     *a[1].i2Out = database->writable ? 0 : 1;
     return kEngineOk;
 }
@@ -69,7 +68,6 @@ int32_t VaroEngine::LockOpen(const EngineArg* a) {
         if (!wasOpen) CloseDatabase(db);
         return code;
     }
-    m_target = Target{db, 0, 0};
     *a[1].i2Out = 0;
     return kEngineOk;
 }
@@ -104,7 +102,6 @@ int32_t VaroEngine::Create(const EngineArg* a) {
         RemoveEmptyFolder(folder);
         return code;
     }
-    m_target = Target{id, 0, 0};
     *a[1].i4Out = id;
     return kEngineOk;
 }
