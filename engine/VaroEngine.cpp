@@ -242,6 +242,27 @@ void VaroEngine::CloseDatabase(int32_t db) {
     if (m_notifier.WatchedDatabases().count(db) == 0) m_notifier.Unfollow(db);
 }
 
+bool VaroEngine::IsOpenedExplicitly(int32_t db) const {
+    auto found = m_open.find(db);
+    return found != m_open.end() && found->second->openedExplicitly;
+}
+
+// The implicit opening's own descriptor turns its presence into exclusive
+// use, which only other descriptors' presence can refuse; a refusal leaves
+// the opening as it was.
+int32_t VaroEngine::TakeExclusiveUse(int32_t db, const std::string& path, ExclusiveUse* use) {
+    auto found = m_open.find(db);
+    if (found == m_open.end()) {
+        return use->locks.Open(LockPathOf(path)) && use->locks.TakeExclusiveUse() ? kEngineOk : kEngineInUse;
+    }
+    OpenDatabase& opening = *found->second;
+    if (opening.openedExplicitly || !opening.locks.TakeExclusiveUse()) return kEngineInUse;
+    use->implicitOpening = std::move(found->second);
+    use->implicitOpening->file.Close();
+    CloseDatabase(db);
+    return kEngineOk;
+}
+
 int32_t VaroEngine::OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFukuro** out) {
     auto found = database.fukuros.find(fukuro);
     if (found == database.fukuros.end()) return kEngineFukuroNotOpen;

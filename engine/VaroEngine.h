@@ -13,6 +13,19 @@
 // destruction), the read-only state it last fixed (below), and its notifier. Destroying an instance closes
 // everything and so drops every lock it held.
 //
+// Explicit and implicit openings. Open and LockOpen open a database
+// explicitly. Create leaves the new database open implicitly, so that the
+// fukuro operations that seed it work without an Open; no other operation
+// opens a database for longer than itself (DBCheck, DBBackup, passwords and
+// versions borrow a temporary opening; names, locations and colours come
+// from the catalog; every other operation inside a database needs it open).
+// DeleteFiles and DBRestore need the database to themselves: any opening by
+// another instance keeps them out (kEngineInUse), and so does this
+// instance's own explicit opening, which its caller still counts on until
+// it calls Close. This instance's implicit opening gives way to them: it
+// is dropped with its fukuro openings and locks once the operation has the
+// files, and when another instance keeps them out it stays as it was.
+//
 // Read-only state and layout. The kit keeps one read-only flag per kit
 // object and sets it from IsReadOnly only right after FukuroOpen,
 // FukuroLockOpen and GetTip, never after ReadTip; a tip handed out in a
@@ -81,9 +94,17 @@ private:
         int32_t id = 0;
         std::string path;
         bool writable = false;
+        bool openedExplicitly = false;  // by Open or LockOpen, not only by Create
         DatabaseFile file;
         LockFile locks;
         std::map<int32_t, OpenFukuro> fukuros;
+    };
+    // The files of a database held for DeleteFiles or DBRestore alone: by a
+    // lock descriptor of their own, or by this instance's implicit opening,
+    // taken out of the open databases with its connection closed.
+    struct ExclusiveUse {
+        LockFile locks;
+        std::unique_ptr<OpenDatabase> implicitOpening;
     };
     // The stamp of the tip the instance last handed out or stored.
     struct SeenStamp {
@@ -102,6 +123,9 @@ private:
     // The open database, or a temporary opening of it held by `temporary`.
     int32_t Borrow(int32_t db, OpenDatabase** out, std::unique_ptr<OpenDatabase>* temporary);
     void CloseDatabase(int32_t db);
+    bool IsOpenedExplicitly(int32_t db) const;
+    // kEngineInUse unless `use` now holds the database's files alone.
+    int32_t TakeExclusiveUse(int32_t db, const std::string& path, ExclusiveUse* use);
     int32_t OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFukuro** out);
     // kEngineReadOnly unless this instance may write the database, the
     // fukuros and every fukuro holding one of the tips.
