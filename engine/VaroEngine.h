@@ -8,10 +8,19 @@
 //
 // State of an instance: the databases it has open (each with its own SQLite
 // connection and lock file descriptor), the fukuros it has open in them with
-// their read positions and searches, the tip buffers and
-// texts it has handed out (freed by ReleaseTip and FreeText, or at
-// destruction), the read-only state it last fixed (below), and its notifier. Destroying an instance closes
-// everything and so drops every lock it held.
+// their read positions and searches, the tip buffers and texts it has handed
+// out (freed by ReleaseTip and FreeText, or at destruction), the read-only
+// state it last fixed (below), and its notifier. Destroying an instance
+// closes everything and so drops every lock it held.
+//
+// A failing operation changes nothing: each changing operation is one
+// transaction, and its checks come before it begins.
+//
+// PutTip of the tip this instance handed out (or stored) last goes ahead
+// only while the stored tip still carries the stamp it had then, checked
+// inside the store's transaction; otherwise kEngineChanged. The kit's own
+// last-modified check reads the stored tip just before its put, so this
+// closes the gap in which another writer could store between the two.
 //
 // Explicit and implicit openings. Open and LockOpen open a database
 // explicitly. Create leaves the new database open implicitly, so that the
