@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 namespace varo {
@@ -14,7 +15,12 @@ const int64_t kFirstSlotByte = 4096;
 const uint32_t kSlots = 65536;
 // Tickets this far back are looked at; more writers than this never wait at once.
 const uint32_t kWindow = kSlots / 2 - 1;
-const std::chrono::microseconds kPollPause(200);
+const int64_t kNextTicketOffset = 0;
+const int64_t kServedTicketOffset = 4;
+// The pause between looks grows with the writers ahead, so that those far
+// back in the line leave the processor to the one inside.
+const std::chrono::microseconds kPausePerWriterAhead(60);
+const std::chrono::microseconds kLongestPause(2000);
 
 bool SetLock(int fd, int command, int64_t offset, int64_t length, short type) {
     struct flock lock = {};
@@ -27,18 +33,18 @@ bool SetLock(int fd, int command, int64_t offset, int64_t length, short type) {
 
 int64_t SlotByte(uint32_t ticket) { return kFirstSlotByte + ticket % kSlots; }
 
-// The counter as stored; a new or short file counts from 0.
-uint32_t ReadCounter(int fd) {
+// A counter as stored; a new or short file counts from 0.
+uint32_t ReadCounter(int fd, int64_t offset) {
     uint8_t bytes[4] = {};
-    if (pread(fd, bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) return 0;
+    if (pread(fd, bytes, sizeof bytes, offset) != static_cast<ssize_t>(sizeof bytes)) return 0;
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-bool WriteCounter(int fd, uint32_t value) {
+bool WriteCounter(int fd, int64_t offset, uint32_t value) {
     const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                               static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    return pwrite(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes);
+    return pwrite(fd, bytes, sizeof bytes, offset) == static_cast<ssize_t>(sizeof bytes);
 }
 
 }  // namespace
@@ -61,8 +67,9 @@ void WriterQueue::Close() {
 // live process, so waiting for it blocks only briefly.
 bool WriterQueue::TakeTicket() {
     if (!SetLock(m_fd, F_OFD_SETLKW, kCounterByte, 1, F_WRLCK)) return false;
-    const uint32_t ticket = ReadCounter(m_fd);
-    const bool taken = WriteCounter(m_fd, ticket + 1) && SetLock(m_fd, F_OFD_SETLK, SlotByte(ticket), 1, F_WRLCK);
+    const uint32_t ticket = ReadCounter(m_fd, kNextTicketOffset);
+    const bool taken = WriteCounter(m_fd, kNextTicketOffset, ticket + 1) &&
+                       SetLock(m_fd, F_OFD_SETLK, SlotByte(ticket), 1, F_WRLCK);
     SetLock(m_fd, F_OFD_SETLK, kCounterByte, 1, F_UNLCK);
     if (taken) m_ticket = ticket;
     return taken;
@@ -95,10 +102,19 @@ bool WriterQueue::Enter(std::chrono::milliseconds bound) {
             SetLock(m_fd, F_OFD_SETLK, SlotByte(m_ticket), 1, F_UNLCK);
             return false;
         }
-        std::this_thread::sleep_for(kPollPause);
+        std::this_thread::sleep_for(Pause());
     }
     m_inside = true;
+    WriteCounter(m_fd, kServedTicketOffset, m_ticket);
     return true;
+}
+
+// The ticket last served tells how many are ahead only roughly (a writer
+// that gave up or died never wrote it), which is enough to pace the looks.
+std::chrono::microseconds WriterQueue::Pause() const {
+    const uint32_t ahead = m_ticket - ReadCounter(m_fd, kServedTicketOffset);
+    if (ahead > kWindow) return kPausePerWriterAhead;
+    return std::min(kLongestPause, kPausePerWriterAhead * static_cast<int64_t>(ahead));
 }
 
 void WriterQueue::Leave() {

@@ -7,6 +7,8 @@
 // descriptor and takes open-file-description locks (fcntl F_OFD_*) on it:
 //
 //   bytes 0-3        the number of the next ticket, 32-bit little-endian
+//   bytes 4-7        the ticket last served, likewise: how far back a
+//                    waiter stands, which paces its looks at the slots
 //   byte 0 (lock)    the ticket counter's lock, held just long enough to
 //                    read and advance the number and to take the slot
 //   byte 4096 + n    slot n: write-locked by the holder of a ticket t with
@@ -19,8 +21,9 @@
 // process dies, so a dead writer never holds up the line; one that waited
 // past the bound leaves its slot, and those behind it go on.
 //
-// The wait looks at the slots every few hundred microseconds rather than
-// blocking in F_OFD_SETLKW, which has no time-out. One instance, one thread.
+// The wait looks at the slots again and again, more often the nearer its
+// turn, rather than blocking in F_OFD_SETLKW, which has no time-out. One
+// instance, one thread.
 #pragma once
 
 #include <chrono>
@@ -55,6 +58,7 @@ private:
     bool TakeTicket();
     bool EarlierWriterWaiting() const;
     bool SlotRangeHeld(int64_t firstSlot, int64_t count) const;
+    std::chrono::microseconds Pause() const;
 
     int m_fd = -1;
     bool m_inside = false;
