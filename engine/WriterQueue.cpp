@@ -1,10 +1,15 @@
 #include "WriterQueue.h"
 
 #include <fcntl.h>
+#include <linux/futex.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <thread>
+#include <climits>
+#include <ctime>
 
 namespace varo {
 namespace engine {
@@ -16,11 +21,11 @@ const uint32_t kSlots = 65536;
 // Tickets this far back are looked at; more writers than this never wait at once.
 const uint32_t kWindow = kSlots / 2 - 1;
 const int64_t kNextTicketOffset = 0;
-const int64_t kServedTicketOffset = 4;
-// The pause between looks grows with the writers ahead, so that those far
-// back in the line leave the processor to the one inside.
-const std::chrono::microseconds kPausePerWriterAhead(60);
-const std::chrono::microseconds kLongestPause(2000);
+const size_t kFirstBellOffset = kFirstSlotByte + kSlots;
+const size_t kFileSize = kFirstBellOffset + kSlots * sizeof(uint32_t);
+// A waiter looks again at least this often, in case the writer before it
+// died without ringing.
+const std::chrono::milliseconds kLongestSleep(10);
 
 bool SetLock(int fd, int command, int64_t offset, int64_t length, short type) {
     struct flock lock = {};
@@ -47,20 +52,55 @@ bool WriteCounter(int fd, int64_t offset, uint32_t value) {
     return pwrite(fd, bytes, sizeof bytes, offset) == static_cast<ssize_t>(sizeof bytes);
 }
 
+// Sleeps while the bell still reads `heard`, at most `longest`; a ring, a
+// signal or the time-out ends the sleep.
+void SleepUntilRung(uint32_t* bell, uint32_t heard, std::chrono::nanoseconds longest) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(longest);
+    struct timespec timeout = {};
+    timeout.tv_sec = static_cast<time_t>(seconds.count());
+    timeout.tv_nsec = static_cast<long>((longest - seconds).count());
+    syscall(SYS_futex, bell, FUTEX_WAIT, heard, &timeout, nullptr, 0);
+}
+
+void Ring(uint32_t* bell) {
+    __atomic_fetch_add(bell, 1, __ATOMIC_SEQ_CST);
+    syscall(SYS_futex, bell, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+}
+
 }  // namespace
 
 WriterQueue::~WriterQueue() { Close(); }
 
+// Growing the file to its full size is harmless when another process does
+// it at the same time; it never shrinks, so the mapping stays backed.
 bool WriterQueue::Open(const std::string& path) {
     Close();
     m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    return m_fd >= 0;
+    struct stat st;
+    if (m_fd < 0 || fstat(m_fd, &st) != 0 ||
+        (static_cast<size_t>(st.st_size) < kFileSize && ftruncate(m_fd, static_cast<off_t>(kFileSize)) != 0)) {
+        Close();
+        return false;
+    }
+    void* mapped = mmap(nullptr, kFileSize, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+    if (mapped == MAP_FAILED) {
+        Close();
+        return false;
+    }
+    m_map = static_cast<uint8_t*>(mapped);
+    return true;
 }
 
 void WriterQueue::Close() {
+    if (m_map) munmap(m_map, kFileSize);
+    m_map = nullptr;
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
     m_inside = false;
+}
+
+uint32_t* WriterQueue::Bell(uint32_t ticket) const {
+    return reinterpret_cast<uint32_t*>(m_map + kFirstBellOffset + sizeof(uint32_t) * (ticket % kSlots));
 }
 
 // The counter's lock is held for a read and a write of four bytes by a
@@ -93,34 +133,38 @@ bool WriterQueue::EarlierWriterWaiting() const {
     return SlotRangeHeld(first, untilEnd) || SlotRangeHeld(0, kWindow - untilEnd);
 }
 
+// The bell is read before the look, so that a ring between the look and
+// the sleep wakes the sleep at once.
 bool WriterQueue::Enter(std::chrono::milliseconds bound) {
     if (m_fd < 0 || m_inside) return m_inside;
     const auto deadline = std::chrono::steady_clock::now() + bound;
     if (!TakeTicket()) return false;
-    while (EarlierWriterWaiting()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            SetLock(m_fd, F_OFD_SETLK, SlotByte(m_ticket), 1, F_UNLCK);
+    uint32_t* bell = Bell(m_ticket);
+    for (;;) {
+        const uint32_t heard = __atomic_load_n(bell, __ATOMIC_SEQ_CST);
+        if (!EarlierWriterWaiting()) break;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            LeaveLine();
             return false;
         }
-        std::this_thread::sleep_for(Pause());
+        SleepUntilRung(bell, heard, std::min<std::chrono::nanoseconds>(deadline - now, kLongestSleep));
     }
     m_inside = true;
-    WriteCounter(m_fd, kServedTicketOffset, m_ticket);
     return true;
-}
-
-// The ticket last served tells how many are ahead only roughly (a writer
-// that gave up or died never wrote it), which is enough to pace the looks.
-std::chrono::microseconds WriterQueue::Pause() const {
-    const uint32_t ahead = m_ticket - ReadCounter(m_fd, kServedTicketOffset);
-    if (ahead > kWindow) return kPausePerWriterAhead;
-    return std::min(kLongestPause, kPausePerWriterAhead * static_cast<int64_t>(ahead));
 }
 
 void WriterQueue::Leave() {
     if (!m_inside) return;
-    SetLock(m_fd, F_OFD_SETLK, SlotByte(m_ticket), 1, F_UNLCK);
+    LeaveLine();
     m_inside = false;
+}
+
+// The slot is given up before the next ticket's bell rings, so that the
+// writer woken finds it free.
+void WriterQueue::LeaveLine() {
+    SetLock(m_fd, F_OFD_SETLK, SlotByte(m_ticket), 1, F_UNLCK);
+    Ring(Bell(m_ticket + 1));
 }
 
 }  // namespace engine

@@ -7,12 +7,14 @@
 // descriptor and takes open-file-description locks (fcntl F_OFD_*) on it:
 //
 //   bytes 0-3        the number of the next ticket, 32-bit little-endian
-//   bytes 4-7        the ticket last served, likewise: how far back a
-//                    waiter stands, which paces its looks at the slots
 //   byte 0 (lock)    the ticket counter's lock, held just long enough to
 //                    read and advance the number and to take the slot
 //   byte 4096 + n    slot n: write-locked by the holder of a ticket t with
 //                    t mod 65536 = n, from taking the ticket until it leaves
+//   bell n at 69632 + 4n
+//                    a word of the file mapped into every writer, rung (its
+//                    value changed, futex waiters woken) by ticket t - 1 as
+//                    it leaves; its value means nothing else
 //
 // A writer with ticket t waits until no slot of the 32767 tickets before it
 // is held: those writers have all left, and since each took its slot while
@@ -21,9 +23,10 @@
 // process dies, so a dead writer never holds up the line; one that waited
 // past the bound leaves its slot, and those behind it go on.
 //
-// The wait looks at the slots again and again, more often the nearer its
-// turn, rather than blocking in F_OFD_SETLKW, which has no time-out. One
-// instance, one thread.
+// A waiter sleeps on its ticket's bell between looks at the slots rather
+// than blocking in F_OFD_SETLKW, which has no time-out: only the next
+// writer wakes at each turn, and a writer before it that died without
+// ringing costs it at most a short sleep. One instance, one thread.
 #pragma once
 
 #include <chrono>
@@ -58,9 +61,12 @@ private:
     bool TakeTicket();
     bool EarlierWriterWaiting() const;
     bool SlotRangeHeld(int64_t firstSlot, int64_t count) const;
-    std::chrono::microseconds Pause() const;
+    uint32_t* Bell(uint32_t ticket) const;
+    // Gives up the slot and wakes the writer after.
+    void LeaveLine();
 
     int m_fd = -1;
+    uint8_t* m_map = nullptr;
     bool m_inside = false;
     uint32_t m_ticket = 0;
 };

@@ -85,7 +85,7 @@ TEST_F(ReadChangeWriteTest, TwoProcessesLoseNoUpdateOfAHundredTips) { RaceOnCoun
 TEST_F(ReadChangeWriteTest, SixteenProcessesLoseNoUpdateOfSixtyFourTips) {
     std::vector<unsigned> seeds;
     for (unsigned i = 0; i < 16; ++i) seeds.push_back(11 + 97 * i);
-    RaceOnCounters(64, seeds, 200);
+    RaceOnCounters(64, seeds, 400);
 }
 
 // The engine core with one hook: just before the next PutTip reaches it, it
