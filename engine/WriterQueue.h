@@ -4,7 +4,8 @@
 // which lets a late comer overtake one that has waited for seconds.
 //
 // The queue is a file beside the database. Every writer opens its own
-// descriptor and takes open-file-description locks (fcntl F_OFD_*) on it:
+// descriptor, maps the file, and takes open-file-description locks (fcntl
+// F_OFD_*) on it:
 //
 //   bytes 0-3        the number of the next ticket, 32-bit little-endian
 //   byte 0 (lock)    the ticket counter's lock, held just long enough to
