@@ -126,6 +126,8 @@ int32_t DatabaseFile::Identify(const std::string& path, std::string* name) {
     return kEngineOk;
 }
 
+// A writable file whose queue cannot be made still works: its writers then
+// rely on SQLite's busy wait alone.
 int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     if (!IsRegularFile(path)) return kEngineNoSuchDatabase;
     int32_t code = Code(m_sql.Open(path, readOnly));
@@ -133,8 +135,18 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     int64_t format = 0;
     code = MetaNumber("format", &format);
     if (code == kEngineNotFound || (code == kEngineOk && format != kFormat)) code = kEngineCorrupt;
-    if (code != kEngineOk) m_sql.Close();
-    return code;
+    if (code != kEngineOk) {
+        m_sql.Close();
+        return code;
+    }
+    if (!readOnly && m_writers.Open(WritersPathOf(path))) m_sql.SetWriterQueue(&m_writers);
+    return kEngineOk;
+}
+
+void DatabaseFile::Close() {
+    m_sql.Close();
+    m_sql.SetWriterQueue(nullptr);
+    m_writers.Close();
 }
 
 int32_t DatabaseFile::FukuroExists(int32_t fukuro) {

@@ -21,7 +21,9 @@
 //
 // Reads need no transaction. Every writing member expects the caller to hold
 // the operation's transaction (Transaction on Sql()) and leaves the rollback
-// of a failed operation to it. Results are engine codes.
+// of a failed operation to it. A file opened for writing puts those
+// transactions in the line of its writers (WriterQueue.h), kept in the
+// queue file beside it. Results are engine codes.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,7 @@
 
 #include "Sqlite.h"
 #include "TipBuffer.h"
+#include "WriterQueue.h"
 
 namespace varo {
 namespace engine {
@@ -79,6 +82,8 @@ public:
     static int32_t Identify(const std::string& path, std::string* name);
 
     int32_t Open(const std::string& path, bool readOnly);
+    // Ends the connection and leaves the line of writers.
+    void Close();
     Connection& Sql() { return m_sql; }
 
     // Fukuros.
@@ -144,6 +149,7 @@ public:
 private:
     int32_t NextId(const char* key, int64_t limit, int32_t* id);
 
+    WriterQueue m_writers;  // declared first: it outlives the connection's transactions
     Connection m_sql;
 };
 

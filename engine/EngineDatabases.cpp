@@ -48,7 +48,7 @@ int32_t VaroEngine::Open(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     const int32_t code = OpenDatabaseById(a[0].i4, &database);
     if (code != kEngineOk) return code;
-    m_target = Target{database->id, 0, 0};
+    database->openedExplicitly = true;
     *a[1].i2Out = database->writable ? 0 : 1;
     return kEngineOk;
 }
@@ -69,7 +69,7 @@ int32_t VaroEngine::LockOpen(const EngineArg* a) {
         if (!wasOpen) CloseDatabase(db);
         return code;
     }
-    m_target = Target{db, 0, 0};
+    database->openedExplicitly = true;
     *a[1].i2Out = 0;
     return kEngineOk;
 }
@@ -104,7 +104,6 @@ int32_t VaroEngine::Create(const EngineArg* a) {
         RemoveEmptyFolder(folder);
         return code;
     }
-    m_target = Target{id, 0, 0};
     *a[1].i4Out = id;
     return kEngineOk;
 }
@@ -146,10 +145,11 @@ int32_t VaroEngine::DBRestore(const EngineArg* a) {
     std::string date;
     code = ExamineBackup(known.path, true, &date);
     if (code != kEngineOk) return code;
-    if (m_open.count(db)) return kEngineInUse;
+    if (IsOpenedExplicitly(db)) return kEngineInUse;
     if (!IsWritableFile(known.path)) return kEngineReadOnly;
-    LockFile exclusive;
-    if (!exclusive.Open(LockPathOf(known.path)) || !exclusive.TakeExclusiveUse()) return kEngineInUse;
+    ExclusiveUse exclusive;
+    code = TakeExclusiveUse(db, known.path, &exclusive);
+    if (code != kEngineOk) return code;
     DatabaseFile target;
     code = target.Open(known.path, false);
     return code != kEngineOk ? code : RestoreBackup(target, known.path);
@@ -161,14 +161,16 @@ int32_t VaroEngine::DeleteFiles(const EngineArg* a) {
     KnownDatabase known;
     if (code == kEngineOk) code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
-    if (m_open.count(db)) return kEngineInUse;
+    if (IsOpenedExplicitly(db)) return kEngineInUse;
     if (!IsRegularFile(known.path)) return kEngineNoSuchDatabase;
-    LockFile exclusive;
-    if (!exclusive.Open(LockPathOf(known.path)) || !exclusive.TakeExclusiveUse()) return kEngineInUse;
+    ExclusiveUse exclusive;
+    code = TakeExclusiveUse(db, known.path, &exclusive);
+    if (code != kEngineOk) return code;
     m_notifier.Unfollow(db);
     bool removed = RemoveFile(known.path);
     for (const char* suffix : kCompanionSuffixes) removed = RemoveFile(known.path + suffix) && removed;
     removed = RemoveFile(BackupPathOf(known.path)) && removed;
+    removed = RemoveFile(WritersPathOf(known.path)) && removed;
     removed = RemoveFile(LockPathOf(known.path)) && removed;
     // Documents the user keeps there stay: only empty folders go.
     RemoveEmptyFolder(DocumentsPathOf(known.path));

@@ -76,8 +76,7 @@ int32_t VaroEngine::FukuroOpen(const EngineArg* a) {
     int32_t code = Opened(a[0].i4, &database);
     if (code == kEngineOk) code = database->file.FukuroExists(fukuro);
     if (code != kEngineOk) return code;
-    database->fukuros[fukuro] = OpenFukuro();
-    m_target = Target{database->id, fukuro, 0};
+    OpenFukuroAt(*database, fukuro);
     return kEngineOk;
 }
 
@@ -89,8 +88,7 @@ int32_t VaroEngine::FukuroLockOpen(const EngineArg* a) {
     if (code != kEngineOk) return code;
     if (!database->writable) return kEngineReadOnly;
     if (!database->locks.TryLockFukuro(fukuro)) return kEngineLocked;
-    database->fukuros[fukuro] = OpenFukuro();
-    m_target = Target{database->id, fukuro, 0};
+    OpenFukuroAt(*database, fukuro);
     return kEngineOk;
 }
 

@@ -134,7 +134,7 @@ int32_t VaroEngine::ReadTip(const EngineArg* a) {
     if (code == kEngineOk) code = MoveCursor(*database, fukuro, *state, option, &tip);
     if (code != kEngineOk || tip == 0) return code;
     void* buffer = nullptr;
-    code = HandOut(*database, fukuro, tip, &buffer);
+    code = HandOut(*database, tip, &buffer);
     if (code != kEngineOk) return code;
     *tipOut = tip;
     *bufferOut = buffer;
@@ -150,7 +150,9 @@ int32_t VaroEngine::GetTip(const EngineArg* a) {
     if (code != kEngineOk) return code;
     ReadTransaction snapshot(database->file.Sql());
     code = CheckTipIn(database->file, a[1].i4, a[2].i4);
-    return code != kEngineOk ? code : HandOut(*database, a[1].i4, a[2].i4, a[3].addressOut);
+    if (code != kEngineOk) return code;
+    m_readOnly = IsReadOnlyAt(*database, a[1].i4, a[2].i4);
+    return HandOut(*database, a[2].i4, a[3].addressOut);
 }
 
 // On a writable database the checks run inside the store's transaction, so
@@ -291,11 +293,7 @@ int32_t VaroEngine::ModifyTip(const EngineArg* a) {
     return CommitIfOk(txn, code);
 }
 
-int32_t VaroEngine::IsReadOnly(const EngineArg*) {
-    auto found = m_open.find(m_target.db);
-    if (m_target.db == 0 || found == m_open.end()) return 0;
-    return IsReadOnlyAt(*found->second, m_target.fukuro, m_target.tip) ? 1 : 0;
-}
+int32_t VaroEngine::IsReadOnly(const EngineArg*) { return m_readOnly ? 1 : 0; }
 
 }  // namespace engine
 }  // namespace varo

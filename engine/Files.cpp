@@ -79,6 +79,10 @@ std::string LockPathOf(const std::string& databasePath) {
     return StripSuffix(databasePath, ".sqlite") + ".lock";
 }
 
+std::string WritersPathOf(const std::string& databasePath) {
+    return StripSuffix(databasePath, ".sqlite") + ".writers";
+}
+
 std::string BackupPathOf(const std::string& databasePath) {
     return StripSuffix(databasePath, ".sqlite") + ".bak";
 }

@@ -4,6 +4,7 @@
 //   <data>/catalog.sqlite
 //   <data>/vdb0000002a/vdb0000002a.sqlite     the database (18-character name)
 //   <data>/vdb0000002a/vdb0000002a.lock       its lock file (see Locks.h)
+//   <data>/vdb0000002a/vdb0000002a.writers    the line of its writers (see WriterQueue.h)
 //   <data>/vdb0000002a/vdb0000002a.bak        its backup copy
 //   <data>/vdb0000002a/documents/             files that memo and file-link tips name
 // Folders are made 0700 and files 0600 whatever the umask. Paths are UTF-8
@@ -34,6 +35,7 @@ const int kDatabaseFileNameLength = 18;
 std::string FolderOf(const std::string& path);  // without the final '/'
 std::string BaseNameOf(const std::string& path);
 std::string LockPathOf(const std::string& databasePath);
+std::string WritersPathOf(const std::string& databasePath);
 std::string BackupPathOf(const std::string& databasePath);
 std::string DocumentsPathOf(const std::string& databasePath);
 

@@ -4,12 +4,15 @@
 
 #include "EngineCodes.h"
 #include "FaultVfs.h"
+#include "WriterQueue.h"
 
 namespace varo {
 namespace engine {
 namespace {
 
 const int kBusyTimeoutMs = 5000;
+// How long a change waits for the writers before it.
+const std::chrono::milliseconds kWriterWaitBound(5000);
 
 bool Succeeded(int rc) { return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE; }
 
@@ -25,7 +28,7 @@ int32_t CodeFromSqlite(int rc) {
         return kEngineCorrupt;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return kEngineLocked;
+        return kEngineBusy;
     case SQLITE_READONLY:
         return kEngineReadOnly;
     default:
@@ -199,19 +202,34 @@ int64_t Connection::LastInsertId() const { return m_db ? sqlite3_last_insert_row
 // than being prepared again for every operation.
 Transaction::~Transaction() {
     if (m_open) m_connection.Prepare("ROLLBACK").Run();
+    LeaveQueue();
 }
 
 int Transaction::Begin() {
+    WriterQueue* writers = m_connection.Writers();
+    if (writers && !writers->Inside()) {
+        if (!writers->Enter(kWriterWaitBound)) return SQLITE_BUSY;
+        m_inQueue = true;
+    }
     const int rc = m_connection.Prepare("BEGIN IMMEDIATE").Run();
     m_open = rc == SQLITE_OK;
+    if (!m_open) LeaveQueue();
     return rc;
 }
 
 int Transaction::Commit() {
     if (!m_open) return SQLITE_MISUSE;
     const int rc = m_connection.Prepare("COMMIT").Run();
-    if (rc == SQLITE_OK) m_open = false;
+    if (rc == SQLITE_OK) {
+        m_open = false;
+        LeaveQueue();
+    }
     return rc;
+}
+
+void Transaction::LeaveQueue() {
+    if (m_inQueue) m_connection.Writers()->Leave();
+    m_inQueue = false;
 }
 
 ReadTransaction::ReadTransaction(Connection& connection) : m_connection(connection) {

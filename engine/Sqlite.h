@@ -9,6 +9,10 @@
 // once and kept): the statement cache keys on their addresses. A connection
 // and its statements belong to one thread. Failures are SQLite result codes;
 // CodeFromSqlite maps them to engine codes.
+//
+// A connection given a writer queue (WriterQueue.h) begins each write
+// transaction only in its turn and gives the turn on when the transaction
+// ends, so that writers of one file wait in the order they came.
 #pragma once
 
 #include <sqlite3.h>
@@ -21,10 +25,12 @@
 namespace varo {
 namespace engine {
 
+class WriterQueue;
+
 // The engine code for a SQLite result: 0 for SQLITE_OK/ROW/DONE, kEngineFull
-// for a full disk, kEngineCorrupt for a damaged file, kEngineLocked when the
-// file stayed busy, kEngineReadOnly for a read-only file, else
-// kEngineStorageError.
+// for a full disk, kEngineCorrupt for a damaged file, kEngineBusy when the
+// file stayed busy past the wait (other writers, not a lock an instance
+// took), kEngineReadOnly for a read-only file, else kEngineStorageError.
 int32_t CodeFromSqlite(int rc);
 
 class Statement {
@@ -78,6 +84,10 @@ public:
     // syncs (a commit is on disk before it is acknowledged).
     int Open(const std::string& path, bool readOnly);
     void Close();
+    // The queue that write transactions wait in; null for none. It must
+    // outlive the connection's transactions.
+    void SetWriterQueue(WriterQueue* queue) { m_writers = queue; }
+    WriterQueue* Writers() const { return m_writers; }
     bool IsOpen() const { return m_db != nullptr; }
     sqlite3* Handle() const { return m_db; }
 
@@ -93,10 +103,13 @@ public:
 private:
     sqlite3* m_db = nullptr;
     std::unordered_map<const char*, sqlite3_stmt*> m_cache;
+    WriterQueue* m_writers = nullptr;
 };
 
-// BEGIN IMMEDIATE on construction through Begin; a transaction not committed
-// is rolled back when it goes out of scope. Begin fails inside another
+// BEGIN IMMEDIATE through Begin, after waiting for the writer's turn when
+// the connection has a queue (SQLITE_BUSY when the wait passed its bound);
+// a transaction not committed is rolled back when it goes out of scope, and
+// the turn is given on at its end either way. Begin fails inside another
 // transaction (a ReadTransaction included).
 class Transaction {
 public:
@@ -109,8 +122,11 @@ public:
     int Commit();
 
 private:
+    void LeaveQueue();
+
     Connection& m_connection;
     bool m_open = false;
+    bool m_inQueue = false;
 };
 
 // One snapshot for the reads of one operation: BEGIN (deferred) when made,

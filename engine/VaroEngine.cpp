@@ -239,8 +239,28 @@ int32_t VaroEngine::Borrow(int32_t db, OpenDatabase** out, std::unique_ptr<OpenD
 
 void VaroEngine::CloseDatabase(int32_t db) {
     m_open.erase(db);
-    if (m_target.db == db) m_target = Target();
     if (m_notifier.WatchedDatabases().count(db) == 0) m_notifier.Unfollow(db);
+}
+
+bool VaroEngine::IsOpenedExplicitly(int32_t db) const {
+    auto found = m_open.find(db);
+    return found != m_open.end() && found->second->openedExplicitly;
+}
+
+// The implicit opening's own descriptor turns its presence into exclusive
+// use, which only other descriptors' presence can refuse; a refusal leaves
+// the opening as it was.
+int32_t VaroEngine::TakeExclusiveUse(int32_t db, const std::string& path, ExclusiveUse* use) {
+    auto found = m_open.find(db);
+    if (found == m_open.end()) {
+        return use->locks.Open(LockPathOf(path)) && use->locks.TakeExclusiveUse() ? kEngineOk : kEngineInUse;
+    }
+    OpenDatabase& opening = *found->second;
+    if (opening.openedExplicitly || !opening.locks.TakeExclusiveUse()) return kEngineInUse;
+    use->implicitOpening = std::move(found->second);
+    use->implicitOpening->file.Close();
+    CloseDatabase(db);
+    return kEngineOk;
 }
 
 int32_t VaroEngine::OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFukuro** out) {
@@ -281,15 +301,19 @@ bool VaroEngine::IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t ti
 
 // The tip is loaded into storage the instance keeps for the next load, and
 // handed out as a copy of its own.
-int32_t VaroEngine::HandOut(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer) {
+int32_t VaroEngine::HandOut(OpenDatabase& database, int32_t tip, void** buffer) {
     const int32_t code = database.file.LoadTip(tip, &m_loaded);
     if (code != kEngineOk) return code;
-    m_target = Target{database.id, fukuro, tip};
     m_seen = SeenStamp{database.id, tip, std::string()};
     if (database.file.StoredStamp(tip, &m_seen.stamp) != kEngineOk) m_seen = SeenStamp();
-    const bool compact = IsReadOnlyAt(database, fukuro, tip) && UsesCompactLayout(m_loaded);
+    const bool compact = m_readOnly && UsesCompactLayout(m_loaded);
     *buffer = m_tips.Add(database.id, compact ? CompactLayout(m_loaded) : m_loaded);
     return kEngineOk;
+}
+
+void VaroEngine::OpenFukuroAt(OpenDatabase& database, int32_t fukuro) {
+    database.fukuros[fukuro] = OpenFukuro();
+    m_readOnly = IsReadOnlyAt(database, fukuro, 0);
 }
 
 void VaroEngine::FollowWatchedDatabases() {

@@ -9,9 +9,9 @@
 // State of an instance: the databases it has open (each with its own SQLite
 // connection and lock file descriptor), the fukuros it has open in them with
 // their read positions and searches, the tip buffers and texts it has handed
-// out (freed by ReleaseTip and FreeText, or at destruction), the last place
-// it opened or read (for IsReadOnly), and its notifier. Destroying an
-// instance closes everything and so drops every lock it held.
+// out (freed by ReleaseTip and FreeText, or at destruction), the read-only
+// state it last fixed (below), and its notifier. Destroying an instance
+// closes everything and so drops every lock it held.
 //
 // A failing operation changes nothing: each changing operation is one
 // transaction, and its checks come before it begins.
@@ -21,6 +21,35 @@
 // inside the store's transaction; otherwise kEngineChanged. The kit's own
 // last-modified check reads the stored tip just before its put, so this
 // closes the gap in which another writer could store between the two.
+//
+// Explicit and implicit openings. Open and LockOpen open a database
+// explicitly. Create leaves the new database open implicitly, so that the
+// fukuro operations that seed it work without an Open; no other operation
+// opens a database for longer than itself (DBCheck, DBBackup, passwords and
+// versions borrow a temporary opening; names, locations and colours come
+// from the catalog; every other operation inside a database needs it open).
+// DeleteFiles and DBRestore need the database to themselves: any opening by
+// another instance keeps them out (kEngineInUse), and so does this
+// instance's own explicit opening, which its caller still counts on until
+// it calls Close. This instance's implicit opening gives way to them: it
+// is dropped with its fukuro openings and locks once the operation has the
+// files, and when another instance keeps them out it stays as it was.
+//
+// Read-only state and layout. The kit keeps one read-only flag per kit
+// object and sets it from IsReadOnly only right after FukuroOpen,
+// FukuroLockOpen and GetTip, never after ReadTip; a tip handed out in a
+// layout other than the flag says would be read from the wrong slots. So
+// the state is fixed at exactly those points: FukuroOpen and
+// FukuroLockOpen fix it for the fukuro they open, GetTip for the tip it
+// hands out (and lays it out in it), and IsReadOnly answers the state last
+// fixed, never a newer probe. Every ReadTip lays its tip out in that state:
+// in a plain walk, the state of the walk's opening; after a GetTip or
+// another opening in between, the newer state, which is the one the kit's
+// flag then holds. A lock another instance takes or drops meanwhile shows
+// at the next opening or GetTip; every write still checks the locks of its
+// own moment and is refused with kEngineReadOnly while another instance
+// holds one. Opening a whole database fixes nothing: the kit's flag does
+// not follow it.
 #pragma once
 
 #include <cstdint>
@@ -74,15 +103,17 @@ private:
         int32_t id = 0;
         std::string path;
         bool writable = false;
+        bool openedExplicitly = false;  // by Open or LockOpen, not only by Create
         DatabaseFile file;
         LockFile locks;
         std::map<int32_t, OpenFukuro> fukuros;
     };
-    // What the instance last opened or read.
-    struct Target {
-        int32_t db = 0;
-        int32_t fukuro = 0;
-        int32_t tip = 0;
+    // The files of a database held for DeleteFiles or DBRestore alone: by a
+    // lock descriptor of their own, or by this instance's implicit opening,
+    // taken out of the open databases with its connection closed.
+    struct ExclusiveUse {
+        LockFile locks;
+        std::unique_ptr<OpenDatabase> implicitOpening;
     };
     // The stamp of the tip the instance last handed out or stored.
     struct SeenStamp {
@@ -101,13 +132,19 @@ private:
     // The open database, or a temporary opening of it held by `temporary`.
     int32_t Borrow(int32_t db, OpenDatabase** out, std::unique_ptr<OpenDatabase>* temporary);
     void CloseDatabase(int32_t db);
+    bool IsOpenedExplicitly(int32_t db) const;
+    // kEngineInUse unless `use` now holds the database's files alone.
+    int32_t TakeExclusiveUse(int32_t db, const std::string& path, ExclusiveUse* use);
     int32_t OpenedFukuro(OpenDatabase& database, int32_t fukuro, OpenFukuro** out);
     // kEngineReadOnly unless this instance may write the database, the
     // fukuros and every fukuro holding one of the tips.
     int32_t CheckWritable(OpenDatabase& database, const std::vector<int32_t>& fukuros,
                           const std::vector<int32_t>& tips);
     bool IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t tip);
-    int32_t HandOut(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer);
+    // Hands the tip out in the layout of the read-only state last fixed.
+    int32_t HandOut(OpenDatabase& database, int32_t tip, void** buffer);
+    // Opens (or opens again) the fukuro and fixes the read-only state for it.
+    void OpenFukuroAt(OpenDatabase& database, int32_t fukuro);
     char16_t* NewText(const std::u16string& text);
     int32_t TextOut(const EngineArg& arg, const std::string& utf8);
     void FollowWatchedDatabases();
@@ -213,7 +250,7 @@ private:
     std::string m_dataFolder;
     Catalog m_catalog;
     std::map<int32_t, std::unique_ptr<OpenDatabase>> m_open;
-    Target m_target;
+    bool m_readOnly = false;  // the read-only state last fixed
     SeenStamp m_seen;
     // Working storage kept from call to call: the tip last loaded, the tip
     // last handed in, the keys of the last step through a fukuro.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "EngineCodes.h"
 #include "VAROObj.h"
 #include "Window.h"
 
@@ -70,6 +71,11 @@ protected:
     // The probe process stores the memo into the to-do tip; what it printed.
     std::string PutByProbe(long tip, const char* memo) {
         return RunProbe("put " + std::to_string(m_db) + " 0x300C " + std::to_string(tip) + " " + memo);
+    }
+
+    std::string DatabasePath(long db) {
+        CString path;
+        return m_kit.GetDBLocation(db, 1, path) == 1 ? path.Bytes() : std::string();
     }
 
     std::string Memo(long tip) {
@@ -258,6 +264,49 @@ TEST_F(KitOverEngineTest, ARecordStoredOnceStoresAgainUntilAnotherWriterComesBet
     EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
     EXPECT_EQ(m_kit.PutTipNoEntryDay(m_db, 0x300C, &stored), VARO_ERR_CHANGED);
     EXPECT_EQ(Memo(tip), "theirs");
+}
+
+// The kit object that created (and so seeded) a database may delete it or
+// restore it without opening it; its own Open keeps it until Close, and so
+// does an opening by another kit object.
+TEST_F(KitOverEngineTest, TheCreatorDeletesAndRestoresWhatItOnlySeeded) {
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        long db = 0;
+        ASSERT_EQ(m_kit.Create("half seeded", &db), 0);
+        const std::string file = DatabasePath(db);
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(m_kit.Delete(db, mode), 0);
+        EXPECT_NE(access(file.c_str(), F_OK), 0);
+        CString name;
+        EXPECT_EQ(m_kit.GetDBName(db, name), mode == 1 ? 1 : 0);
+        if (mode == 1) {
+            EXPECT_EQ(m_kit.Delete(db, 0), 0);
+        }
+    }
+
+    ASSERT_EQ(m_kit.Create("restored", &m_other), 0);
+    ASSERT_EQ(m_kit.DBBackup(m_other), 0);
+    ASSERT_EQ(m_kit.FukuroLockOpen(m_other, 0x300C), 0);
+    m_kit.SetTipID(0);
+    ASSERT_EQ(m_kit.SetTipFlag(0x300), 1);
+    long lost = 0;
+    ASSERT_EQ(m_kit.PutTip(m_other, 0x300C, &lost), 0);
+    ASSERT_EQ(m_kit.DBRestore(m_other), 0);
+    ASSERT_EQ(m_kit.Open(m_other), 0);
+    EXPECT_NE(m_kit.GetTip(m_other, 0, lost), 0);
+
+    EXPECT_EQ(m_kit.Delete(m_other, 2), varo::kEngineInUse);
+    ASSERT_EQ(m_kit.Close(m_other), 0);
+    {
+        CVAROObj second;
+        ASSERT_EQ(second.Init(nullptr), 1);
+        ASSERT_EQ(second.Open(m_other), 0);
+        EXPECT_EQ(m_kit.Delete(m_other, 2), varo::kEngineInUse);
+        second.End();
+    }
+    EXPECT_EQ(m_kit.Delete(m_other, 2), 0);
+    m_other = 0;
 }
 
 TEST_F(KitOverEngineTest, AChangeByAnotherProcessGivesAConflictThenTheSecondPutWrites) {

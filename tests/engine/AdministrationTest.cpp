@@ -63,6 +63,7 @@ TEST_F(AdministrationTest, BackupAndRestoreKeepIdsMovingForward) {
     EXPECT_EQ(U16(local), when.substr(0, 10));
 
     const int32_t lost = PutToDo(m_db, kToDo, "after the backup");
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(m_db)}));  // still open here
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBRestore, {I4(m_db)}));

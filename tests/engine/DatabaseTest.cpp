@@ -80,6 +80,7 @@ TEST_F(DatabaseTest, DeleteForgetsTheDatabaseAndDeleteFilesRemovesIt) {
     const int32_t db = CreateDatabase(u"doomed");
     const std::string file = Location(db);
     std::unique_ptr<Engine> other = OpenedEngine(db);
+    ASSERT_EQ(kEngineOk, OpenDb(db));
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(db)}));  // open here
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(db)}));
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(db)}));  // open in the other
@@ -104,6 +105,53 @@ TEST_F(DatabaseTest, DeleteForgetsTheDatabaseAndDeleteFilesRemovesIt) {
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDelete, {I4(second)}));
     EXPECT_EQ(0, access(secondFile.c_str(), F_OK));
     EXPECT_EQ(kEngineNoSuchDatabase, Call(*m_engine, kOpClose, {I4(second)}));
+}
+
+// Create leaves the new database open only so that it can be seeded: that
+// opening never keeps its own instance's DeleteFiles or DBRestore out, and
+// nothing else opens a database for longer than one operation. An Open
+// here, or any opening elsewhere, does keep them out.
+TEST_F(DatabaseTest, OnlyAnOpenHereOrAnyOpeningElsewhereKeepsDeleteFilesAndRestoreOut) {
+    const int32_t seeded = CreateDatabase(u"half seeded");
+    const std::string file = Location(seeded);
+    const std::string folder = file.substr(0, file.rfind('/'));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(seeded), I4(0x3008)}));
+    ASSERT_GT(PutToDo(seeded, 0x3008, "seeded"), 0);
+    uint8_t block[148] = {};
+    int32_t colour = 0;
+    EXPECT_EQ(u"half seeded", DBName(seeded));
+    EXPECT_EQ(1, Call(*m_engine, kOpGetDBColor, {I4(seeded), I4Out(&colour)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpGetDBVersionInfo, {I4(seeded), Buffer(block)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(seeded)}));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBBackup, {I4(seeded)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDeleteFiles, {I4(seeded)}));
+    EXPECT_NE(0, access(folder.c_str(), F_OK)) << "files left in " << folder;
+    EXPECT_EQ(kEngineNotOpen, Call(*m_engine, kOpClose, {I4(seeded)}));
+
+    const int32_t restored = CreateDatabase(u"restored");
+    const int32_t kept = PutToDo(restored, kToDo, "kept");
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBBackup, {I4(restored)}));
+    PutToDo(restored, kToDo, "lost");
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBRestore, {I4(restored)}));
+    ASSERT_EQ(kEngineOk, OpenDb(restored));
+    EXPECT_EQ((std::vector<int32_t>{kept}), TipList(restored, kToDo));
+
+    // Another instance's opening keeps both out; the opening here stays usable.
+    const int32_t shared = CreateDatabase(u"shared");
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpDBBackup, {I4(shared)}));
+    std::unique_ptr<Engine> other = OpenedEngine(shared);
+    EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(shared)}));
+    EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(shared)}));
+    EXPECT_GT(PutToDo(shared, kToDo, "still open here"), 0);
+    other.reset();
+    ASSERT_EQ(kEngineOk, OpenDb(shared));
+    EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(shared)}));
+    EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(shared)}));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(shared)}));
+    ASSERT_EQ(kEngineOk, OpenDb(shared, nullptr, kOpLockOpen));
+    EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDeleteFiles, {I4(shared)}));
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(shared)}));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDeleteFiles, {I4(shared)}));
 }
 
 TEST_F(DatabaseTest, DataFolderComesFromRootDirWithoutAnExplicitOne) {

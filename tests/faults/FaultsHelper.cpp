@@ -14,6 +14,18 @@
 //       stores MEMO into the to-do tip; "code CODE".
 //   faults_helper read DB TIP
 //       "memo NUMBER", the number the tip's memo holds (-1: unreadable).
+//   faults_helper lock DB FUKURO MILLISECONDS SEED
+//       for that long takes the fukuro's lock, holds it a moment, drops it
+//       and pauses a moment; then "locked TIMES".
+//   faults_helper walk DB FUKURO MILLISECONDS
+//       for that long walks the fukuro from a new opening each time, with
+//       ReadTip and with GetTip of every tip read; the tip at index i must
+//       carry the memo "memo i". "bad INDEX" for the first few that do not,
+//       then "walked READS BAD" and "readonly READS" (those the kit took as
+//       read-only).
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -108,6 +120,61 @@ int ReadChangeWrite(CVAROObj& kit, long db, long fukuro, unsigned seed, int coun
     return 0;
 }
 
+bool Before(std::chrono::steady_clock::time_point end) { return std::chrono::steady_clock::now() < end; }
+
+std::chrono::steady_clock::time_point After(long milliseconds) {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+int LockAndUnlock(CVAROObj& kit, long db, long fukuro, long milliseconds, unsigned seed) {
+    std::mt19937 random(seed);
+    long locked = 0;
+    for (const auto end = After(milliseconds); Before(end);) {
+        if (kit.FukuroLockOpen(db, fukuro) == 0) {
+            ++locked;
+            usleep(random() % 3000);
+            kit.FukuroClose(db, fukuro);
+        }
+        usleep(random() % 3000);
+    }
+    Report("locked", locked);
+    return 0;
+}
+
+// Whether the tip in the kit's record carries the memo of `index`; counts
+// the read as read-only when the kit refuses to change the memo.
+bool HoldsMemoOf(CVAROObj& kit, long index, long* readOnly) {
+    CString memo;
+    if (kit.GetMemo(memo) != 1 || memo.Bytes() != "memo " + std::to_string(index)) return false;
+    if (kit.SetMemo(memo) == 0) ++*readOnly;
+    return true;
+}
+
+int Walk(CVAROObj& kit, long db, long fukuro, long milliseconds) {
+    const int kReportedBad = 5;
+    long reads = 0, bad = 0, readOnly = 0;
+    const auto check = [&](bool good, long index) {
+        ++reads;
+        if (good) return;
+        if (bad++ < kReportedBad) Report("bad", index);
+    };
+    for (const auto end = After(milliseconds); Before(end);) {
+        if (kit.FukuroOpen(db, fukuro) != 0) return 1;
+        for (long index = 0;; ++index) {
+            long tip = 0;
+            if (kit.ReadTip(db, fukuro, 1) != 0) return 1;
+            kit.GetTipID(&tip);
+            if (tip == 0) break;
+            check(HoldsMemoOf(kit, index, &readOnly), index);
+            check(kit.GetTip(db, fukuro, tip) == 0 && HoldsMemoOf(kit, index, &readOnly), index);
+        }
+        kit.FukuroClose(db, fukuro);
+    }
+    Report("walked", reads, bad);
+    Report("readonly", readOnly);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,6 +196,11 @@ int main(int argc, char** argv) {
         Report("code", ChangeMemo(kit, db, kToDoFukuro, std::atol(argv[3]), [&](const std::string&) { return memo; }));
         return 0;
     }
+    if (command == "lock" && argc == 6) {
+        return LockAndUnlock(kit, db, std::strtol(argv[3], nullptr, 0), std::atol(argv[4]),
+                             static_cast<unsigned>(std::atol(argv[5])));
+    }
+    if (command == "walk" && argc == 5) return Walk(kit, db, std::strtol(argv[3], nullptr, 0), std::atol(argv[4]));
     if (command != "read" || argc != 4) return 2;
     std::string memo;
     Report("memo", ReadMemo(kit, db, std::atol(argv[3]), &memo) ? std::atol(memo.c_str()) : -1);

@@ -1,10 +1,10 @@
-// Two processes doing read-change-write on the same hundred tips lose no
-// update: each adds one to a counter kept in a tip's memo, and in the end
-// every counter equals the number of puts that returned 0 for it in both
-// processes together. A put that did not follow the other's change must
-// answer 407; no put may answer anything else. The narrowest case, another
-// writer storing between the kit's last-modified check and its put, is also
-// made to happen on purpose.
+// Processes doing read-change-write on the same tips lose no update: each
+// adds one to a counter kept in a tip's memo, and in the end every counter
+// equals the number of puts that returned 0 for it in all processes
+// together. A put that did not follow another's change must answer 407; no
+// put may answer anything else, however many writers wait for their turn.
+// The narrowest case, another writer storing between the kit's
+// last-modified check and its put, is also made to happen on purpose.
 #include <cstdlib>
 #include <memory>
 
@@ -15,19 +15,20 @@
 namespace faults {
 namespace {
 
-const int kTips = 100;
-const int kPutsPerProcess = 600;
-const unsigned kSeeds[] = {7, 1031};
+class ReadChangeWriteTest : public FaultsTest {
+protected:
+    // One rival process per seed, each doing `puts` read-change-write cycles
+    // on random tips of `tips` counters.
+    void RaceOnCounters(int tips, const std::vector<unsigned>& seeds, int puts);
+};
 
-class ReadChangeWriteTest : public FaultsTest {};
-
-TEST_F(ReadChangeWriteTest, TwoProcessesLoseNoUpdateOfAHundredTips) {
+void ReadChangeWriteTest::RaceOnCounters(int tips, const std::vector<unsigned>& seeds, int puts) {
     CVAROObj kit;
     long db = 0;
     ASSERT_TRUE(OpenNewDatabase(kit, "counters", &db));
     long fukuro = 0;
     ASSERT_EQ(kit.FukuroCreate(db, &fukuro, "counters", 0), 0);
-    for (int i = 0; i < kTips; ++i) {
+    for (int i = 0; i < tips; ++i) {
         kit.SetTipID(0);
         ASSERT_EQ(kit.SetTipFlag(kToDoKind), 1);
         ASSERT_EQ(kit.SetMemo("0"), 1);
@@ -36,26 +37,26 @@ TEST_F(ReadChangeWriteTest, TwoProcessesLoseNoUpdateOfAHundredTips) {
     }
 
     std::vector<std::unique_ptr<Helper>> rivals;
-    for (unsigned seed : kSeeds) {
+    for (unsigned seed : seeds) {
         rivals.emplace_back(new Helper({"rcw", std::to_string(db), std::to_string(fukuro), std::to_string(seed),
-                                        std::to_string(kPutsPerProcess)}));
+                                        std::to_string(puts)}));
         Report ready;
         ASSERT_TRUE(rivals.back()->Read(&ready));
         ASSERT_EQ(ready.word, "ready");
     }
     for (auto& rival : rivals) ASSERT_TRUE(rival->Send("go\n"));
 
-    // Puts that returned 0, by tip, in both processes together.
+    // Puts that returned 0, by tip, in all processes together.
     std::map<long, long> stored;
     long conflicts = 0;
     for (auto& rival : rivals) {
         long done = -1;
         for (Report line; rival->Read(&line);) {
             if (line.word == "tip") stored[line.first] += line.second;
-            if (line.word == "code") ADD_FAILURE() << "a put answered " << line.first;
+            if (line.word == "code") ADD_FAILURE() << "a cycle answered " << line.first;
             if (line.word != "done") continue;
             done = line.first;
-            EXPECT_EQ(line.second, 0) << "puts answered other codes";
+            EXPECT_EQ(line.second, 0) << "cycles answered other codes";
         }
         const int status = rival->Wait();
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
@@ -64,17 +65,27 @@ TEST_F(ReadChangeWriteTest, TwoProcessesLoseNoUpdateOfAHundredTips) {
     }
     RecordProperty("conflicts", static_cast<int>(conflicts));
 
-    const std::vector<long> tips = TipsOf(kit, db, fukuro);
-    ASSERT_EQ(tips.size(), static_cast<size_t>(kTips));
-    long puts = 0;
-    for (long tip : tips) {
+    const std::vector<long> listed = TipsOf(kit, db, fukuro);
+    ASSERT_EQ(listed.size(), static_cast<size_t>(tips));
+    long total = 0;
+    for (long tip : listed) {
         std::string memo;
         ASSERT_TRUE(ReadMemo(kit, db, tip, &memo));
         EXPECT_EQ(std::atol(memo.c_str()), stored[tip]) << "tip " << tip << " lost an update";
-        puts += stored[tip];
+        total += stored[tip];
     }
-    EXPECT_EQ(puts + conflicts, kPutsPerProcess * 2);
+    EXPECT_EQ(total + conflicts, puts * static_cast<long>(seeds.size()));
     EXPECT_EQ(kit.DBCheck(db), 0);
+}
+
+TEST_F(ReadChangeWriteTest, TwoProcessesLoseNoUpdateOfAHundredTips) { RaceOnCounters(100, {7, 1031}, 600); }
+
+// Sixteen writers keep every change waiting for its turn; none may give up
+// with a lock or busy code.
+TEST_F(ReadChangeWriteTest, SixteenProcessesLoseNoUpdateOfSixtyFourTips) {
+    std::vector<unsigned> seeds;
+    for (unsigned i = 0; i < 16; ++i) seeds.push_back(11 + 97 * i);
+    RaceOnCounters(64, seeds, 400);
 }
 
 // The engine core with one hook: just before the next PutTip reaches it, it

@@ -23,7 +23,7 @@ const std::string kHostileTexts[] = {
 // The names the engine itself gives the entries of its data folder; anything
 // else there came from a caller's text.
 const std::regex kEngineEntry(
-    "catalog\\.sqlite(-wal|-shm|-journal)?|vdb[0-9a-f]{8}(\\.sqlite(-wal|-shm|-journal)?|\\.lock|\\.bak)?|documents");
+    "catalog\\.sqlite(-wal|-shm|-journal)?|vdb[0-9a-f]{8}(\\.sqlite(-wal|-shm|-journal)?|\\.lock|\\.writers|\\.bak)?|documents");
 
 class SecurityTest : public FaultsTest {
 protected:
