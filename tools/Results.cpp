@@ -45,7 +45,9 @@ const CodeText kCodeTexts[] = {
     {kEngineNotFound, "not found"},
     {kEngineCorrupt, "the database file failed its check"},
     {kEngineFull, "the disk is full"},
-    {kEngineInUse, "the database is in use by another program"},
+    {kEngineInUse, "the database is open, here or in another program"},
+    {kEngineChanged, "the tip was stored by another program since it was read"},
+    {kEngineBusy, "other programs kept the database busy too long; try again"},
 };
 
 void PrintMessage(const std::string& message) { fprintf(stderr, "varo: %s\n", message.c_str()); }
