@@ -55,15 +55,30 @@ Database& Current() {
 }
 
 // Every pointer and byte of a caller's buffer, to see that a call left it alone.
-std::vector<std::string> Snapshot(const DecodedTip& tip) {
+bool IsStampEntry(const TIPFIELD& e) {
+    return e.tag && std::strncmp(e.tag, "LMTM", 5) == 0 && e.data && e.length == kStampDigits + 1;
+}
+
+// Every entry and its bytes; the bytes of a stamp entry only when asked,
+// since a successful store hands the stamp it stored back in them.
+std::vector<std::string> Snapshot(const DecodedTip& tip, bool withStamp = true) {
     std::vector<std::string> entries;
     for (size_t i = 0; i < tip.Count(); ++i) {
         const TIPFIELD& e = tip.Entry(i);
         std::string entry(reinterpret_cast<const char*>(&e), sizeof e);
-        if (e.data) entry.append(reinterpret_cast<const char*>(e.data), e.length);
+        if (e.data && (withStamp || !IsStampEntry(e))) entry.append(reinterpret_cast<const char*>(e.data), e.length);
         entries.push_back(entry);
     }
     return entries;
+}
+
+// The stamp handed back in the caller's stamp entry, empty without one.
+std::vector<uint8_t> HandedBackStamp(const DecodedTip& tip) {
+    for (size_t i = 0; i < tip.Count(); ++i) {
+        const TIPFIELD& e = tip.Entry(i);
+        if (IsStampEntry(e)) return std::vector<uint8_t>(e.data, e.data + e.length);
+    }
+    return {};
 }
 
 bool IsStamp(const std::vector<uint8_t>& data) {
@@ -116,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t fukuro = kFirstFixedFukuro + in.Byte() % kFixedFukuros;
     DecodedTip tip = DecodedTip::Read(in, DecodedTip::Reader::Engine);
     const std::vector<std::string> before = Snapshot(tip);
+    const std::vector<std::string> beforeButStamp = Snapshot(tip, false);
+    const bool hasStampEntry = !HandedBackStamp(tip).empty();
 
     StoredTip checked;
     const int32_t verdict = varo::engine::ReadTipBuffer(tip.Address(), &checked);
@@ -126,12 +143,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t id = 0;
     const int32_t code = Call(*database.engine, varo::kOpPutTip,
                               {fuzz::I4(database.id), fuzz::I4(fukuro), fuzz::I4Out(&id), fuzz::Address(tip.Address())});
-    Require(Snapshot(tip) == before, "PutTip leaves the caller's buffer as it was");
+    Require(Snapshot(tip, false) == beforeButStamp, "PutTip changes nothing of the caller's buffer but its stamp");
     if (verdict != varo::kEngineOk) {
+        Require(Snapshot(tip) == before, "a refused PutTip leaves the caller's buffer as it was");
         Require(code == varo::kEngineBadTipBuffer && id == 0, "PutTip refuses what the validation refuses");
         return 0;
     }
     Require(code == varo::kEngineOk && id > 0, "PutTip stores what the validation accepts");
+    Require(!hasStampEntry || IsStamp(HandedBackStamp(tip)), "a store hands its stamp back in the stamp entry");
     ++database.stores;
     CheckStored(database, fukuro, id, checked);
     return 0;
