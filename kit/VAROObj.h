@@ -32,6 +32,7 @@
 #include "CString.h"
 #include "GlobalHeap.h"
 #include "PIMTime.h"
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 class CWnd;
@@ -57,11 +58,11 @@ const long VARO_ERR_CANCELLED = 3006;       // the chooser was closed without a 
 // before the application's own static initialisers run, so that those may
 // read them too. (Each name refers to the number the library registered;
 // read it like any const UINT.)
-extern const UINT& WM_ON_ADVISEDATA;
-extern const UINT& WM_ON_ADVISEDBNAME;
-extern const UINT& WM_ON_ADVISEDBCOLOR;
-extern const UINT& WM_ON_ADVISECATEGORY;
-extern const UINT& WM_ON_ADVISEFREE;
+extern VAROKIT_API const UINT& WM_ON_ADVISEDATA;
+extern VAROKIT_API const UINT& WM_ON_ADVISEDBNAME;
+extern VAROKIT_API const UINT& WM_ON_ADVISEDBCOLOR;
+extern VAROKIT_API const UINT& WM_ON_ADVISECATEGORY;
+extern VAROKIT_API const UINT& WM_ON_ADVISEFREE;
 
 // Three zero-terminated Shift-JIS texts of 32 bytes each.
 struct PASSWD_INF {
@@ -104,7 +105,7 @@ static_assert(sizeof(SortCnd) == 29, "the engine exchanges 29 bytes");
 
 // One watched item of a notification request: database, fukuro and tip id,
 // 0 meaning any.
-class CChkItem {
+class VAROKIT_API CChkItem {
 public:
     CChkItem() = default;
     CChkItem(int32_t db, int32_t fukuro, int32_t tip) : m_db(db), m_fukuro(fukuro), m_tip(tip) {}
@@ -115,7 +116,7 @@ public:
 
 // The base of the watch list CTypedPtrArray<CTipIDList, CChkItem*>. It owns
 // only the pointers, never the items.
-class CTipIDList : public CPtrArray {
+class VAROKIT_API CTipIDList : public CPtrArray {
 public:
     CTipIDList();
     ~CTipIDList() override;
@@ -124,7 +125,7 @@ public:
 typedef CTypedPtrArray<CTipIDList, CChkItem*> CChkItemList;
 
 // An ordered list of tip ids, duplicates allowed.
-class CSelectTips : public CDWordArray {
+class VAROKIT_API CSelectTips : public CDWordArray {
 public:
     CSelectTips();
     ~CSelectTips() override;
@@ -132,7 +133,7 @@ public:
     int UnSelectTipID(long tip);
 };
 
-class CVAROObj : public CObject {
+class VAROKIT_API CVAROObj : public CObject {
 public:
     CVAROObj();
     ~CVAROObj() override;

@@ -27,10 +27,11 @@
 
 #include "CString.h"
 #include "CTime.h"
+#include "VarokitApi.h"
 #include "WinTime.h"
 #include "WinTypes.h"
 
-class CPIMTimeSpan {
+class VAROKIT_API CPIMTimeSpan {
 public:
     CPIMTimeSpan() : m_timeSpan(0) {}
     CPIMTimeSpan(__int64 seconds) : m_timeSpan(seconds) {}  // NOLINT: implicit like the original
@@ -66,7 +67,7 @@ private:
     __int64 m_timeSpan;
 };
 
-class CPIMTime {
+class VAROKIT_API CPIMTime {
 public:
     // Leaves the value at 0 with zeroed fields (the original left it unset).
     CPIMTime();
