@@ -31,7 +31,7 @@ std::string Utf8(const CString& text) {
 CPIMTime StartOfWeek() {
     const CPIMTime now = CPIMTime::GetTickCount();
     const CPIMTime today(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
-    return today - CPIMTimeSpan((today.GetDayOfWeek() + 6) % 7, 0, 0, 0);
+    return today - CPIMTimeSpan((today.GetDayOfWeek() + 5) % 7, 0, 0, 0);  // 1 = Sunday
 }
 
 bool InWeek(const CPIMTime& when, const CPIMTime& monday) {
