@@ -36,8 +36,8 @@ summary=$(printf '%s\n' "$overview" | sed -n '1s/^varo: //p')
     # The command's own words come before its first argument or option.
     words=$(printf '%s\n' "$line" | awk '{ for (i = 1; i <= NF && $i ~ /^[a-z]/; i++) printf "%s ", $i }')
     printf '.TP\n.B varo %s\n' "$(printf '%s' "$line" | roff_text)"
-    # shellcheck disable=SC2086
     printf '.nf\n'
+    # shellcheck disable=SC2086
     "$varo" $words --help | sed -e 1d -e 's/^  //' | roff_text
     printf '.fi\n'
   done

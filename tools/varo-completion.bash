@@ -9,7 +9,7 @@ _varo_databases() {
 
 _varo() {
     local varo=${COMP_WORDS[0]} cur=${COMP_WORDS[COMP_CWORD]}
-    local -a typed=() candidates=()
+    local -a typed=() candidates=() parts=()
     local word line
     # The words typed so far, options left out.
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
@@ -21,26 +21,34 @@ _varo() {
 
     if [[ $cur == -* ]]; then
         # The options of the command whose words were typed.
-        local name=""
+        local -a name=()
         while read -r line; do
-            local -a parts=($line) own=()
-            for word in "${parts[@]}"; do [[ $word == [a-z]* ]] && own+=("$word") || break; done
-            [[ "${typed[*]:0:${#own[@]}}" == "${own[*]}" ]] && name="${own[*]}"
+            read -ra parts <<<"$line"
+            local -a own=()
+            for word in "${parts[@]}"; do
+                [[ $word == [a-z]* ]] || break
+                own+=("$word")
+            done
+            if [[ "${typed[*]:0:${#own[@]}}" == "${own[*]}" ]]; then name=("${own[@]}"); fi
         done <<<"$commands"
-        [[ -n $name ]] && candidates=($("$varo" $name --help 2>/dev/null | sed -n 's/^ *\(--[a-z-]*\).*/\1/p'))
+        if ((${#name[@]})); then
+            mapfile -t candidates < <("$varo" "${name[@]}" --help 2>/dev/null | sed -n 's/^ *\(--[a-z-]*\).*/\1/p')
+        fi
         candidates+=(--help)
-        COMPREPLY=($(compgen -W "${candidates[*]}" -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -W "${candidates[*]}" -- "$cur")
         return
     fi
 
     # What each command that matches the typed words takes next.
     local position=${#typed[@]} databases=""
     while read -r line; do
-        local -a parts=($line)
+        read -ra parts <<<"$line"
         local matches=1 i
         for ((i = 0; i < position; i++)); do
-            [[ -z ${parts[i]} ]] && { matches=0; break; }
-            [[ ${parts[i]} == [a-z]* && ${parts[i]} != "${typed[i]}" ]] && { matches=0; break; }
+            if [[ -z ${parts[i]} || (${parts[i]} == [a-z]* && ${parts[i]} != "${typed[i]}") ]]; then
+                matches=0
+                break
+            fi
         done
         ((matches)) || continue
         word=${parts[position]}
@@ -50,11 +58,11 @@ _varo() {
             databases=1
         fi
     done <<<"$commands"
-    COMPREPLY=($(compgen -W "$(printf '%s\n' "${candidates[@]}" | sort -u)" -- "$cur"))
+    mapfile -t COMPREPLY < <(compgen -W "$(printf '%s\n' "${candidates[@]}" | sort -u)" -- "$cur")
     if [[ -n $databases ]]; then
-        local name
-        while IFS= read -r name; do
-            [[ $name == "$cur"* ]] && COMPREPLY+=("$name")
+        local database
+        while IFS= read -r database; do
+            [[ $database == "$cur"* ]] && COMPREPLY+=("$database")
         done < <(_varo_databases "$varo")
     fi
 }

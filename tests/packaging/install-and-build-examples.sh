@@ -15,7 +15,7 @@ version=$5
 work=$(mktemp -d /tmp/varokit-install-test-XXXXXX)
 watcher=""
 cleanup() {
-  [ -n "$watcher" ] && kill "$watcher" 2>/dev/null || true
+  if [ -n "$watcher" ]; then kill "$watcher" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -77,7 +77,7 @@ for variant in with-cmake with-pkg-config; do
   grep -q "^tips changed in database 1$" "$work/watch.out" || fail "$variant: $(cat "$work/watch.out")"
 done
 
-"$work/with-cmake/this_week" done "$due" | grep -q "^#$due done$" || fail "marking the to-do item done"
+"$work/with-cmake/this_week" "done" "$due" | grep -q "^#$due done$" || fail "marking the to-do item done"
 "$work/with-pkg-config/this_week" | grep -q "#$due *\[x\] .*due today" || fail "the to-do item is not done"
 
 # A moved prefix still finds its own engine; no other engine is left to find.
