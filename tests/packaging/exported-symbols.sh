@@ -3,7 +3,8 @@
 # symbol libvarokit defines belongs to a public class, one of the five
 # message integers or a platform call the public headers declare; every
 # public member of CVAROObj that VAROObj.h declares is there; and
-# libvarokit_dialogs exports DBSelect alone.
+# libvarokit_dialogs exports DBSelect alone and takes the kit and the
+# platform from libvarokit.
 #
 #   exported-symbols.sh LIBVAROKIT VAROOBJ_H [LIBVAROKIT_DIALOGS]
 set -eu
@@ -46,6 +47,16 @@ for name in WM_ON_ADVISEDATA WM_ON_ADVISEDBNAME WM_ON_ADVISEDBCOLOR WM_ON_ADVISE
 done
 
 if [ -n "$dialogs" ]; then
+  # One copy of the platform's state in a program: the chooser takes the
+  # kit and the platform calls from libvarokit and holds none of its own.
+  readelf -d "$dialogs" | grep -q 'NEEDED.*\[libvarokit\.so\.1\]' || { echo "libvarokit_dialogs does not load libvarokit"; failed=1; }
+  own_copies=$(nm --defined-only -C "$dialogs" | awk '{ $1 = ""; $2 = ""; sub(/^  /, ""); print }' |
+    grep -E "^(CString::|CWnd::|($platform_calls)\(|CVAROObj::[^D])" || true)
+  if [ -n "$own_copies" ]; then
+    echo "libvarokit_dialogs holds its own copy of:"
+    printf '%s\n' "$own_copies" | sed 's/^/  /'
+    failed=1
+  fi
   dialog_symbols=$(defined_symbols "$dialogs")
   if [ "$dialog_symbols" != "CVAROObj::DBSelect(CDWordArray&, unsigned int, unsigned int)" ]; then
     echo "libvarokit_dialogs exports:"
