@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CodePage.h"
+#include "EngineLocation.h"
 #include "RootDir.h"
 #include "Window.h"
 #include "WindowMessages.h"
@@ -39,14 +40,14 @@ private:
         VaroEngineDestroyFn destroy;
     };
 
-    // ROOTDIR + VARO.ocx when ROOTDIR is set, the engine of the build when
+    // ROOTDIR + VARO.ocx when ROOTDIR is set, the engine beside the kit when
     // it is not; empty (no engine) when it is set but cannot be used.
     static std::string EnginePath() {
         CString fromRegistry;
         std::string path;
         switch (EngineFileFromRootDir(&fromRegistry)) {
         case RootDirRead::kMissing:
-            return VARO_ENGINE_DEFAULT_PATH;
+            return EngineFileBesideKit(KitFile());
         case RootDirRead::kRead:
             return Cp932ToUtf8(fromRegistry.Bytes(), &path) ? path : std::string();
         case RootDirRead::kUnreadable:

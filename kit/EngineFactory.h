@@ -1,6 +1,6 @@
 // Where engines come from. By default Init loads the engine shared object
-// (the registry's ROOTDIR followed by VARO.ocx, else the engine the build
-// installed); tests install a factory of their own instead.
+// (the registry's ROOTDIR followed by VARO.ocx, else the engine beside the
+// kit, EngineLocation.h); tests install a factory of their own instead.
 #pragma once
 
 #include "EngineInterface.h"

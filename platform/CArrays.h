@@ -17,6 +17,7 @@
 
 #include "CObject.h"
 #include "CString.h"
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 template <class T>
@@ -90,10 +91,10 @@ private:
     std::vector<T> m_items;
 };
 
-class CDWordArray : public CArrayOf<DWORD> {};
-class CPtrArray : public CArrayOf<void*> {};
-class CObArray : public CArrayOf<CObject*> {};
-class CStringArray : public CArrayOf<CString> {};
+class VAROKIT_API CDWordArray : public CArrayOf<DWORD> {};
+class VAROKIT_API CPtrArray : public CArrayOf<void*> {};
+class VAROKIT_API CObArray : public CArrayOf<CObject*> {};
+class VAROKIT_API CStringArray : public CArrayOf<CString> {};
 
 // A typed view of a pointer array: CTypedPtrArray<CPtrArray, CTip*> keeps its
 // pointers in the CPtrArray (or CObArray) it derives from, so it can be passed

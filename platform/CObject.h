@@ -2,7 +2,9 @@
 // destructor, so that arrays of object pointers can delete what they own.
 #pragma once
 
-class CObject {
+#include "VarokitApi.h"
+
+class VAROKIT_API CObject {
 public:
     CObject() = default;
     virtual ~CObject() = default;

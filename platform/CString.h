@@ -11,9 +11,10 @@
 #include <string>
 #include <utility>
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
-class CString {
+class VAROKIT_API CString {
 public:
     CString() = default;
     CString(const char* text);             // NOLINT: implicit like the original
@@ -69,19 +70,19 @@ private:
     std::string m_s;
 };
 
-CString operator+(const CString& a, const CString& b);
-CString operator+(const CString& a, const char* b);
-CString operator+(const char* a, const CString& b);
-CString operator+(const CString& a, char b);
-CString operator+(char a, const CString& b);
+VAROKIT_API CString operator+(const CString& a, const CString& b);
+VAROKIT_API CString operator+(const CString& a, const char* b);
+VAROKIT_API CString operator+(const char* a, const CString& b);
+VAROKIT_API CString operator+(const CString& a, char b);
+VAROKIT_API CString operator+(char a, const CString& b);
 
-bool operator==(const CString& a, const CString& b);
-bool operator==(const CString& a, const char* b);
-bool operator==(const char* a, const CString& b);
-bool operator!=(const CString& a, const CString& b);
-bool operator!=(const CString& a, const char* b);
-bool operator!=(const char* a, const CString& b);
-bool operator<(const CString& a, const CString& b);
-bool operator>(const CString& a, const CString& b);
-bool operator<=(const CString& a, const CString& b);
-bool operator>=(const CString& a, const CString& b);
+VAROKIT_API bool operator==(const CString& a, const CString& b);
+VAROKIT_API bool operator==(const CString& a, const char* b);
+VAROKIT_API bool operator==(const char* a, const CString& b);
+VAROKIT_API bool operator!=(const CString& a, const CString& b);
+VAROKIT_API bool operator!=(const CString& a, const char* b);
+VAROKIT_API bool operator!=(const char* a, const CString& b);
+VAROKIT_API bool operator<(const CString& a, const CString& b);
+VAROKIT_API bool operator>(const CString& a, const CString& b);
+VAROKIT_API bool operator<=(const CString& a, const CString& b);
+VAROKIT_API bool operator>=(const CString& a, const CString& b);

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 
-class CTime {
+#include "VarokitApi.h"
+
+class VAROKIT_API CTime {
 public:
     CTime() = default;
     CTime(int32_t seconds) : m_seconds(seconds) {}  // NOLINT: implicit like the original

@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 // True for the lead bytes of two-byte characters: 0x81-0x9F and 0xE0-0xFC.
@@ -19,7 +20,7 @@ inline BOOL IsDBCSLeadByte(BYTE b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-bool Cp932ToUtf16(const std::string& in, std::u16string* out);
-bool Utf16ToCp932(const std::u16string& in, std::string* out);
-bool Cp932ToUtf8(const std::string& in, std::string* out);
-bool Utf8ToCp932(const std::string& in, std::string* out);
+VAROKIT_API bool Cp932ToUtf16(const std::string& in, std::u16string* out);
+VAROKIT_API bool Utf16ToCp932(const std::u16string& in, std::string* out);
+VAROKIT_API bool Cp932ToUtf8(const std::string& in, std::string* out);
+VAROKIT_API bool Utf8ToCp932(const std::string& in, std::string* out);

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 struct GlobalBlock;
@@ -30,22 +31,22 @@ const UINT GMEM_ZEROINIT = 0x0040;
 const UINT GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
 const UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
 
-HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+VAROKIT_API HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
 
 // Null on success (and for a null handle), the handle itself on failure.
-HGLOBAL GlobalFree(HGLOBAL block);
+VAROKIT_API HGLOBAL GlobalFree(HGLOBAL block);
 
 // The block's first byte, or null for a null handle. Each lock adds to the
 // block's lock count.
-LPVOID GlobalLock(HGLOBAL block);
+VAROKIT_API LPVOID GlobalLock(HGLOBAL block);
 
 // Takes one lock away; TRUE while the block is still locked afterwards.
-BOOL GlobalUnlock(HGLOBAL block);
+VAROKIT_API BOOL GlobalUnlock(HGLOBAL block);
 
 // The size last asked for; 0 for a null handle.
-size_t GlobalSize(HGLOBAL block);
+VAROKIT_API size_t GlobalSize(HGLOBAL block);
 
 // Resizes a block, keeping its content up to the smaller size. The block may
 // move: use the returned handle, after which the old one is dead. On failure
 // returns null and the old block is untouched. The lock count carries over.
-HGLOBAL GlobalReAlloc(HGLOBAL block, size_t bytes, UINT flags);
+VAROKIT_API HGLOBAL GlobalReAlloc(HGLOBAL block, size_t bytes, UINT flags);

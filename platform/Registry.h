@@ -46,13 +46,14 @@
 
 #include <cstdint>
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 struct RegistryKey;
 typedef RegistryKey* HKEY;
 typedef int32_t LONG;
 
-extern const HKEY HKEY_CURRENT_USER;
+extern VAROKIT_API const HKEY HKEY_CURRENT_USER;
 
 const LONG ERROR_SUCCESS = 0;
 const LONG ERROR_FILE_NOT_FOUND = 2;
@@ -82,11 +83,11 @@ const DWORD REG_DWORD = 4;
 // with the rights `samDesired`; a null or empty subKey opens `parent` again.
 // A key exists when the file has its block or a block below it. `options` is
 // ignored. ERROR_FILE_NOT_FOUND when the key does not exist.
-LONG RegOpenKeyEx(HKEY parent, LPCSTR subKey, DWORD options, DWORD samDesired, HKEY* result);
+VAROKIT_API LONG RegOpenKeyEx(HKEY parent, LPCSTR subKey, DWORD options, DWORD samDesired, HKEY* result);
 
 // Opens the key with KEY_ALL_ACCESS, first adding its (empty) block to the
 // file when the key does not exist yet.
-LONG RegCreateKeyEx(HKEY parent, LPCSTR subKey, HKEY* result);
+VAROKIT_API LONG RegCreateKeyEx(HKEY parent, LPCSTR subKey, HKEY* result);
 
 // Reads a value. *type (when type is non-null) receives REG_SZ or
 // REG_DWORD. A REG_SZ value's data is its Shift-JIS text with its
@@ -97,14 +98,14 @@ LONG RegCreateKeyEx(HKEY parent, LPCSTR subKey, HKEY* result);
 // the size needed and the buffer is left untouched; otherwise the data is
 // copied and *dataSize receives its size. `reserved` must be null; non-null
 // data needs a non-null dataSize.
-LONG RegQueryValueEx(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+VAROKIT_API LONG RegQueryValueEx(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
 
 // Writes a value, replacing one of the same name. A REG_SZ text ends at the
 // first zero byte within `size` bytes, or after `size` bytes (null data with
 // size 0 is the empty text); a REG_DWORD takes exactly 4 bytes, least
 // significant first. `reserved` is ignored.
-LONG RegSetValueEx(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+VAROKIT_API LONG RegSetValueEx(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
-LONG RegDeleteValue(HKEY key, LPCSTR name);
+VAROKIT_API LONG RegDeleteValue(HKEY key, LPCSTR name);
 
-LONG RegCloseKey(HKEY key);
+VAROKIT_API LONG RegCloseKey(HKEY key);

@@ -9,6 +9,7 @@
 // and all but FileTimeToLocalFileTime are safe from any thread.
 #pragma once
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 struct SYSTEMTIME {
@@ -28,18 +29,18 @@ struct FILETIME {
 };
 
 // The current UTC time, to the millisecond.
-void GetSystemTime(SYSTEMTIME* now);
+VAROKIT_API void GetSystemTime(SYSTEMTIME* now);
 
 // Fails when the tick count has its high bit set (beyond 30828-09-14).
-BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
+VAROKIT_API BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
 
 // Ignores wDayOfWeek; fails unless 1601 <= year <= 30827, the day exists in
 // its month, and hour, minute, second and milliseconds are in range.
-BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime);
+VAROKIT_API BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime);
 
 // Shifts a UTC time by the C library's standard-time zone offset (TZ, read
 // again on every call through tzset, hence not safe while another thread
 // changes TZ). Daylight saving time is deliberately not applied: the kit's
 // date class reads local time the same way, and the two must agree. Fails
 // when the result falls before 1601 or beyond the tick range.
-BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local);
+VAROKIT_API BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local);

@@ -26,6 +26,7 @@
 #include <cstdint>
 
 #include "CObject.h"
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 struct WindowHandle;
@@ -34,7 +35,7 @@ typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 
-class CWnd : public CObject {
+class VAROKIT_API CWnd : public CObject {
 public:
     CWnd();
     virtual ~CWnd();
@@ -66,22 +67,22 @@ protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    friend LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    friend int PumpMessages();
+    friend VAROKIT_API LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend VAROKIT_API int PumpMessages();
 
     HWND m_hWnd;
 };
 
 // TRUE when the handle is a live window of this process.
-BOOL IsWindow(HWND window);
+VAROKIT_API BOOL IsWindow(HWND window);
 
 // Queues a message for a live window of this process; FALSE for a null or
 // dead handle.
-BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+VAROKIT_API BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Calls the window's WindowProc at once and returns its result; 0 for a
 // null or dead handle.
-LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+VAROKIT_API LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs every pump hook once (in the order they were added), then delivers
 // queued messages in the order they were posted, and returns how many it
@@ -90,12 +91,12 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // that keeps posting to itself cannot hold the pump forever; the rest wait
 // for the next pump. Messages for windows destroyed meanwhile are dropped.
 // A pump started from inside a hook runs no hooks.
-int PumpMessages();
+VAROKIT_API int PumpMessages();
 
 // Adds a hook that every PumpMessages runs first; returns its id (> 0), or 0
 // for a null hook. The hook may add or remove hooks, itself included, and
 // may post or send messages.
-int AddPumpHook(void (*hook)(void* context), void* context);
+VAROKIT_API int AddPumpHook(void (*hook)(void* context), void* context);
 
 // Removes a hook; unknown ids are ignored.
-void RemovePumpHook(int id);
+VAROKIT_API void RemovePumpHook(int id);

@@ -17,8 +17,9 @@
 // Safe from any thread and from static constructors: no static state.
 #pragma once
 
+#include "VarokitApi.h"
 #include "WinTypes.h"
 
 // The name's number, or 0 when the name is null, empty or longer than 255
 // bytes, the table holds 16384 names already, or the file cannot be used.
-UINT RegisterWindowMessage(LPCSTR name);
+VAROKIT_API UINT RegisterWindowMessage(LPCSTR name);

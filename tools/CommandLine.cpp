@@ -193,7 +193,8 @@ int PrintVersion() {
     CVAROObj kit;
     _VERSIONINF version{};
     kit.GetVAROKITVersionInfo(version);
-    printf("varo (kit %u.%u.%u.%u)\n", version.dwMajor, version.dwMinor, version.dwThird, version.dwFourth);
+    printf("varo %s (kit %u.%u.%u.%u)\n", VARO_PROJECT_VERSION, version.dwMajor, version.dwMinor, version.dwThird,
+           version.dwFourth);
     return kExitOk;
 }
 

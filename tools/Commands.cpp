@@ -13,7 +13,7 @@ const Command kCommands[] = {
      "tomorrow with an alarm and a memo pinned to the page board.",
      0, 0, "", 0, false, RunDemo},
     {"setup", "[FOLDER]", "record where the suite is installed (ROOTDIR): its engine and data folder",
-     "FOLDER holds the engine VARO.ocx; by default the folder of the engine varo was built with.\n"
+     "FOLDER holds the engine VARO.ocx; by default the engine installed (or built) with varo.\n"
      "Every application then loads that engine and keeps its data in FOLDER/data/ (unless\n"
      "VARO_DATA_DIR says otherwise).",
      0, 1, "", 0, false, RunSetup},

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 #include "Commands.h"
 #include "Registry.h"
 #include "Results.h"
@@ -49,11 +51,24 @@ LONG WriteRootDir(const CString& folder) {
     return status;
 }
 
+// The engine installed with this varo (its place relative to the program's
+// folder is fixed at install), else the engine of the build it came from.
+std::string DefaultEngineFolder() {
+    char program[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length > 0) {
+        std::string folder(program, static_cast<size_t>(length));
+        folder = folder.substr(0, folder.rfind('/') + 1) + VARO_ENGINE_FROM_TOOL;
+        if (FileExists(folder + "/" + kEngineFileName)) return folder;
+    }
+    return VARO_ENGINE_FOLDER;
+}
+
 }  // namespace
 
-// FOLDER defaults to the folder of the engine this varo was built with.
+// FOLDER defaults to the folder of the engine installed or built with varo.
 int RunSetup(const Invocation& call) {
-    const std::string given = call.args.empty() ? std::string(VARO_ENGINE_FOLDER) : call.args[0];
+    const std::string given = call.args.empty() ? DefaultEngineFolder() : call.args[0];
     std::string folder;
     if (!AbsoluteFolder(given, &folder)) return ReportFailure("no such folder: " + given);
     if (!FileExists(folder + kEngineFileName)) {

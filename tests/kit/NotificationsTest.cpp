@@ -11,12 +11,17 @@ using namespace varo;
 
 namespace {
 
-// What kit_message_probe printed, run with `environment` before it: the
-// five numbers as its static initialisers read them, then the year of a
-// date its static initialiser built.
-std::vector<unsigned> ProbeOutput(const std::string& environment = "") {
+// The probe program linked with the static library and the one linked with
+// the shared library: each must see the kit set up before its own static
+// initialisers run.
+const char* const kProbes[] = {VARO_MESSAGE_PROBE, VARO_SHARED_MESSAGE_PROBE};
+
+// What a message probe printed, run with `environment` before it: the five
+// numbers as its static initialisers read them, then the year of a date its
+// static initialiser built.
+std::vector<unsigned> ProbeOutput(const char* program, const std::string& environment = "") {
     std::vector<unsigned> numbers;
-    FILE* probe = popen((environment + " " VARO_MESSAGE_PROBE).c_str(), "r");
+    FILE* probe = popen((environment + " " + program).c_str(), "r");
     for (unsigned value = 0; probe && std::fscanf(probe, "%u", &value) == 1;) numbers.push_back(value);
     if (probe) pclose(probe);
     return numbers;
@@ -29,7 +34,7 @@ TEST(MessageNumbersTest, AreDistinctRegisteredNumbersSharedByEveryProcessFromIts
     for (unsigned n : own) EXPECT_TRUE(n >= 0xC000u && n <= 0xFFFFu) << n;
     std::vector<unsigned> expected = own;
     expected.push_back(2027);
-    EXPECT_EQ(ProbeOutput(), expected);
+    for (const char* probe : kProbes) EXPECT_EQ(ProbeOutput(probe), expected) << probe;
 }
 
 // A runtime folder that cannot be used is passed over for the temporary
@@ -39,11 +44,13 @@ TEST(MessageNumbersTest, AnUnusableRuntimeFolderFallsBackToTheTemporaryFolder) {
     const int file = mkstemp(unusable);
     ASSERT_GE(file, 0);
     close(file);
-    const std::vector<unsigned> fallback = ProbeOutput("XDG_RUNTIME_DIR=" + std::string(unusable));
+    const std::vector<unsigned> fallback = ProbeOutput(kProbes[0], "XDG_RUNTIME_DIR=" + std::string(unusable));
+    const std::vector<unsigned> sharedFallback = ProbeOutput(kProbes[1], "XDG_RUNTIME_DIR=" + std::string(unusable));
     unlink(unusable);
     ASSERT_EQ(fallback.size(), 6u);
     for (size_t i = 0; i < 5; ++i) EXPECT_TRUE(fallback[i] >= 0xC000u && fallback[i] <= 0xFFFFu) << fallback[i];
-    EXPECT_EQ(ProbeOutput("env -u XDG_RUNTIME_DIR"), fallback);
+    EXPECT_EQ(sharedFallback, fallback);
+    EXPECT_EQ(ProbeOutput(kProbes[0], "env -u XDG_RUNTIME_DIR"), fallback);
 }
 
 class NotificationsTest : public KitTest {};

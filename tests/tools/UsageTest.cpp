@@ -101,6 +101,12 @@ TEST(Usage, BadUsageAndFailedOperationsPrintWhyAndChangeNothing) {
     EXPECT_EQ(sandbox.Run({"show", "u", tip}).out, before);
 }
 
+// The project's version, and the kit's own as GetVAROKITVersionInfo gives it.
+TEST(Usage, VersionNamesTheProjectAndTheKit) {
+    VaroSandbox sandbox;
+    sandbox.Expect({"--version"}, 0, "varo " VARO_PROJECT_VERSION " (kit 3.0.0.39)\n");
+}
+
 TEST(Usage, AnEngineThatCannotBeLoadedIsAFailure) {
     VaroSandbox sandbox;
     // The registry names a suite folder without an engine in it.
