@@ -1,0 +1,178 @@
+// Files into tips.
+#include "Importer.h"
+
+#include "CalendarReader.h"
+#include "CalendarTips.h"
+#include "CardTips.h"
+#include "ContentLine.h"
+#include "TipKinds.h"
+#include "VCardReader.h"
+
+namespace varo {
+namespace interchange {
+namespace {
+
+std::string Where(const std::string& label, long line) { return label + " line " + std::to_string(line); }
+
+// Whether the stream holds cards: its first line that is not blank says.
+bool HoldsCards(std::istream& in) {
+    std::string first;
+    const std::streampos start = in.tellg();
+    while (std::getline(in, first)) {
+        const size_t text = first.find_first_not_of(" \t\r\xEF\xBB\xBF");
+        if (text != std::string::npos) {
+            first = UpperAscii(first.substr(text));
+            break;
+        }
+    }
+    in.clear();
+    in.seekg(start);
+    return first.compare(0, 11, "BEGIN:VCARD") == 0;
+}
+
+const char* KindFamily(uint16_t kind) {
+    const TipKind* entry = FindTipKind(kind);
+    return entry ? entry->name : "";
+}
+
+}  // namespace
+
+Importer::~Importer() {
+    for (long fukuro : m_opened) m_kit.FukuroClose(m_db, fukuro);
+}
+
+bool Importer::Begin(std::string* problem) {
+    if (!m_uids.Load(m_kit, m_db)) {
+        *problem = "cannot read the UIDs of earlier imports from the database's settings";
+        return false;
+    }
+    m_categoryNames = CategoryNames(m_kit, m_db);
+    CSelectTips alarmed;
+    if (m_kit.GetTipList(m_db, kAlarmFukuro, alarmed) == 0) {
+        for (int i = 0; i < alarmed.GetSize(); ++i) m_alarmed.insert(static_cast<int32_t>(alarmed[i]));
+    }
+    return true;
+}
+
+bool Importer::Finish(std::string* problem) {
+    for (long fukuro : m_opened) m_kit.FukuroClose(m_db, fukuro);
+    m_opened.clear();
+    if (m_uids.Save(m_kit, m_db)) return true;
+    *problem = "cannot write the UIDs of this import to the database's settings";
+    return false;
+}
+
+void Importer::ImportStream(std::istream& in, const std::string& label, const std::function<void(uint64_t)>& progress) {
+    if (HoldsCards(in)) {
+        ImportCards(in, label, progress);
+    } else {
+        ImportCalendar(in, label, progress);
+    }
+}
+
+void Importer::Skip(const std::string& where, const std::string& why) { m_summary.skipped.push_back(where + ": " + why); }
+
+long Importer::OpenFukuro(long fukuro) {
+    if (m_opened.count(fukuro)) return 0;
+    const long code = m_kit.FukuroLockOpen(m_db, fukuro);
+    if (code == 0) m_opened.insert(fukuro);
+    return code;
+}
+
+void Importer::Store(uint16_t kind, const std::string& uid, const std::string& where, const Fill& fill) {
+    long tip = uid.empty() ? 0 : m_uids.TipOf(uid);
+    CPIMTime entryDay;
+    bool hadEntryDay = false;
+    if (tip != 0) {
+        unsigned short stored = 0;
+        if (m_kit.GetTip(m_db, 0, tip) != 0) {
+            m_uids.Forget(uid);
+            tip = 0;
+        } else if (m_kit.GetTipFlag(&stored) != 1 || std::string(KindFamily(stored)) != KindFamily(kind) ||
+                   !*KindFamily(kind)) {
+            return Skip(where, "its UID names tip " + std::to_string(tip) + ", which is of another kind");
+        } else {
+            kind = stored;
+            hadEntryDay = m_kit.GetEntryDay(entryDay) == 1;
+        }
+    }
+    const TipKind* entry = FindTipKind(kind);
+    const long fukuro = tip != 0 ? 0 : m_fukuro != 0 ? m_fukuro : entry->homeFukuro;
+    if (fukuro != 0) {
+        const long code = OpenFukuro(fukuro);
+        if (code != 0) return Skip(where, "cannot open fukuro " + std::to_string(fukuro) + ": code " + std::to_string(code));
+    }
+    if (m_kit.SetTipFlag(kind) != 1) return Skip(where, "out of memory");
+    m_kit.SetTipID(tip);
+    std::string problem;
+    bool entryDaySet = false;
+    bool alarmOn = false;
+    if (!fill(&problem, &entryDaySet, &alarmOn)) return Skip(where, problem);
+    if (!entryDaySet && hadEntryDay) {
+        m_kit.SetEntryDay(entryDay);
+        entryDaySet = true;
+    }
+    long stored = tip;
+    const long code = entryDaySet ? m_kit.PutTipNoEntryDay(m_db, fukuro, &stored) : m_kit.PutTip(m_db, fukuro, &stored);
+    if (code != 0) return Skip(where, "the engine refused the tip: code " + std::to_string(code));
+    if (IsScheduleKind(kind) && alarmOn && !m_alarmed.count(stored)) {
+        CSelectTips one;
+        one.Add(static_cast<DWORD>(stored));
+        if (m_kit.PutTipToFukuro(m_db, kAlarmFukuro, one) == 0) m_alarmed.insert(stored);
+    }
+    m_uids.Remember(uid, stored);
+    ++(tip != 0 ? m_summary.updated : m_summary.added);
+}
+
+void Importer::ImportCalendar(std::istream& in, const std::string& label,
+                              const std::function<void(uint64_t)>& progress) {
+    CalendarReader reader(in);
+    for (;;) {
+        icalcomponent* component = nullptr;
+        const ReadOutcome outcome = reader.Next(&component);
+        if (outcome.kind == ReadOutcome::kEnd) break;
+        progress(reader.BytesRead());
+        if (outcome.kind == ReadOutcome::kSkipped) {
+            Skip(label, outcome.reason);
+            continue;
+        }
+        const std::string where = Where(label, outcome.line);
+        const uint16_t kind = KindOfComponent(component);
+        ComponentImport result;
+        Store(kind, ComponentUid(component), where, [&](std::string* problem, bool* entryDaySet, bool* alarmOn) {
+            const bool ok = ComponentToTip(m_kit, component, reader.Zones(), &result);
+            *problem = result.problem;
+            *entryDaySet = result.hasEntryDay;
+            *alarmOn = result.alarmOn;
+            return ok;
+        });
+        for (const std::string& note : result.notes) m_summary.notes.push_back(where + ": " + note);
+        icalcomponent_free(component);
+    }
+}
+
+void Importer::ImportCards(std::istream& in, const std::string& label, const std::function<void(uint64_t)>& progress) {
+    VCardReader reader(in);
+    for (;;) {
+        Card card;
+        const ReadOutcome outcome = reader.Next(&card);
+        if (outcome.kind == ReadOutcome::kEnd) break;
+        progress(reader.BytesRead());
+        if (outcome.kind == ReadOutcome::kSkipped) {
+            Skip(label, outcome.reason);
+            continue;
+        }
+        const std::string where = Where(label, outcome.line);
+        std::vector<std::string> unknown;
+        Store(card.kind, card.uid, where, [&](std::string* problem, bool*, bool*) {
+            return WriteCard(m_kit, card, m_categoryNames, problem, &unknown);
+        });
+        for (const std::string& name : unknown) {
+            m_summary.notes.push_back(where + ": category \"" + name + "\" not kept (the database does not name it, "
+                                              "or the card has three already)");
+        }
+    }
+}
+
+}  // namespace interchange
+}  // namespace varo
