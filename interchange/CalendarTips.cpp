@@ -71,8 +71,10 @@ const char kHolidayProperty[] = "X-VARO-HOLIDAY";
 const char kFilenameProperty[] = "X-VARO-FILENAME";
 const char kFieldParameter[] = "X-VARO-FIELD";
 
-// A check date that says "not checked" (the kit's initial value).
-const int kUncheckedYear = 2030;
+// The check date that says "not checked" (the kit's initial value).
+bool IsUncheckedDate(const CPIMTime& when) {
+    return when.GetYear() == 2030 && when.GetMonth() == 12 && when.GetDay() == 31;
+}
 
 struct ExportContext {
     CVAROObj& kit;
@@ -444,7 +446,7 @@ void CheckOut(const ExportContext& out) {
     icalcomponent_add_property(out.component,
                                icalproperty_new_status(checked == 1 ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
     CPIMTime when;
-    if (checked == 1 && out.kit.GetCheckDate(when) == 1 && when.GetYear() != kUncheckedYear) {
+    if (checked == 1 && out.kit.GetCheckDate(when) == 1 && !IsUncheckedDate(when)) {
         icalcomponent_add_property(out.component, icalproperty_new_completed(UtcTime(when)));
     }
 }
