@@ -3,20 +3,7 @@
 // database, and exported again with the same content; libical's own parser
 // reads every exported calendar without a complaint. Importing again updates
 // instead of adding, and nothing but the matched tips changes.
-#include <gtest/gtest.h>
-#include <libical/ical.h>
-
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <sstream>
-
-#include "Exporter.h"
-#include "Importer.h"
-#include "VAROObj.h"
+#include "InterchangeFixture.h"
 
 using namespace varo::interchange;
 
@@ -26,100 +13,8 @@ const char kMeeting[] = "\x89\xef\x8b\x63\r\n\x8e\x91\x97\xbf"; /* 会議 / 資�
 const char kYamada[] = "\x8e\x52\x93\x63 \x91\xbe\x98\x59";    /* 山田 太郎 */
 const char kYamadaReading[] = "\x82\xe2\x82\xdc\x82\xbe \x82\xbd\x82\xeb\x82\xa4"; /* やまだ たろう */
 
-// The lines of a file unfolded, each ended by LF.
-std::string Unfolded(const std::string& text) {
-    std::string unfolded;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 3, "\r\n ") == 0) {
-            i += 2;
-        } else if (text[i] != '\r') {
-            unfolded += text[i];
-        }
-    }
-    return unfolded;
-}
-
-// The components (or cards) of an exported file by UID, each as its
-// unfolded lines without DTSTAMP, which tells when the file was written.
-std::map<std::string, std::string> ByUid(const std::string& text) {
-    std::map<std::string, std::string> items;
-    std::istringstream in(Unfolded(text));
-    std::string line, body, uid;
-    int depth = 0;
-    for (; std::getline(in, line);) {
-        // The zone's own parts (STANDARD) are no item.
-        const bool begin = line.compare(0, 6, "BEGIN:") == 0 && line != "BEGIN:VCALENDAR" && line != "BEGIN:VTIMEZONE";
-        if (begin && depth++ == 0) body.clear(), uid.clear();
-        if (depth == 0) continue;
-        if (line.compare(0, 4, "UID:") == 0) uid = line.substr(4);
-        if (line.compare(0, 8, "DTSTAMP:") != 0) body += line + "\n";
-        if (line.compare(0, 4, "END:") == 0 && line != "END:VCALENDAR" && line != "END:VTIMEZONE" && --depth == 0 &&
-            !uid.empty()) {
-            items[uid] = body;
-        }
-    }
-    return items;
-}
-
-// Problems libical's parser notes anywhere in a calendar.
-int LibicalErrors(const std::string& text) {
-    icalcomponent* calendar = icalparser_parse_string(text.c_str());
-    if (!calendar) return -1;
-    int errors = icalcomponent_count_errors(calendar);
-    if (icalcomponent_isa(calendar) != ICAL_VCALENDAR_COMPONENT) errors = -2;
-    icalcomponent_free(calendar);
-    return errors;
-}
-
-// A data folder in memory where there is one: the engine syncs every change,
-// which on a busy disk makes each store slow.
-class MemoryDataFolder {
-public:
-    MemoryDataFolder() {
-        const char* base = access("/dev/shm", W_OK | X_OK) == 0 ? "/dev/shm" : P_tmpdir;
-        std::string pattern = std::string(base) + "/varo-interchange-XXXXXX";
-        if (mkdtemp(&pattern[0])) m_folder = pattern;
-        setenv("VARO_DATA_DIR", m_folder.c_str(), 1);
-    }
-    ~MemoryDataFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
-
-private:
-    std::string m_folder;
-};
-
-class TipRoundTrip : public ::testing::Test {
+class TipRoundTrip : public InterchangeFixture {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(m_kit.Init(nullptr), 1);
-        ASSERT_EQ(m_kit.Create("source", &m_source), 0);
-        ASSERT_EQ(m_kit.Create("target", &m_target), 0);
-        ASSERT_EQ(m_kit.Open(m_source), 0);
-        ASSERT_EQ(m_kit.Open(m_target), 0);
-    }
-    void TearDown() override {
-        for (long db : {m_source, m_target}) {
-            m_kit.Close(db);
-            m_kit.Delete(db, 2);
-        }
-        m_kit.End();
-    }
-
-    // Begins a tip; Put stores it in its home fukuro.
-    void Begin(unsigned short kind) {
-        m_kit.SetTipID(0);
-        ASSERT_EQ(m_kit.SetTipFlag(kind), 1);
-    }
-    long Put(long db, long fukuro) {
-        EXPECT_EQ(m_kit.FukuroLockOpen(db, fukuro), 0);
-        long tip = 0;
-        EXPECT_EQ(m_kit.PutTip(db, fukuro, &tip), 0);
-        m_kit.FukuroClose(db, fukuro);
-        return tip;
-    }
-
     void MakeCalendarTips() {
         const CPIMTime start(2030, 2, 1, 10, 0, 0), end(2030, 2, 1, 11, 30, 0);
         for (unsigned short kind : {0x101, 0x103}) {
@@ -229,41 +124,6 @@ protected:
         }
     }
 
-    std::string Export(long db, FileFormat format, VCardVersion version = VCardVersion::k30) {
-        ExportRequest request;
-        request.format = format;
-        request.cardVersion = version;
-        std::ostringstream out;
-        ExportSummary summary;
-        std::string problem;
-        EXPECT_TRUE(ExportTips(m_kit, db, request, out, [](long) {}, &summary, &problem)) << problem;
-        return out.str();
-    }
-
-    ImportSummary Import(long db, const std::string& text, long fukuro = 0) {
-        Importer importer(m_kit, db, fukuro);
-        std::string problem;
-        EXPECT_TRUE(importer.Begin(&problem)) << problem;
-        std::istringstream in(text);
-        importer.ImportStream(in, "file", [](uint64_t) {});
-        EXPECT_TRUE(importer.Finish(&problem)) << problem;
-        return importer.Summary();
-    }
-
-    void ExpectSameItems(const std::string& first, const std::string& second) {
-        const auto before = ByUid(first);
-        const auto after = ByUid(second);
-        for (const auto& item : before) {
-            const auto found = after.find(item.first);
-            ASSERT_NE(found, after.end()) << "missing " << item.first;
-            EXPECT_EQ(found->second, item.second);
-        }
-    }
-
-    MemoryDataFolder m_folder;
-    CVAROObj m_kit;
-    long m_source = 0;
-    long m_target = 0;
 };
 
 TEST_F(TipRoundTrip, EveryCalendarKindComesBackWithTheSameContent) {
