@@ -33,6 +33,11 @@ std::string ParseError(icalcomponent* component) {
 
 }  // namespace
 
+CalendarReader::CalendarReader(std::istream& in, size_t lineBound) : m_lines(in, lineBound) {
+    // A bad value in a file is a finding to report, never a reason to abort.
+    icalerror_set_errors_are_fatal(0);
+}
+
 bool CalendarReader::Collect(const std::string& name, std::string* text, std::string* problem) {
     int depth = 1;
     size_t lines = 1;

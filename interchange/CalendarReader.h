@@ -22,8 +22,7 @@ namespace interchange {
 
 class CalendarReader {
 public:
-    explicit CalendarReader(std::istream& in, size_t lineBound = LogicalLines::kDefaultBound)
-        : m_lines(in, lineBound) {}
+    explicit CalendarReader(std::istream& in, size_t lineBound = LogicalLines::kDefaultBound);
 
     // kCard means a component: *component is set and the caller frees it.
     ReadOutcome Next(icalcomponent** component);

@@ -376,13 +376,17 @@ const MemoBlock kMemoBlocks[] = {
     {"WBMP", &CVAROObj::GetBitmapData, &CVAROObj::SetBitmapData},
 };
 
+void FreeAttachedData(char* data, void*) { free(data); }
+
 void MemoDataOut(const ExportContext& out) {
     for (const MemoBlock& block : kMemoBlocks) {
         void* data = nullptr;
         unsigned short length = 0;
         if ((out.kit.*block.get)(&data, &length) != 1) continue;
         const std::string base64 = EncodeBase64(std::string(static_cast<const char*>(data), length));
-        icalattach* attach = icalattach_new_from_data(base64.c_str(), nullptr, nullptr);
+        // Some libical versions keep the pointer they are given: hand over
+        // a copy of its own that the attachment frees.
+        icalattach* attach = icalattach_new_from_data(strdup(base64.c_str()), FreeAttachedData, nullptr);
         icalproperty* property = icalproperty_new_attach(attach);
         icalattach_unref(attach);
         icalproperty_add_parameter(property, icalparameter_new_encoding(ICAL_ENCODING_BASE64));
