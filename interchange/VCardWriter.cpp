@@ -12,6 +12,7 @@ namespace interchange {
 namespace {
 
 const size_t kFoldAt = 75;
+const size_t kLine21 = 76;
 
 bool IsAscii(const std::string& text) {
     for (char c : text) {
@@ -109,7 +110,9 @@ void VCardWriter::WriteStructured(const char* name, const char* types, const std
         return;
     }
     for (size_t i = 0; i < parts.size(); ++i) value += (i ? ";" : "") + EscapeSemicolons(parts[i]);
-    if (IsAscii(value) && value.find('\n') == std::string::npos) {
+    // Plain ASCII that fits a line goes as it is; anything else is
+    // quoted-printable, which 2.1 readers break into lines of 76.
+    if (IsAscii(value) && value.find('\n') == std::string::npos && head.size() + 1 + value.size() <= kLine21) {
         WriteLine(head, value);
         return;
     }
