@@ -14,20 +14,17 @@ namespace {
 
 std::string Where(const std::string& label, long line) { return label + " line " + std::to_string(line); }
 
-// Whether the stream holds cards: its first line that is not blank says.
+// Whether the stream holds cards: its first text (after blanks and a byte
+// order mark) says. Only the first few kilobytes are looked at.
 bool HoldsCards(std::istream& in) {
-    std::string first;
+    char head[4096];
     const std::streampos start = in.tellg();
-    while (std::getline(in, first)) {
-        const size_t text = first.find_first_not_of(" \t\r\xEF\xBB\xBF");
-        if (text != std::string::npos) {
-            first = UpperAscii(first.substr(text));
-            break;
-        }
-    }
+    in.read(head, sizeof head);
+    const std::string text(head, static_cast<size_t>(in.gcount()));
     in.clear();
     in.seekg(start);
-    return first.compare(0, 11, "BEGIN:VCARD") == 0;
+    const size_t first = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    return first != std::string::npos && UpperAscii(text.substr(first, 11)) == "BEGIN:VCARD";
 }
 
 const char* KindFamily(uint16_t kind) {

@@ -193,6 +193,21 @@ TEST_F(TipRoundTrip, ImportingAgainUpdatesAndChangesNothingElse) {
     EXPECT_EQ(back.updated, 38);
 }
 
+TEST_F(TipRoundTrip, TheUidMapOutgrowsOneSettingsValue) {
+    // 1500 UIDs of 60 bytes take two settings texts; one UID is not ASCII.
+    std::string file = "BEGIN:VCALENDAR\r\n";
+    for (int i = 0; i < 1500; ++i) {
+        const std::string uid = (i == 7 ? "caf\xc3\xa9%20" : "") + std::string(50, 'u') + std::to_string(100000 + i);
+        file += "BEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:t\r\nEND:VTODO\r\n";
+    }
+    file += "END:VCALENDAR\r\n";
+    EXPECT_EQ(Import(m_target, file).added, 1500);
+    const ImportSummary again = Import(m_target, file);
+    EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.updated, 1500);
+    EXPECT_EQ(ByUid(Export(m_target, FileFormat::kCalendar)).count("caf\xc3\xa9%20" + std::string(50, 'u') + "100007"), 1u);
+}
+
 TEST_F(TipRoundTrip, AnUpdateRewritesTheTipFromTheFile) {
     const std::string v1 = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:first\r\nPRIORITY:1\r\nEND:VTODO\r\n"
                            "END:VCALENDAR\r\n";
