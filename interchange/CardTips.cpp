@@ -59,6 +59,15 @@ const TextAccessor kTextAccessors[] = {
     {kCardFree6, "free field 6", &CVAROObj::SetFree6, &CVAROObj::GetFree6},
 };
 
+// Names and their readings: the kit pairs each name setter with the reading
+// setter after it, so they are written together (WriteNames).
+const TextAccessor kNameAccessors[] = {
+    {kCardName, "name", &CVAROObj::SetName, &CVAROObj::GetName},
+    {kCardNameReading, "name reading", &CVAROObj::SetNameYomi, &CVAROObj::GetNameYomi},
+    {kCardOffice, "office name", &CVAROObj::SetOfficeName, &CVAROObj::GetOfficeName},
+    {kCardOfficeReading, "office reading", &CVAROObj::SetOfficeNameYomi, &CVAROObj::GetOfficeNameYomi},
+};
+
 using NumberSetter = int (CVAROObj::*)(int);
 using NumberGetter = int (CVAROObj::*)(int*);
 
@@ -93,18 +102,12 @@ bool KitText(const std::string& utf8, const char* label, CString* out, std::stri
 }
 
 bool WriteNames(CVAROObj& kit, const Card& card, std::string* problem) {
-    CString name, reading, office, officeReading;
-    if (!KitText(card[kCardName], "name", &name, problem) ||
-        !KitText(card[kCardNameReading], "name reading", &reading, problem) ||
-        !KitText(card[kCardOffice], "office name", &office, problem) ||
-        !KitText(card[kCardOfficeReading], "office reading", &officeReading, problem)) {
-        return false;
+    CString texts[sizeof kNameAccessors / sizeof kNameAccessors[0]];
+    for (size_t i = 0; i < sizeof kNameAccessors / sizeof kNameAccessors[0]; ++i) {
+        if (!KitText(card[kNameAccessors[i].field], kNameAccessors[i].label, &texts[i], problem)) return false;
     }
-    // The kit pairs each name with the reading set right after it.
-    kit.SetName(name);
-    kit.SetNameYomi(reading);
-    kit.SetOfficeName(office);
-    kit.SetOfficeNameYomi(officeReading);
+    // In table order: each name, then the reading that completes it.
+    for (size_t i = 0; i < sizeof kNameAccessors / sizeof kNameAccessors[0]; ++i) (kit.*kNameAccessors[i].set)(texts[i]);
     return true;
 }
 
@@ -159,10 +162,10 @@ void ReadCard(CVAROObj& kit, const std::vector<std::string>& categoryNames, Card
     *card = Card();
     kit.GetTipFlag(&card->kind);
     CString text;
-    kit.GetName(text), (*card)[kCardName] = Utf8(text);
-    kit.GetNameYomi(text), (*card)[kCardNameReading] = Utf8(text);
-    kit.GetOfficeName(text), (*card)[kCardOffice] = Utf8(text);
-    kit.GetOfficeNameYomi(text), (*card)[kCardOfficeReading] = Utf8(text);
+    for (const TextAccessor& accessor : kNameAccessors) {
+        (kit.*accessor.get)(text);
+        (*card)[accessor.field] = Utf8(text);
+    }
     for (const TextAccessor& accessor : kTextAccessors) {
         (kit.*accessor.get)(text);
         (*card)[accessor.field] = Utf8(text);
