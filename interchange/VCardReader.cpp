@@ -35,17 +35,24 @@ void AppendLine(std::string* field, const std::string& value) {
     *field = field->empty() ? value : *field + "\n" + value;
 }
 
+// Bytes as UTF-8: in the charset named, else UTF-8 when they are valid
+// UTF-8, else Shift-JIS as Japanese phones write it.
+bool Utf8Of(const std::string& bytes, const std::string& charset, std::string* text) {
+    if (!charset.empty()) return DecodeCharset(bytes, charset, text);
+    if (IsValidUtf8(bytes)) {
+        *text = bytes;
+        return true;
+    }
+    return DecodeCharset(bytes, "SHIFT_JIS", text);
+}
+
 // The raw value as UTF-8 text: transfer encoding and charset undone.
 bool DecodedText(const ContentLine& line, std::string* text) {
     std::string bytes = line.value;
     const std::string encoding = UpperAscii(line.Param("ENCODING"));
     if (encoding == "QUOTED-PRINTABLE") bytes = DecodeQuotedPrintable(bytes);
-    const std::string charset = line.Param("CHARSET");
     std::string decoded;
-    const bool ok = !charset.empty()    ? DecodeCharset(bytes, charset, &decoded)
-                    : IsValidUtf8(bytes) ? (decoded = bytes, true)
-                                         : DecodeCharset(bytes, "SHIFT_JIS", &decoded);
-    if (!ok) return false;
+    if (!Utf8Of(bytes, line.Param("CHARSET"), &decoded)) return false;
     // Quoted-printable line breaks are CR LF; cards keep LF.
     text->clear();
     for (size_t i = 0; i < decoded.size(); ++i) {
@@ -151,7 +158,12 @@ bool ApplyRule(const VCardRule& rule, const ContentLine& line, Card* card, CardD
                 if (parameter.name != "SORT-AS") continue;
                 std::vector<std::string> sortAs;
                 for (const std::string& value : parameter.values) {
-                    for (const std::string& part : SplitEscaped(value, ',')) sortAs.push_back(part);
+                    std::string utf8;
+                    if (!Utf8Of(value, line.Param("CHARSET"), &utf8)) {
+                        *problem = "SORT-AS is not valid in its charset";
+                        return false;
+                    }
+                    for (const std::string& part : SplitEscaped(utf8, ',')) sortAs.push_back(part);
                 }
                 if (draft->readingLast.empty()) draft->readingLast = Component(sortAs, 0);
                 if (draft->readingFirst.empty()) draft->readingFirst = Component(sortAs, 1);

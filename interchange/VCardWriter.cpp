@@ -65,6 +65,15 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// Whether a text can stand in a quoted parameter value (SORT-AS): no
+// control characters, no quote, no comma (which separates its parts).
+bool FitsQuotedParameter(const std::string& text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == ',') return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void SplitAtBlank(const std::string& text, std::string* family, std::string* given) {
@@ -174,7 +183,8 @@ void VCardWriter::WriteRule(const VCardRule& rule, const Card& card) {
         case ValueShape::kName: {
             SplitAtBlank(value, &family, &given);
             std::string sortAs;
-            if (m_version == VCardVersion::k40 && !card[kCardNameReading].empty()) {
+            if (m_version == VCardVersion::k40 && !card[kCardNameReading].empty() &&
+                FitsQuotedParameter(card[kCardNameReading])) {
                 std::string last, first;
                 SplitAtBlank(card[kCardNameReading], &last, &first);
                 sortAs = ";SORT-AS=\"" + last + (first.empty() ? "" : "," + first) + "\"";
@@ -184,6 +194,8 @@ void VCardWriter::WriteRule(const VCardRule& rule, const Card& card) {
         }
         case ValueShape::kReadingLast:
         case ValueShape::kReadingFirst:
+            // 4.0 carries the reading in N's SORT-AS when it can.
+            if (m_version == VCardVersion::k40 && FitsQuotedParameter(value)) break;
             SplitAtBlank(value, &family, &given);
             if (!(rule.shape == ValueShape::kReadingLast ? family : given).empty()) {
                 WriteText(rule.property, "", rule.shape == ValueShape::kReadingLast ? family : given);

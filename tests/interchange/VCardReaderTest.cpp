@@ -157,6 +157,18 @@ TEST(VCardReading, ABrokenCardIsSkippedWithItsLineAndTheRestRead) {
     EXPECT_EQ(skipped[4], "line 23: the card has no END:VCARD");
 }
 
+TEST(VCardReading, AReadingInSortAsIsDecodedLikeValues) {
+    // Shift-JIS bytes in SORT-AS: やまだ,たろう
+    const auto cards = ReadText("BEGIN:VCARD\nVERSION:4.0\nN;SORT-AS=\"\x82\xe2\x82\xdc\x82\xbe,\x82\xbd\x82\xeb\x82\xa4\":x;;;;\n"
+                                "END:VCARD\n");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0][kCardNameReading], "\xe3\x82\x84\xe3\x81\xbe\xe3\x81\xa0 \xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86");
+    std::vector<std::string> skipped;
+    ReadText("BEGIN:VCARD\nVERSION:4.0\nN;CHARSET=UTF-8;SORT-AS=\"\xe3\x81\":x;;;;\nEND:VCARD\n", &skipped);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0], "line 3: SORT-AS is not valid in its charset");
+}
+
 TEST(VCardReading, ABadCharsetIsReported) {
     std::vector<std::string> skipped;
     const auto cards = ReadText("BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=UTF-8:\xff\xfe\nEND:VCARD\n", &skipped);

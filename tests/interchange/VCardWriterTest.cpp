@@ -151,4 +151,14 @@ TEST(VCardWriting, Version40UsesLowerCaseTypesAndSortAs) {
     EXPECT_EQ(text.find("X-PHONETIC-LAST-NAME"), std::string::npos);
 }
 
+TEST(VCardWriting, Version40KeepsAReadingSortAsCannotHold) {
+    Card card;
+    card[kCardName] = "A B";
+    card[kCardNameReading] = "a,\"x\" b";
+    const std::string text = Written(card, VCardVersion::k40);
+    EXPECT_EQ(text.find("SORT-AS"), std::string::npos);
+    EXPECT_NE(text.find("\r\nX-PHONETIC-LAST-NAME:a\\,\"x\"\r\n"), std::string::npos) << text;
+    ExpectSameCard(ReadBack(text), card);
+}
+
 }  // namespace
