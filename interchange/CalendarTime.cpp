@@ -9,7 +9,7 @@ namespace {
 
 // The C library's standard-time offset, seconds west of UTC, as the kit
 // reads it.
-long LocalOffset() {
+long CurrentOffset() {
     tzset();
     return timezone;
 }
@@ -40,7 +40,7 @@ std::string TzidOf(icalproperty* property) {
 
 }  // namespace
 
-ExportZone::ExportZone() : m_tzid(LocalOffset() == kJapanOffset ? kTokyo : "") {}
+ExportZone::ExportZone() : m_offset(CurrentOffset()), m_tzid(m_offset == kJapanOffset ? kTokyo : "") {}
 
 std::string ExportZone::TimezoneText() const {
     if (m_tzid.empty()) return std::string();
@@ -91,10 +91,18 @@ bool ZoneBook::Add(icalcomponent* vtimezone) {
 icaltimezone* ZoneBook::Find(const std::string& tzid) const {
     auto found = m_zones.find(tzid);
     if (found != m_zones.end()) return found->second;
-    if (tzid == "UTC" || tzid == "Etc/UTC" || tzid == "GMT") return icaltimezone_get_utc_timezone();
-    icaltimezone* builtin = icaltimezone_get_builtin_timezone(tzid.c_str());
-    // Evolution writes the zone database's name behind a prefix.
-    return builtin ? builtin : icaltimezone_get_builtin_timezone_from_tzid(tzid.c_str());
+    auto known = m_builtin.find(tzid);
+    if (known != m_builtin.end()) return known->second;
+    icaltimezone* zone = nullptr;
+    if (tzid == "UTC" || tzid == "Etc/UTC" || tzid == "GMT") {
+        zone = icaltimezone_get_utc_timezone();
+    } else {
+        zone = icaltimezone_get_builtin_timezone(tzid.c_str());
+        // Evolution writes the zone database's name behind a prefix.
+        if (!zone) zone = icaltimezone_get_builtin_timezone_from_tzid(tzid.c_str());
+    }
+    m_builtin.emplace(tzid, zone);
+    return zone;
 }
 
 bool ToKitInstant(icaltimetype time, icaltimezone* zone, KitInstant* instant) {

@@ -30,16 +30,19 @@ struct KitInstant {
 class ExportZone {
 public:
     ExportZone();
-    // "Asia/Tokyo", or empty when instants are written in UTC.
-    const std::string& Tzid() const { return m_tzid; }
     // The VTIMEZONE component text for the header, or empty.
     std::string TimezoneText() const;
 
     // The property's value and, for a zoned time, its TZID parameter.
     void SetTime(icalproperty* property, const CPIMTime& when, bool dateOnly) const;
 
+    // The C library's standard-time offset (seconds west of UTC) that the
+    // kit's local times use.
+    long LocalOffset() const { return m_offset; }
+
 private:
-    std::string m_tzid;
+    long m_offset;
+    std::string m_tzid;  // "Asia/Tokyo", or empty for UTC
 };
 
 // Always in UTC (CREATED, COMPLETED, alarm triggers).
@@ -60,6 +63,9 @@ public:
 
 private:
     std::map<std::string, icaltimezone*> m_zones;
+    // libical's own zones as found, so each name is looked up once; libical
+    // owns them.
+    mutable std::map<std::string, icaltimezone*> m_builtin;
 };
 
 // The time of a date or date-time property; false when it has none or it

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include <strings.h>
 
@@ -550,11 +549,10 @@ const FieldRoutines kFieldRoutines[] = {
 
 // The moment the tip was last stored: the kit reads the stored UTC digits
 // as local time, so the zone offset is put back.
-icaltimetype StampOf(CVAROObj& kit) {
+icaltimetype StampOf(CVAROObj& kit, const ExportZone& zone) {
     CPIMTime stamp;
     if (kit.GetLastModifiedTime(stamp) != 1) return UtcTime(CPIMTime::GetTickCount());
-    tzset();
-    return UtcTime(CPIMTime(static_cast<__int64>(stamp.GetTime() - timezone)));
+    return UtcTime(CPIMTime(static_cast<__int64>(stamp.GetTime() - zone.LocalOffset())));
 }
 
 bool IsYearlyAllDay(icalcomponent* component) {
@@ -573,7 +571,7 @@ icalcomponent* TipToComponent(CVAROObj& kit, const ExportZone& zone, const std::
     if (!entry) return nullptr;
     icalcomponent* component = icalcomponent_new(entry->component);
     icalcomponent_add_property(component, icalproperty_new_uid(uid.c_str()));
-    icalcomponent_add_property(component, icalproperty_new_dtstamp(StampOf(kit)));
+    icalcomponent_add_property(component, icalproperty_new_dtstamp(StampOf(kit, zone)));
     char kindText[8];
     snprintf(kindText, sizeof kindText, "0x%04X", kind);
     AddX(component, kKindProperty, kindText);

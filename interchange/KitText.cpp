@@ -96,6 +96,13 @@ bool IconvToUtf8(const std::string& bytes, const std::string& charset, std::stri
     return true;
 }
 
+// The names under which files declare Shift-JIS.
+bool IsShiftJisName(const std::string& charset) {
+    const std::string name = Upper(charset);
+    return name == "SHIFT_JIS" || name == "SHIFT-JIS" || name == "SJIS" || name == "X-SJIS" || name == "CP932" ||
+           name == "WINDOWS-31J" || name == "MS_KANJI";
+}
+
 }  // namespace
 
 bool IsValidUtf8(const std::string& bytes) {
@@ -137,12 +144,6 @@ bool FromKitText(const std::string& sjis, std::string* utf8) {
     }
     *utf8 = WithLineFeeds(converted);
     return false;
-}
-
-bool IsShiftJisName(const std::string& charset) {
-    const std::string name = Upper(charset);
-    return name == "SHIFT_JIS" || name == "SHIFT-JIS" || name == "SJIS" || name == "X-SJIS" || name == "CP932" ||
-           name == "WINDOWS-31J" || name == "MS_KANJI";
 }
 
 bool DecodeCharset(const std::string& bytes, const std::string& charset, std::string* utf8) {

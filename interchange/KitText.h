@@ -33,9 +33,6 @@ bool IsValidUtf8(const std::string& bytes);
 // for an unknown charset or bytes that are not valid in it.
 bool DecodeCharset(const std::string& bytes, const std::string& charset, std::string* utf8);
 
-// True for the names under which files declare Shift-JIS.
-bool IsShiftJisName(const std::string& charset);
-
 // UTF-8 to Shift-JIS without touching line breaks (for files written in
 // Shift-JIS); false with *bad as ToKitText.
 bool ToShiftJis(const std::string& utf8, std::string* sjis, BadCharacter* bad);
