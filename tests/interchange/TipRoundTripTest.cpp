@@ -240,6 +240,16 @@ TEST_F(TipRoundTrip, BrokenComponentsAndForeignCharactersAreSkippedWithTheirPlac
     EXPECT_EQ(summary.skipped[4], "file: line 24: VTODO: END:VEVENT closes VTODO");
 }
 
+TEST_F(TipRoundTrip, AUidOfAnotherKindIsNotOverwritten) {
+    EXPECT_EQ(Import(m_target, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:same\r\nSUMMARY:t\r\nEND:VTODO\r\n"
+                               "END:VCALENDAR\r\n").added, 1);
+    const ImportSummary card = Import(m_target, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:same\r\nFN:x\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card.added + card.updated, 0);
+    ASSERT_EQ(card.skipped.size(), 1u);
+    EXPECT_NE(card.skipped[0].find("file line 1: its UID names tip "), std::string::npos) << card.skipped[0];
+    EXPECT_NE(Export(m_target, FileFormat::kCalendar).find("UID:same\r\n"), std::string::npos);
+}
+
 TEST_F(TipRoundTrip, AFukuroGivenTakesEveryTip) {
     long fukuro = 0;
     ASSERT_EQ(m_kit.FukuroCreate(m_target, &fukuro, "imports", 0), 0);
