@@ -103,11 +103,13 @@ bool KitText(const std::string& utf8, const char* label, CString* out, std::stri
 
 bool WriteNames(CVAROObj& kit, const Card& card, std::string* problem) {
     CString texts[sizeof kNameAccessors / sizeof kNameAccessors[0]];
-    for (size_t i = 0; i < sizeof kNameAccessors / sizeof kNameAccessors[0]; ++i) {
-        if (!KitText(card[kNameAccessors[i].field], kNameAccessors[i].label, &texts[i], problem)) return false;
+    CString* text = texts;
+    for (const TextAccessor& accessor : kNameAccessors) {
+        if (!KitText(card[accessor.field], accessor.label, text++, problem)) return false;
     }
     // In table order: each name, then the reading that completes it.
-    for (size_t i = 0; i < sizeof kNameAccessors / sizeof kNameAccessors[0]; ++i) (kit.*kNameAccessors[i].set)(texts[i]);
+    text = texts;
+    for (const TextAccessor& accessor : kNameAccessors) (kit.*accessor.set)(*text++);
     return true;
 }
 
