@@ -42,6 +42,8 @@ bool PhysicalLines::Next(std::string* line) {
         }
     }
     if (!line->empty() && line->back() == '\r') line->pop_back();
+    // Windows programs start UTF-8 files with a byte order mark.
+    if (m_lineNumber == 0 && line->compare(0, 3, "\xEF\xBB\xBF") == 0) line->erase(0, 3);
     ++m_lineNumber;
     return true;
 }

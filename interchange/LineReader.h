@@ -1,8 +1,8 @@
 // Reading interchange files line by line, whatever their size: only the
 // current line is held in memory.
 //
-// PhysicalLines splits a byte stream at LF (a CR before it is dropped) and
-// counts lines from 1. LogicalLines joins what the content-line formats
+// PhysicalLines splits a byte stream at LF (a CR before it is dropped),
+// drops a UTF-8 byte order mark at its start and counts lines from 1. LogicalLines joins what the content-line formats
 // fold: a line that begins with a blank or a tab continues the one before
 // (RFC 5545 and 6350 folding, vCard 2.1 base64 blocks), and in a
 // quoted-printable property a line that ends in "=" continues on the next

@@ -71,6 +71,13 @@ TEST(LogicalLineReading, UnfoldsBlanksAndSoftLineBreaks) {
     EXPECT_EQ(lines[3].firstLine, 9);
 }
 
+TEST(LogicalLineReading, AByteOrderMarkAtTheStartIsDropped) {
+    const auto lines = ReadAll("\xEF\xBB\xBF" "BEGIN:VCARD\r\nX:\xEF\xBB\xBF\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "BEGIN:VCARD");
+    EXPECT_EQ(lines[1].text, "X:\xEF\xBB\xBF");
+}
+
 TEST(LogicalLineReading, ALineBeyondTheBoundIsCutAndMarked) {
     const auto lines = ReadAll("A:" + std::string(100, 'x') + "\r\n " + std::string(100, 'y') + "\r\nB:z", 50);
     ASSERT_EQ(lines.size(), 2u);
