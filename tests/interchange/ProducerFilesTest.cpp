@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "InterchangeFixture.h"
+#include "TimeZoneGuard.h"
 
 using namespace varo::interchange;
 
@@ -83,6 +84,20 @@ TEST_F(ProducerFiles, ThunderbirdEvolutionAndKde) {
     ExpectHas(items, "kde-1", {"DTSTART;VALUE=DATE:20300915", "DTEND;VALUE=DATE:20300918"});
     // 10:00 in Berlin in summer is 17:00 in Tokyo; DURATION gives the end.
     ExpectHas(items, "kde-2", {"DTSTART;TZID=Asia/Tokyo:20301020T170000", "DTEND;TZID=Asia/Tokyo:20301020T173000"});
+}
+
+TEST_F(ProducerFiles, OutsideJapanInstantsAreWrittenInUtc) {
+    ImportSummary summary;
+    ImportSample("outlook.ics", &summary);
+    // The suite keeps wall-clock times of its local zone: the meeting at
+    // 15:00 reads as 15:00 in a zone five hours behind UTC, 20:00 UTC.
+    TimeZoneGuard newYork("EST5");
+    const std::string text = Export(m_target, FileFormat::kCalendar);
+    EXPECT_EQ(text.find("BEGIN:VTIMEZONE"), std::string::npos);
+    const auto items = ByUid(text);
+    ExpectHas(items, "040000008200E00074C5B7101A82E00800000000",
+              {"DTSTART:20300310T200000Z", "DTEND:20300310T210000Z"});
+    EXPECT_EQ(LibicalErrors(text), 0);
 }
 
 TEST_F(ProducerFiles, JapanesePhoneCards) {
