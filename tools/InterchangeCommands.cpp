@@ -51,7 +51,7 @@ const FormatName* FormatOfPath(const std::string& path) {
     return nullptr;
 }
 
-// Every --kind of the call as tip kinds; false with the usage error printed.
+// Every --kind of the call as tip kinds; an exit code, the usage error printed.
 int KindsOf(const Invocation& call, FileFormat format, std::vector<uint16_t>* kinds) {
     for (const auto& option : call.options) {
         if (option.first != "kind") continue;
