@@ -112,13 +112,20 @@ void Importer::Store(uint16_t kind, const std::string& uid, const std::string& w
     long stored = tip;
     const long code = entryDaySet ? m_kit.PutTipNoEntryDay(m_db, fukuro, &stored) : m_kit.PutTip(m_db, fukuro, &stored);
     if (code != 0) return Skip(where, "the engine refused the tip: code " + std::to_string(code));
-    if (IsScheduleKind(kind) && alarmOn && !m_alarmed.count(stored)) {
-        CSelectTips one;
-        one.Add(static_cast<DWORD>(stored));
-        if (m_kit.PutTipToFukuro(m_db, kAlarmFukuro, one) == 0) m_alarmed.insert(stored);
-    }
+    if (IsScheduleKind(kind)) KeepAlarmFukuroInStep(stored, alarmOn);
     m_uids.Remember(uid, stored);
     ++(tip != 0 ? m_summary.updated : m_summary.added);
+}
+
+// Schedules whose alarm is on also lie in the alarm fukuro, where the alarm
+// application looks; an update that turns the alarm off takes it out.
+void Importer::KeepAlarmFukuroInStep(long tip, bool alarmOn) {
+    const bool member = m_alarmed.count(tip) != 0;
+    if (alarmOn == member) return;
+    CSelectTips one;
+    one.Add(static_cast<DWORD>(tip));
+    if (alarmOn && m_kit.PutTipToFukuro(m_db, kAlarmFukuro, one) == 0) m_alarmed.insert(tip);
+    if (!alarmOn && m_kit.RemoveTipFromFukuro(m_db, kAlarmFukuro, one) == 0) m_alarmed.erase(tip);
 }
 
 void Importer::ImportCalendar(std::istream& in, const std::string& label,

@@ -55,6 +55,7 @@ private:
     using Fill = std::function<bool(std::string* problem, bool* entryDaySet, bool* alarmOn)>;
     void Store(uint16_t kind, const std::string& uid, const std::string& where, const Fill& fill);
     long OpenFukuro(long fukuro);
+    void KeepAlarmFukuroInStep(long tip, bool alarmOn);
     void Skip(const std::string& where, const std::string& why);
 
     CVAROObj& m_kit;

@@ -240,6 +240,24 @@ TEST_F(TipRoundTrip, BrokenComponentsAndForeignCharactersAreSkippedWithTheirPlac
     EXPECT_EQ(summary.skipped[4], "file: line 24: VTODO: END:VEVENT closes VTODO");
 }
 
+TEST_F(TipRoundTrip, AlarmsKeepTheAlarmFukuroInStep) {
+    const std::string withAlarm = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
+                                  "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT5M\r\nEND:VALARM\r\n"
+                                  "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string without = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
+                                "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    long size = 0;
+    EXPECT_EQ(Import(m_target, withAlarm).added, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 1);
+    EXPECT_EQ(Import(m_target, withAlarm).updated, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 1);
+    EXPECT_EQ(Import(m_target, without).updated, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 0);
+}
+
 TEST_F(TipRoundTrip, AUidOfAnotherKindIsNotOverwritten) {
     EXPECT_EQ(Import(m_target, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:same\r\nSUMMARY:t\r\nEND:VTODO\r\n"
                                "END:VCALENDAR\r\n").added, 1);
