@@ -12,7 +12,7 @@ namespace varo {
 namespace interchange {
 namespace {
 
-std::string Where(const std::string& label, long line) { return label + " line " + std::to_string(line); }
+std::string Where(const std::string& label, long line) { return label + ": line " + std::to_string(line); }
 
 // Whether the stream holds cards: its first text (after blanks and a byte
 // order mark) says. Only the first few kilobytes are looked at.

@@ -25,7 +25,7 @@ namespace interchange {
 struct ImportSummary {
     long added = 0;
     long updated = 0;
-    std::vector<std::string> skipped;  // "file line N: why"
+    std::vector<std::string> skipped;  // "file: line N: why"
     std::vector<std::string> notes;    // imported, but only in part
 };
 

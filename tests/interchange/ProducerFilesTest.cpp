@@ -36,7 +36,7 @@ TEST_F(ProducerFiles, Google) {
     const auto items = ImportSample("google.ics", &summary);
     EXPECT_EQ(summary.added, 3);
     ASSERT_EQ(summary.notes.size(), 1u);
-    EXPECT_EQ(summary.notes[0], "file line 8: repeats: only its first occurrence was kept");
+    EXPECT_EQ(summary.notes[0], "file: line 8: repeats: only its first occurrence was kept");
     ExpectHas(items, "google-1@google.com",
               {"X-VARO-KIND:0x0201", "SUMMARY:Weekly sync", "DESCRIPTION:Agenda:\\n1. budget\\n2. plans",
                "DTSTART;TZID=Asia/Tokyo:20300301T100000", "DTEND;TZID=Asia/Tokyo:20300301T110000",

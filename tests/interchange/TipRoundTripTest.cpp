@@ -233,9 +233,9 @@ TEST_F(TipRoundTrip, BrokenComponentsAndForeignCharactersAreSkippedWithTheirPlac
     const ImportSummary summary = Import(m_target, file);
     EXPECT_EQ(summary.added, 2);
     ASSERT_EQ(summary.skipped.size(), 5u);
-    EXPECT_EQ(summary.skipped[0], "file line 8: no DTSTART the suite can hold (years 1901-2099)");
-    EXPECT_EQ(summary.skipped[1], "file line 12: SUMMARY: the character \xf0\x9f\x8e\x89 at byte 0 has no Shift-JIS form");
-    EXPECT_EQ(summary.skipped[2], "file line 17: no DTSTART the suite can hold (years 1901-2099)");
+    EXPECT_EQ(summary.skipped[0], "file: line 8: no DTSTART the suite can hold (years 1901-2099)");
+    EXPECT_EQ(summary.skipped[1], "file: line 12: SUMMARY: the character \xf0\x9f\x8e\x89 at byte 0 has no Shift-JIS form");
+    EXPECT_EQ(summary.skipped[2], "file: line 17: no DTSTART the suite can hold (years 1901-2099)");
     EXPECT_EQ(summary.skipped[3], "file: line 21: VFREEBUSY is not taken (no tip kind holds it)");
     EXPECT_EQ(summary.skipped[4], "file: line 24: VTODO: END:VEVENT closes VTODO");
 }
@@ -264,7 +264,7 @@ TEST_F(TipRoundTrip, AUidOfAnotherKindIsNotOverwritten) {
     const ImportSummary card = Import(m_target, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:same\r\nFN:x\r\nEND:VCARD\r\n");
     EXPECT_EQ(card.added + card.updated, 0);
     ASSERT_EQ(card.skipped.size(), 1u);
-    EXPECT_NE(card.skipped[0].find("file line 1: its UID names tip "), std::string::npos) << card.skipped[0];
+    EXPECT_NE(card.skipped[0].find("file: line 1: its UID names tip "), std::string::npos) << card.skipped[0];
     EXPECT_NE(Export(m_target, FileFormat::kCalendar).find("UID:same\r\n"), std::string::npos);
 }
 

@@ -39,7 +39,7 @@ TEST_F(InterchangeCommands, ImportSummarisesAndASecondImportUpdates) {
     Write("in.ics", kCalendar);
     const VaroResult first = m_sandbox.Expect({"import", "t", Path("in.ics")}, 0);
     EXPECT_EQ(first.out, "imported: 2 added, 0 updated, 1 skipped\n  skipped " + Path("in.ics") +
-                             " line 8: no DTSTART the suite can hold (years 1901-2099)\n");
+                             ": line 8: no DTSTART the suite can hold (years 1901-2099)\n");
     EXPECT_TRUE(Contains(m_sandbox.Expect({"ls", "t", "todo"}, 0).out, "30/01/31"));
     EXPECT_TRUE(Contains(m_sandbox.Expect({"import", "t", Path("in.ics")}, 0).out, "0 added, 2 updated, 1 skipped"));
     EXPECT_TRUE(Contains(m_sandbox.Expect({"ls", "t", "todo"}, 0).out, "1 tip"));
