@@ -39,6 +39,15 @@ size_t Utf8SequenceLength(const std::string& text, size_t i) {
     return length;
 }
 
+// ASCII is the same in UTF-8 and in code page 932, and most fields are
+// ASCII: they need no converter.
+bool IsAscii(const std::string& text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 std::string WithCrLf(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 8);
@@ -122,6 +131,10 @@ bool ToShiftJis(const std::string& utf8, std::string* sjis, BadCharacter* bad) {
 }
 
 bool ToKitText(const std::string& utf8, std::string* sjis, BadCharacter* bad) {
+    if (IsAscii(utf8)) {
+        *sjis = WithCrLf(utf8);
+        return true;
+    }
     if (IsValidUtf8(utf8) && Utf8ToCp932(WithCrLf(utf8), sjis)) return true;
     FindBadCharacter(utf8, bad);
     sjis->clear();
@@ -130,6 +143,10 @@ bool ToKitText(const std::string& utf8, std::string* sjis, BadCharacter* bad) {
 
 bool FromKitText(const std::string& sjis, std::string* utf8) {
     std::string converted;
+    if (IsAscii(sjis)) {
+        *utf8 = WithLineFeeds(sjis);
+        return true;
+    }
     if (Cp932ToUtf8(sjis, &converted)) {
         *utf8 = WithLineFeeds(converted);
         return true;

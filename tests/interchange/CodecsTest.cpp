@@ -21,6 +21,11 @@ TEST(KitTextConversion, LineBreaksBecomeCrLfAndBack) {
     std::string utf8;
     EXPECT_TRUE(FromKitText(sjis, &utf8));
     EXPECT_EQ(utf8, "\xe5\xb1\xb1\xe7\x94\xb0\nx");
+    // Plain ASCII takes the same way without a converter.
+    ASSERT_TRUE(ToKitText("a\nb\r\nc\\~", &sjis, &bad));
+    EXPECT_EQ(sjis, "a\r\nb\r\nc\\~");
+    EXPECT_TRUE(FromKitText(sjis, &utf8));
+    EXPECT_EQ(utf8, "a\nb\nc\\~");
 }
 
 TEST(KitTextConversion, ACharacterShiftJisLacksIsNamedWithItsPlace) {
