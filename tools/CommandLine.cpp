@@ -134,7 +134,13 @@ int ParseWords(const Command& command, const std::vector<std::string>& words, si
                bool* help) {
     bool optionsEnded = false;
     for (size_t i = first; i < words.size(); ++i) {
-        const std::string& word = words[i];
+        std::string word = words[i];
+        // A one-letter option of the table is also taken with one dash: -o.
+        bool oneLetterTakesValue = false;
+        if (!optionsEnded && word.size() == 2 && word[0] == '-' && word[1] != '-' && word != "-h" &&
+            FindOption(command, word.substr(1), &oneLetterTakesValue)) {
+            word = "-" + word;
+        }
         if (optionsEnded || word.size() < 2 || word[0] != '-' || (word[1] != '-' && word != "-h")) {
             call->args.push_back(word);
             continue;

@@ -56,6 +56,21 @@ const Command kCommands[] = {
      RunFolderMove},
     {"folder rm", "DB CABINET FOLDER", "take a folder out of its cabinet; its fukuro and tips stay", nullptr, 3, 3,
      "", 0, false, RunFolderRm},
+    {"export", "DB [FUKURO...] -o FILE", "write tips to an iCalendar (.ics) or vCard (.vcf) file",
+     "FUKURO is an id or a kind (todo, schedule, ...); by default every home fukuro of the\n"
+     "kinds the format carries. Schedules, to-do items, holidays, anniversaries, plans,\n"
+     "milestones and memos go to iCalendar; address cards to vCard.\n"
+     "  -o FILE, --output FILE  the file to write\n"
+     "  --format F              ics, vcf (vCard 3.0), vcf4 (4.0) or vcf21 (2.1 in Shift-JIS, for\n"
+     "                          phones); by default from FILE's extension (.ics, .vcf)\n"
+     "  --kind K                only tips of this kind (todo, schedule, card, ...); may repeat",
+     1, 64, "o= output= format= kind=", 0, false, RunExport},
+    {"import", "DB FILE...", "read tips from iCalendar and vCard files",
+     "Each tip goes to its kind's home fukuro. A UID imported before (or exported from this\n"
+     "database) updates the tip it made instead of adding another. What cannot be imported is\n"
+     "skipped and listed with its line; the rest is imported.\n"
+     "  --fukuro F  put every imported tip into fukuro F (an id, or a kind's home fukuro)",
+     2, 64, "fukuro=", 0, false, RunImport},
 #ifdef VARO_HAS_CHOOSER
     {"select", "", "let the user choose a database in the chooser; prints its id",
      "  --exclude DB  leave this database out (may be given more than once)", 0, 0, "exclude=", 0, false,

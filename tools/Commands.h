@@ -83,6 +83,8 @@ int RunCabinetRm(const Invocation& call);
 int RunFolderAdd(const Invocation& call);
 int RunFolderMove(const Invocation& call);
 int RunFolderRm(const Invocation& call);
+int RunExport(const Invocation& call);         // InterchangeCommands.cpp
+int RunImport(const Invocation& call);
 #ifdef VARO_HAS_CHOOSER
 int RunSelect(const Invocation& call);          // SelectCommand.cpp
 #endif

@@ -1,6 +1,8 @@
 // The kinds table and the roles of the fixed fukuros.
 #include "Kinds.h"
 
+#include "Arguments.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -111,6 +113,14 @@ std::string FukuroText(long fukuro) {
     char text[16];
     snprintf(text, sizeof text, "0x%04lX", static_cast<unsigned long>(fukuro) & 0xFFFFFFFFul);
     return text;
+}
+
+bool ParseFukuro(const std::string& text, long* fukuro) {
+    if (ParseId(text, fukuro)) return true;
+    const KindInfo* kind = FindKindByName(text);
+    if (kind == nullptr || kind->homeFukuro == 0) return false;
+    *fukuro = kind->homeFukuro;
+    return true;
 }
 
 }  // namespace tool

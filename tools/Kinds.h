@@ -79,6 +79,9 @@ const char* FixedFukuroRole(long fukuro);
 // Fukuro ids as the suite writes them: "0x300C".
 std::string FukuroText(long fukuro);
 
+// A fukuro argument: an id, or a kind's name for that kind's home fukuro.
+bool ParseFukuro(const std::string& text, long* fukuro);
+
 // Fukuros the command itself reads.
 const long kHolidayFukuro = 0x3008;
 const long kAlarmFukuro = 0x3016;

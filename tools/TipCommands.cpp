@@ -37,15 +37,6 @@ const AddForm* FindAddForm(uint16_t kind) {
     return nullptr;
 }
 
-// A fukuro argument: an id, or a kind's name for that kind's home fukuro.
-bool ParseFukuro(const std::string& text, long* fukuro) {
-    if (ParseId(text, fukuro)) return true;
-    const KindInfo* kind = FindKindByName(text);
-    if (kind == nullptr || kind->homeFukuro == 0) return false;
-    *fukuro = kind->homeFukuro;
-    return true;
-}
-
 int ListFukuros(KitSession& session, long db) {
     CVAROObj& kit = session.Kit();
     CDWordArray ids;

@@ -1,0 +1,48 @@
+// The iCalendar side over any bytes: the stream reader, libical's parse of
+// each component, the mapping of every component into the kit's tip record
+// and of that tip back into a component.
+//
+// Input: the bytes of a file. No engine is needed: the mapping works on the
+// kit's process-wide record through its accessors. A component that maps
+// into a tip must map back into a component of the same type.
+#include <sstream>
+
+#include "CalendarReader.h"
+#include "CalendarTips.h"
+#include "FuzzSupport.h"
+#include "VAROObj.h"
+
+using fuzz::Require;
+using namespace varo::interchange;
+
+namespace {
+
+const size_t kLineBound = 4096;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    icalerror_set_errors_are_fatal(0);
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    CalendarReader reader(in, kLineBound);
+    CVAROObj kit;
+    const ExportZone zone;
+    for (int components = 0; components < 64; ++components) {
+        icalcomponent* component = nullptr;
+        const ReadOutcome outcome = reader.Next(&component);
+        if (outcome.kind == ReadOutcome::kEnd) break;
+        if (outcome.kind != ReadOutcome::kCard) continue;
+        const uint16_t kind = KindOfComponent(component);
+        ComponentImport result;
+        if (kind != 0 && kit.SetTipFlag(kind) == 1 && ComponentToTip(kit, component, reader.Zones(), &result)) {
+            icalcomponent* back = TipToComponent(kit, zone, "uid");
+            Require(back != nullptr, "a mapped tip maps back");
+            Require(icalcomponent_isa(back) == icalcomponent_isa(component), "the same component type");
+            char* text = icalcomponent_as_ical_string_r(back);
+            free(text);
+            icalcomponent_free(back);
+        }
+        icalcomponent_free(component);
+    }
+    return 0;
+}

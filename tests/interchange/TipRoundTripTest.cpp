@@ -1,0 +1,284 @@
+// Every kind through the files and back over the real engine: tips made
+// with every field the formats carry are exported, imported into another
+// database, and exported again with the same content; libical's own parser
+// reads every exported calendar without a complaint. Importing again updates
+// instead of adding, and nothing but the matched tips changes.
+#include "InterchangeFixture.h"
+
+using namespace varo::interchange;
+
+namespace {
+
+const char kMeeting[] = "\x89\xef\x8b\x63\r\n\x8e\x91\x97\xbf"; /* 会議 / 資料 */
+const char kYamada[] = "\x8e\x52\x93\x63 \x91\xbe\x98\x59";    /* 山田 太郎 */
+const char kYamadaReading[] = "\x82\xe2\x82\xdc\x82\xbe \x82\xbd\x82\xeb\x82\xa4"; /* やまだ たろう */
+
+class TipRoundTrip : public InterchangeFixture {
+protected:
+    void MakeCalendarTips() {
+        const CPIMTime start(2030, 2, 1, 10, 0, 0), end(2030, 2, 1, 11, 30, 0);
+        for (unsigned short kind : {0x101, 0x103}) {
+            Begin(kind);
+            m_kit.SetMemo("plan A");
+            m_kit.SetStartTime(start, 1);
+            m_kit.SetEndTime(CPIMTime(2030, 3, 31, 0, 0, 0), 1);
+            m_kit.SetDisplayPosition(7);
+            m_kit.SetColor(0x00FF8000);
+            m_kit.SetSecret(1);
+            Put(m_source, kind == 0x101 ? 0x3000 : 0x3001);
+        }
+        Begin(0x102);
+        m_kit.SetMemo("milestone");
+        m_kit.SetLimitDay(CPIMTime(2030, 2, 15, 17, 0, 0));
+        m_kit.SetColor(0x000000FF);
+        m_kit.SetCheck(1);
+        m_kit.SetCheckDate(CPIMTime(2030, 2, 14, 9, 0, 0));
+        Put(m_source, 0x3002);
+        Begin(0x201);
+        m_kit.SetMemo(kMeeting);
+        m_kit.SetStartTime(start, 2);
+        m_kit.SetEndTime(end, 2);
+        m_kit.SetPending(1);
+        m_kit.SetAlarm(1);
+        m_kit.SetAlarmTime(CPIMTime(2030, 2, 1, 9, 45, 0));
+        m_kit.SetColor(0x00123456);
+        Put(m_source, 0x3005);
+        Begin(0x202);
+        m_kit.SetMemo("trip; with, punctuation\\");
+        m_kit.SetStartTime(CPIMTime(2030, 5, 3, 0, 0, 0), 1);
+        m_kit.SetEndTime(CPIMTime(2030, 5, 5, 0, 0, 0), 1);
+        Put(m_source, 0x3004);
+        Begin(0x203);
+        m_kit.SetMemo("company holiday");
+        m_kit.SetDate(CPIMTime(2030, 6, 10, 0, 0, 0));
+        m_kit.SetDayofWeek("2MON06");
+        Put(m_source, 0x3008);
+        Begin(0x204);
+        m_kit.SetMemo("leap day");
+        m_kit.SetDate(CPIMTime(2028, 2, 29, 0, 0, 0));
+        m_kit.SetHoliday(1);
+        Put(m_source, 0x3008);
+        Begin(0x300);
+        m_kit.SetMemo("milk");
+        m_kit.SetLimitDay(CPIMTime(2030, 1, 31, 0, 0, 0));
+        m_kit.SetDisplayStart(CPIMTime(2030, 1, 20, 0, 0, 0));
+        m_kit.SetPriority(2);
+        Put(m_source, 0x300C);
+        Begin(0x300);
+        m_kit.SetMemo("report");
+        m_kit.SetLimitDay(CPIMTime(2030, 1, 31, 15, 0, 0));
+        m_kit.SetPriority(9);
+        m_kit.SetCheck(1);
+        m_kit.SetCheckDate(CPIMTime(2030, 1, 30, 18, 0, 0));
+        Put(m_source, 0x300C);
+        Begin(0x501);
+        m_kit.SetMemo("memo\r\nwith lines");
+        m_kit.SetFilename("note.txt");
+        char image[300];
+        for (size_t i = 0; i < sizeof image; ++i) image[i] = static_cast<char>(i);
+        m_kit.SetImageData(image, sizeof image);
+        Put(m_source, 0x300B);
+        Begin(0x502);
+        m_kit.SetFilename("drawing.bmp");
+        m_kit.SetBitmapData(image, 40);
+        Put(m_source, 0x300B);
+    }
+
+    void MakeCards() {
+        for (unsigned short kind : {0x401, 0x402, 0x403, 0x404}) {
+            Begin(kind);
+            m_kit.SetName(kYamada);
+            m_kit.SetNameYomi(kYamadaReading);
+            m_kit.SetOfficeName("Example Co.");
+            m_kit.SetOfficeNameYomi("\x82\xa6\x82\xad");  // えく
+            m_kit.SetSection("Sales");
+            m_kit.SetPosition("Chief");
+            m_kit.SetOfficeTel1("03-1111-0001\r\n03-1111-0002");
+            m_kit.SetOfficeTel2("03-1111-0003");
+            m_kit.SetOfficeCellular("090-0000-0001");
+            m_kit.SetOfficePager("020-0000-0001");
+            m_kit.SetPersonalTel("03-2222-0001");
+            m_kit.SetPersonalCellular("080-0000-0001");
+            m_kit.SetPersonalPager("020-0000-0002");
+            m_kit.SetOfficeFax("03-1111-9999");
+            m_kit.SetPersonalFax("03-2222-9999");
+            m_kit.SetOfficeEmailAddress("taro@example.co.jp");
+            m_kit.SetPersonalEmailAddress("taro@example.jp");
+            m_kit.SetOfficeZip("100-0001");
+            m_kit.SetOfficeAddress("\x93\x8c\x8b\x9e\x93\x73 1-1");  // 東京都 1-1
+            m_kit.SetOfficeRemark("office remark");
+            m_kit.SetPersonalZip("150-0001");
+            m_kit.SetPersonalAddress("home address, 2-2");
+            m_kit.SetPersonalRemark("line one\r\nline two");
+            m_kit.SetBirthday("19650412");
+            m_kit.SetFree1("free 1");
+            m_kit.SetFree6("free 6");
+            m_kit.SetSecret(kind == 0x402);
+            m_kit.SetNenga(2);
+            m_kit.SetSeibo(1);
+            m_kit.SetCategory1(1);
+            m_kit.SetCategory2(3);
+            char portrait[200] = {'\xff', '\xd8', '\xff'};
+            m_kit.SetPortrait(portrait, sizeof portrait);
+            Put(m_source, 0x300A);
+        }
+    }
+
+};
+
+TEST_F(TipRoundTrip, EveryCalendarKindComesBackWithTheSameContent) {
+    MakeCalendarTips();
+    const std::string first = Export(m_source, FileFormat::kCalendar);
+    EXPECT_EQ(LibicalErrors(first), 0) << first;
+    // 13 seeded holidays and the 11 tips made here.
+    EXPECT_EQ(ByUid(first).size(), 24u);
+    const ImportSummary imported = Import(m_target, first);
+    EXPECT_EQ(imported.added, 24);
+    EXPECT_TRUE(imported.skipped.empty()) << imported.skipped.front();
+    EXPECT_TRUE(imported.notes.empty()) << imported.notes.front();
+    const std::string second = Export(m_target, FileFormat::kCalendar);
+    EXPECT_EQ(LibicalErrors(second), 0);
+    ExpectSameItems(first, second);
+    for (const char* expected :
+         {"DTSTART;TZID=Asia/Tokyo:20300201T100000\n", "DTEND;VALUE=DATE:20300506\n", "STATUS:TENTATIVE\n",
+          "TRIGGER;VALUE=DATE-TIME:20300201T004500Z\n", "DTSTART;VALUE=DATE:19800229\nRRULE:FREQ=YEARLY\n",
+          "DUE;VALUE=DATE:20300131\n", "COMPLETED:20300130T090000Z\n", "PRIORITY:2\n", "CLASS:PRIVATE\n",
+          "X-VARO-COLOR:#00FF8000\n", "X-VARO-WEEKDAY-RULE:2MON06\n", "BEGIN:VJOURNAL\n",
+          "SUMMARY:memo\nDESCRIPTION:with lines\n", "X-VARO-FILENAME:drawing.bmp\n", "X-VARO-FIELD=WBMP:"}) {
+        EXPECT_NE(Unfolded(second).find(expected), std::string::npos) << expected;
+    }
+}
+
+TEST_F(TipRoundTrip, EveryCardKindComesBackInEveryVersion) {
+    MakeCards();
+    for (VCardVersion version : {VCardVersion::k30, VCardVersion::k40, VCardVersion::k21}) {
+        const std::string first = Export(m_source, FileFormat::kCard, version);
+        ASSERT_EQ(ByUid(first).size(), 4u);
+        const ImportSummary imported = Import(m_target, first);
+        EXPECT_EQ(imported.added + imported.updated, 4);
+        EXPECT_TRUE(imported.skipped.empty()) << imported.skipped.front();
+        EXPECT_TRUE(imported.notes.empty()) << imported.notes.front();
+        ExpectSameItems(first, Export(m_target, FileFormat::kCard, version));
+    }
+    const std::string text = Export(m_target, FileFormat::kCard);
+    // 仕事 and 親類, the seeded names of categories 1 and 3
+    EXPECT_NE(text.find("CATEGORIES:\xe4\xbb\x95\xe4\xba\x8b,\xe8\xa6\xaa\xe9\xa1\x9e\r\n"), std::string::npos);
+    EXPECT_NE(text.find("X-VARO-GREETINGS:0\\,2\\,0\\,1\r\n"), std::string::npos);
+}
+
+TEST_F(TipRoundTrip, ImportingAgainUpdatesAndChangesNothingElse) {
+    Begin(0x300);
+    m_kit.SetMemo("already there");
+    const long existing = Put(m_target, 0x300C);
+    MakeCalendarTips();
+    const std::string file = Export(m_source, FileFormat::kCalendar);
+    EXPECT_EQ(Import(m_target, file).added, 24);
+    long size = 0;
+    m_kit.GetFukuroSize(m_target, 0x300C, &size);
+    EXPECT_EQ(size, 3);
+    const ImportSummary again = Import(m_target, file);
+    EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.updated, 24);
+    m_kit.GetFukuroSize(m_target, 0x300C, &size);
+    EXPECT_EQ(size, 3);
+    ASSERT_EQ(m_kit.GetTip(m_target, 0, existing), 0);
+    CString memo;
+    m_kit.GetMemo(memo);
+    EXPECT_EQ(memo, "already there");
+    // An exported tip imported back into its own database is itself.
+    const std::string own = Export(m_target, FileFormat::kCalendar);
+    const ImportSummary back = Import(m_target, own);
+    EXPECT_EQ(back.added, 0);
+    // The 24 imported, the target's own 13 holidays and the tip made first.
+    EXPECT_EQ(back.updated, 38);
+}
+
+TEST_F(TipRoundTrip, TheUidMapOutgrowsOneSettingsValue) {
+    // 1500 UIDs of 60 bytes take two settings texts; one UID is not ASCII.
+    std::string file = "BEGIN:VCALENDAR\r\n";
+    for (int i = 0; i < 1500; ++i) {
+        const std::string uid = (i == 7 ? "caf\xc3\xa9%20" : "") + std::string(50, 'u') + std::to_string(100000 + i);
+        file += "BEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:t\r\nEND:VTODO\r\n";
+    }
+    file += "END:VCALENDAR\r\n";
+    EXPECT_EQ(Import(m_target, file).added, 1500);
+    const ImportSummary again = Import(m_target, file);
+    EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.updated, 1500);
+    EXPECT_EQ(ByUid(Export(m_target, FileFormat::kCalendar)).count("caf\xc3\xa9%20" + std::string(50, 'u') + "100007"), 1u);
+}
+
+TEST_F(TipRoundTrip, AnUpdateRewritesTheTipFromTheFile) {
+    const std::string v1 = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:first\r\nPRIORITY:1\r\nEND:VTODO\r\n"
+                           "END:VCALENDAR\r\n";
+    const std::string v2 = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:second\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    EXPECT_EQ(Import(m_target, v1).added, 1);
+    EXPECT_EQ(Import(m_target, v2).updated, 1);
+    const auto items = ByUid(Export(m_target, FileFormat::kCalendar));
+    ASSERT_EQ(items.count("u1"), 1u);
+    EXPECT_NE(items.at("u1").find("SUMMARY:second\n"), std::string::npos);
+    EXPECT_EQ(items.at("u1").find("PRIORITY"), std::string::npos);
+}
+
+TEST_F(TipRoundTrip, BrokenComponentsAndForeignCharactersAreSkippedWithTheirPlace) {
+    const std::string file =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+        "BEGIN:VEVENT\r\nUID:a\r\nSUMMARY:good\r\nDTSTART:20300101T000000Z\r\nEND:VEVENT\r\n"   // lines 3-7
+        "BEGIN:VEVENT\r\nUID:b\r\nSUMMARY:no start\r\nEND:VEVENT\r\n"                          // 8-11
+        "BEGIN:VEVENT\r\nUID:c\r\nSUMMARY:\xf0\x9f\x8e\x89 party\r\nDTSTART:20300101\r\nEND:VEVENT\r\n"  // 12-16
+        "BEGIN:VEVENT\r\nUID:d\r\nDTSTART:18500101\r\nEND:VEVENT\r\n"                          // 17-20
+        "BEGIN:VFREEBUSY\r\nUID:e\r\nEND:VFREEBUSY\r\n"                                          // 21-23
+        "BEGIN:VTODO\r\nUID:f\r\nSUMMARY:weekly\r\nEND:VEVENT\r\n"                               // 24-27
+        "BEGIN:VTODO\r\nUID:g\r\nSUMMARY:last\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";               // 28-31
+    const ImportSummary summary = Import(m_target, file);
+    EXPECT_EQ(summary.added, 2);
+    ASSERT_EQ(summary.skipped.size(), 5u);
+    EXPECT_EQ(summary.skipped[0], "file: line 8: no DTSTART the suite can hold (years 1901-2099)");
+    EXPECT_EQ(summary.skipped[1], "file: line 12: SUMMARY: the character \xf0\x9f\x8e\x89 at byte 0 has no Shift-JIS form");
+    EXPECT_EQ(summary.skipped[2], "file: line 17: no DTSTART the suite can hold (years 1901-2099)");
+    EXPECT_EQ(summary.skipped[3], "file: line 21: VFREEBUSY is not taken (no tip kind holds it)");
+    EXPECT_EQ(summary.skipped[4], "file: line 24: VTODO: END:VEVENT closes VTODO");
+}
+
+TEST_F(TipRoundTrip, AlarmsKeepTheAlarmFukuroInStep) {
+    const std::string withAlarm = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
+                                  "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT5M\r\nEND:VALARM\r\n"
+                                  "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string without = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
+                                "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    long size = 0;
+    EXPECT_EQ(Import(m_target, withAlarm).added, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 1);
+    EXPECT_EQ(Import(m_target, withAlarm).updated, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 1);
+    EXPECT_EQ(Import(m_target, without).updated, 1);
+    m_kit.GetFukuroSize(m_target, 0x3016, &size);
+    EXPECT_EQ(size, 0);
+}
+
+TEST_F(TipRoundTrip, AUidOfAnotherKindIsNotOverwritten) {
+    EXPECT_EQ(Import(m_target, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:same\r\nSUMMARY:t\r\nEND:VTODO\r\n"
+                               "END:VCALENDAR\r\n").added, 1);
+    const ImportSummary card = Import(m_target, "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:same\r\nFN:x\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card.added + card.updated, 0);
+    ASSERT_EQ(card.skipped.size(), 1u);
+    EXPECT_NE(card.skipped[0].find("file: line 1: its UID names tip "), std::string::npos) << card.skipped[0];
+    EXPECT_NE(Export(m_target, FileFormat::kCalendar).find("UID:same\r\n"), std::string::npos);
+}
+
+TEST_F(TipRoundTrip, AFukuroGivenTakesEveryTip) {
+    long fukuro = 0;
+    ASSERT_EQ(m_kit.FukuroCreate(m_target, &fukuro, "imports", 0), 0);
+    const std::string file = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:x\r\nSUMMARY:t\r\nEND:VTODO\r\n"
+                             "BEGIN:VEVENT\r\nUID:y\r\nDTSTART:20300101\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    EXPECT_EQ(Import(m_target, file, fukuro).added, 2);
+    long size = 0;
+    m_kit.GetFukuroSize(m_target, fukuro, &size);
+    EXPECT_EQ(size, 2);
+    m_kit.GetFukuroSize(m_target, 0x300C, &size);
+    EXPECT_EQ(size, 0);
+}
+
+}  // namespace
