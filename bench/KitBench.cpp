@@ -169,100 +169,16 @@ void RawWalk(benchmark::State& state) {
     BenchData& data = BenchData::Get();
     RawDatabase file(data.engineFile);
     sqlite3_stmt* walk = file.Prepare(
-        "SELECT m.tip_id, f.data FROM member m JOIN field f ON f.tip_id = m.tip_id"
-        " WHERE m.fukuro_id = ?1 ORDER BY m.position, f.slot");
+        "SELECT m.tip_id, t.fields FROM member m JOIN tip t ON t.id = m.tip_id"
+        " WHERE m.fukuro_id = ?1 ORDER BY m.position, m.tip_id");
     sqlite3_bind_int(walk, 1, static_cast<int>(kToDo));
-    int rc = sqlite3_step(walk);
     for (auto _ : state) {
-        if (rc != SQLITE_ROW) {
+        if (sqlite3_step(walk) != SQLITE_ROW) {
             sqlite3_reset(walk);
-            rc = sqlite3_step(walk);
+            sqlite3_step(walk);
         }
-        const sqlite3_int64 tip = sqlite3_column_int64(walk, 0);
-        size_t bytes = 0;
-        while (rc == SQLITE_ROW && sqlite3_column_int64(walk, 0) == tip) {
-            bytes += static_cast<size_t>(sqlite3_column_bytes(walk, 1));
-            benchmark::DoNotOptimize(sqlite3_column_blob(walk, 1));
-            rc = sqlite3_step(walk);
-        }
-        benchmark::DoNotOptimize(bytes);
-    }
-}
-
-void KitStore(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, 0x300B);
-    for (auto _ : state) {
-        data.kit.SetTipID(0);
-        data.kit.SetTipFlag(0x501);
-        data.kit.SetMemo("a stored memo");
-        long tip = 0;
-        data.kit.PutTip(data.db, 0x300B, &tip);
-    }
-    data.kit.FukuroClose(data.db, 0x300B);
-}
-
-void RawStore(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    sqlite3_stmt* insert = data.raw->Prepare("INSERT INTO rows(data) VALUES(?1)");
-    for (auto _ : state) {
-        sqlite3_bind_blob(insert, 1, data.tipBytes.data(), static_cast<int>(data.tipBytes.size()), SQLITE_STATIC);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-}
-
-void KitReadChangeWrite(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, kToDo);
-    size_t next = 0;
-    for (auto _ : state) {
-        const long tip = data.tips[next++ % data.tips.size()];
-        data.kit.GetTip(data.db, kToDo, tip);
-        data.kit.SetMemo("changed");
-        long stored = 0;
-        data.kit.PutTip(data.db, kToDo, &stored);
-    }
-    data.kit.FukuroClose(data.db, kToDo);
-}
-
-void RawReadChangeWrite(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    sqlite3_stmt* select = data.raw->Prepare("SELECT data FROM rows WHERE id = ?1");
-    sqlite3_stmt* update = data.raw->Prepare("UPDATE rows SET data = ?2 WHERE id = ?1");
-    sqlite3_int64 next = 0;
-    for (auto _ : state) {
-        const sqlite3_int64 id = 1 + next++ % kFukuroTips;
-        sqlite3_bind_int64(select, 1, id);
-        sqlite3_step(select);
-        std::string bytes(static_cast<const char*>(sqlite3_column_blob(select, 0)),
-                          static_cast<size_t>(sqlite3_column_bytes(select, 0)));
-        sqlite3_reset(select);
-        bytes[0] = 'y';
-        sqlite3_bind_int64(update, 1, id);
-        sqlite3_bind_blob(update, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        sqlite3_step(update);
-        sqlite3_reset(update);
-    }
-}
-
-void KitRandomGetTip(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
-    for (auto _ : state) data.kit.GetTip(data.db, kToDo, data.tips[pick(random)]);
-}
-
-void RawRandomGetTip(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    RawDatabase file(data.engineFile);
-    sqlite3_stmt* select = file.Prepare("SELECT tag, label, type, data FROM field WHERE tip_id = ?1 ORDER BY slot");
-    std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
-    for (auto _ : state) {
-        sqlite3_bind_int64(select, 1, data.tips[pick(random)]);
-        while (sqlite3_step(select) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(select, 3));
-        sqlite3_reset(select);
+        benchmark::DoNotOptimize(sqlite3_column_blob(walk, 1));
+        benchmark::DoNotOptimize(sqlite3_column_bytes(walk, 1));
     }
 }
 
