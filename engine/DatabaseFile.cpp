@@ -375,25 +375,28 @@ int32_t LoadFieldRows(Connection& sql, int32_t tip, StoredTip* out, bool* tooMan
 }
 
 // A tip without its record (a row the upgrade could not convert) reads as
-// damaged.
-int32_t LoadFieldRecord(Connection& sql, int32_t tip, StoredTip* out) {
-    Statement read = sql.Prepare("SELECT fields FROM tip WHERE id=?1");
+// damaged. The stamp comes from the same row.
+int32_t LoadFieldRecord(Connection& sql, int32_t tip, StoredTip* out, std::string* stamp) {
+    Statement read = sql.Prepare("SELECT stamp, fields FROM tip WHERE id=?1");
     read.Bind(1, tip);
     if (!read.Next()) return NotFoundOr(read, kEngineNoSuchTip);
-    if (read.IsNull(0)) return kEngineCorrupt;
-    const ByteSpan bytes = read.Span(0);
-    return DecodeFieldRecord(bytes.data, bytes.size, out) == FieldRecordError::None ? kEngineOk : kEngineCorrupt;
+    if (read.IsNull(1)) return kEngineCorrupt;
+    const ByteSpan bytes = read.Span(1);
+    if (DecodeFieldRecord(bytes.data, bytes.size, out) != FieldRecordError::None) return kEngineCorrupt;
+    if (stamp) *stamp = read.Text(0);
+    return kEngineOk;
 }
 
 }  // namespace
 
-int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out) {
+int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out, std::string* stamp) {
     bool tooMany = false;
     int32_t code = m_format == kFieldRowsFormat ? LoadFieldRows(m_sql, tip, out, &tooMany)
-                                                : LoadFieldRecord(m_sql, tip, out);
+                                                : LoadFieldRecord(m_sql, tip, out, stamp);
     if (code == kEngineOk && tooMany) code = kEngineCorrupt;
     if (code == kEngineOk && out->fields.empty()) code = kEngineNoSuchTip;
     if (code == kEngineOk && !IsWellFormedTip(*out)) code = kEngineCorrupt;
+    if (code == kEngineOk && stamp && m_format == kFieldRowsFormat) code = StoredStamp(tip, stamp);
     if (code != kEngineOk) out->fields.clear();
     return code;
 }

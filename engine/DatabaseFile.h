@@ -122,7 +122,8 @@ public:
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     // kEngineCorrupt when the stored fields do not form a tip; *out is left
     // empty on any failure. The storage *out already has is reused.
-    int32_t LoadTip(int32_t tip, StoredTip* out);
+    // With `stamp`, the tip's stored stamp too, read with it.
+    int32_t LoadTip(int32_t tip, StoredTip* out, std::string* stamp = nullptr);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
     // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
