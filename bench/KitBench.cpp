@@ -1,14 +1,21 @@
-// The kit over its engine against raw SQLite doing the same work on the same
-// data in the same run. Each "Kit<Name>" has a "Raw<Name>" partner and the
-// ratios are printed after the report:
-//   Walk         ReadTip and GetDisplayString over a fukuro of to-do tips, against
-//                one SELECT stepping through the same tips' field bytes;
-//   Store        a new tip with PutTip (one transaction each), against a
-//                single-row autocommit INSERT with the same journal settings;
-//   ReadChangeWrite  GetTip, SetMemo, PutTip, against SELECT plus UPDATE;
-//   RandomGetTip GetTip by random id, against SELECT of its fields by key.
-// The data folder lies in /dev/shm when there is one, so that both sides
-// measure the work rather than the disk's sync.
+// The kit over its engine against the simplest SQLite program doing the same
+// logical work in the same run, whatever the engine's own layout. The raw
+// side keeps one table of tips (id, fukuro, position, and one blob of exactly
+// as many bytes as the kit stores for that tip) with an index on (fukuro,
+// position), journal WAL and synchronous FULL. Each "Kit<Name>" has a
+// "Raw<Name>" partner and the ratios are printed after the report:
+//   Walk         ReadTip and GetDisplayString over a fukuro of to-do tips,
+//                against stepping the fukuro's rows in order and building each
+//                to-do's list line from its bytes;
+//   Store        a new tip with PutTip, against one autocommit INSERT;
+//   DiskStore    the same on a folder of a real file system (not /dev/shm);
+//   ReadChangeWrite  GetTip, SetMemo, PutTip, against SELECT then UPDATE;
+//   RandomGetTip GetTip by random id, against SELECT by key.
+// Then the bytes per tip of both files.
+//
+// The main data folder lies in /dev/shm when there is one, so that both
+// sides measure the work rather than the disk's sync; DiskStore's lies in
+// $VARO_BENCH_DISK_DIR, else /var/tmp.
 //
 //   kit_bench [benchmark flags]   the timed pairs
 //   kit_bench --walk-memory N     resident memory before and after walking N tips
@@ -31,14 +38,23 @@
 namespace {
 
 const long kToDo = 0x300C;
+const long kMemo = 0x300B;
 const int kFukuroTips = 100000;
+
+std::string NewFolder(const std::string& parent) {
+    std::string pattern = parent + "/varo-bench-XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : "";
+}
 
 // A fresh folder for the run's databases; BenchData removes it at exit.
 std::string DataFolder() {
-    char pattern[] = "/dev/shm/varo-bench-XXXXXX";
-    if (mkdtemp(pattern)) return pattern;
-    char fallback[] = "/tmp/varo-bench-XXXXXX";
-    return mkdtemp(fallback) ? fallback : "";
+    const std::string folder = NewFolder("/dev/shm");
+    return folder.empty() ? NewFolder("/tmp") : folder;
+}
+
+std::string DiskFolder() {
+    const char* chosen = getenv("VARO_BENCH_DISK_DIR");
+    return NewFolder(chosen && *chosen ? chosen : "/var/tmp");
 }
 
 long ResidentKilobytes() {
@@ -69,14 +85,98 @@ public:
         m_statements.push_back(statement);
         return statement;
     }
+    // The first column of a one-number query.
+    sqlite3_int64 Number(const char* sql) {
+        sqlite3_stmt* statement = Prepare(sql);
+        return sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    }
+    // The bytes of the file's pages in use, after moving the log into it.
+    sqlite3_int64 UsedBytes() {
+        Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        return (Number("PRAGMA page_count") - Number("PRAGMA freelist_count")) * Number("PRAGMA page_size");
+    }
 
 private:
     sqlite3* m_db = nullptr;
     std::vector<sqlite3_stmt*> m_statements;
 };
 
-// The data every benchmark shares: a database with a fukuro of to-do tips
-// made through the kit, and a raw table of as many rows of the same bytes.
+const char kRawSchema[] =
+    "CREATE TABLE tips(id INTEGER PRIMARY KEY, fukuro INTEGER NOT NULL, position INTEGER NOT NULL, data BLOB);"
+    "CREATE INDEX tips_order ON tips(fukuro, position);";
+
+// The kit's stored bytes for a tip, which the raw side's blob matches in size.
+class StoredSizes {
+public:
+    explicit StoredSizes(RawDatabase& kitFile) : m_read(kitFile.Prepare("SELECT length(fields) FROM tip WHERE id = ?1")) {}
+    size_t Of(long tip) {
+        sqlite3_bind_int64(m_read, 1, tip);
+        const size_t size = sqlite3_step(m_read) == SQLITE_ROW ? static_cast<size_t>(sqlite3_column_int64(m_read, 0)) : 0;
+        sqlite3_reset(m_read);
+        return size;
+    }
+
+private:
+    sqlite3_stmt* m_read;
+};
+
+// A raw tip's blob: its list line and a terminator first, then filler up to
+// `size` bytes.
+std::string RawBlob(const std::string& line, size_t size) {
+    std::string blob = line;
+    blob.push_back('\0');
+    if (blob.size() < size) blob.resize(size, 'x');
+    return blob;
+}
+
+void InsertRaw(sqlite3_stmt* insert, long fukuro, long position, const std::string& blob) {
+    sqlite3_bind_int64(insert, 1, fukuro);
+    sqlite3_bind_int64(insert, 2, position);
+    sqlite3_bind_blob(insert, 3, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
+    sqlite3_step(insert);
+    sqlite3_reset(insert);
+}
+
+long StoreMemo(CVAROObj& kit, long db) {
+    kit.SetTipID(0);
+    kit.SetTipFlag(0x501);
+    kit.SetMemo("a stored memo");
+    long tip = 0;
+    kit.PutTip(db, kMemo, &tip);
+    return tip;
+}
+
+// A kit database and a raw database in one folder, removed at exit.
+struct Site {
+    std::string folder;
+    CVAROObj kit;
+    long db = 0;
+    std::unique_ptr<RawDatabase> raw;
+    std::string engineFile;
+
+    bool Start(const std::string& where) {
+        folder = where;
+        setenv("VARO_DATA_DIR", folder.c_str(), 1);
+        if (folder.empty() || kit.Init(nullptr) != 1 || kit.Create("bench", &db) != 0) return false;
+        kit.Open(db);
+        CString location;
+        kit.GetDBLocation(db, 1, location);
+        engineFile = location.Bytes();
+        raw.reset(new RawDatabase(folder + "/raw.sqlite"));
+        raw->Exec(kRawSchema);
+        return true;
+    }
+    void Stop() {
+        raw.reset();
+        kit.End();
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+// The data every benchmark shares: a fukuro of to-do tips made through the
+// kit, and a raw table of as many rows of the same sizes holding the same
+// list lines; a second pair on disk for DiskStore.
 class BenchData {
 public:
     static BenchData& Get() {
@@ -84,163 +184,150 @@ public:
         return data;
     }
 
-    CVAROObj kit;
-    long db = 0;
+    Site shm, disk;
     std::vector<long> tips;
-    std::string engineFile;
-    std::string tipBytes;  // about as many bytes as a stored to-do tip holds
-    std::unique_ptr<RawDatabase> raw;
+    std::string memoBlob;  // as many bytes as the kit stores for a new memo
+    double kitBytesPerTip = 0, rawBytesPerTip = 0;
+
+    CVAROObj& kit() { return shm.kit; }
+    long db() const { return shm.db; }
 
 private:
     BenchData() {
-        m_folder = DataFolder();
-        setenv("VARO_DATA_DIR", m_folder.c_str(), 1);
-        if (kit.Init(nullptr) != 1 || kit.Create("bench", &db) != 0) {
+        if (!shm.Start(DataFolder()) || !disk.Start(DiskFolder())) {
             std::fprintf(stderr, "kit_bench: no engine\n");
-            RemoveFolder();
+            shm.Stop();
+            disk.Stop();
             std::exit(1);
         }
-        kit.Open(db);
-        kit.FukuroLockOpen(db, kToDo);
+        kit().FukuroLockOpen(db(), kToDo);
         for (int i = 0; i < kFukuroTips; ++i) tips.push_back(NewToDo(i));
-        kit.FukuroClose(db, kToDo);
-        CString location;
-        kit.GetDBLocation(db, 1, location);
-        engineFile = location.Bytes();
-        tipBytes.assign(160, 'x');
-        raw.reset(new RawDatabase(m_folder + "/raw.sqlite"));
-        raw->Exec("CREATE TABLE IF NOT EXISTS rows(id INTEGER PRIMARY KEY, data BLOB);");
-        raw->Exec("BEGIN");
-        sqlite3_stmt* insert = raw->Prepare("INSERT INTO rows(data) VALUES(?1)");
-        for (int i = 0; i < kFukuroTips; ++i) {
-            sqlite3_bind_blob(insert, 1, tipBytes.data(), static_cast<int>(tipBytes.size()), SQLITE_STATIC);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        raw->Exec("COMMIT");
+        kit().FukuroClose(db(), kToDo);
+        RawDatabase kitFile(shm.engineFile);
+        StoredSizes sizes(kitFile);
+        FillRaw(sizes);
+        kitBytesPerTip = static_cast<double>(kitFile.UsedBytes()) / kFukuroTips;
+        rawBytesPerTip = static_cast<double>(shm.raw->UsedBytes()) / kFukuroTips;
+        kit().FukuroLockOpen(db(), kMemo);
+        memoBlob = RawBlob("", sizes.Of(StoreMemo(kit(), db())));
+        kit().FukuroClose(db(), kMemo);
     }
 
     long NewToDo(int i) {
-        kit.SetTipID(0);
-        kit.SetTipFlag(0x300);
-        kit.SetMemo(("to-do number " + std::to_string(i)).c_str());
-        kit.SetPriority(1 + i % 4);
-        kit.SetLimitDay(CPIMTime(2027, 1 + i % 12, 1 + i % 28, 0, 0, 0));
+        kit().SetTipID(0);
+        kit().SetTipFlag(0x300);
+        kit().SetMemo(("to-do number " + std::to_string(i)).c_str());
+        kit().SetPriority(1 + i % 4);
+        kit().SetLimitDay(CPIMTime(2027, 1 + i % 12, 1 + i % 28, 0, 0, 0));
         long tip = 0;
-        kit.PutTip(db, kToDo, &tip);
+        kit().PutTip(db(), kToDo, &tip);
         return tip;
+    }
+
+    // Each to-do's list line, as the kit shows it, in a row of the kit's size.
+    void FillRaw(StoredSizes& sizes) {
+        shm.raw->Exec("BEGIN");
+        sqlite3_stmt* insert = shm.raw->Prepare("INSERT INTO tips(fukuro, position, data) VALUES(?1, ?2, ?3)");
+        CString line;
+        for (size_t i = 0; i < tips.size(); ++i) {
+            kit().GetTip(db(), kToDo, tips[i]);
+            kit().GetDisplayString(line);
+            InsertRaw(insert, kToDo, static_cast<long>(i), RawBlob(line.Bytes(), sizes.Of(tips[i])));
+        }
+        shm.raw->Exec("COMMIT");
     }
 
     // Runs at exit: a run leaves none of its hundreds of megabytes behind.
     ~BenchData() {
-        raw.reset();
-        kit.End();
-        RemoveFolder();
+        shm.Stop();
+        disk.Stop();
     }
-
-    void RemoveFolder() {
-        std::error_code ignored;
-        if (!m_folder.empty()) std::filesystem::remove_all(m_folder, ignored);
-    }
-
-    std::string m_folder;
 };
 
 void KitWalk(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    data.kit.FukuroOpen(data.db, kToDo);
+    data.kit().FukuroOpen(data.db(), kToDo);
     CString line;
     for (auto _ : state) {
-        data.kit.ReadTip(data.db, kToDo, 1);
+        data.kit().ReadTip(data.db(), kToDo, 1);
         long tip = 0;
-        data.kit.GetTipID(&tip);
+        data.kit().GetTipID(&tip);
         if (tip == 0) {
-            data.kit.FukuroClose(data.db, kToDo);
-            data.kit.FukuroOpen(data.db, kToDo);
+            data.kit().FukuroClose(data.db(), kToDo);
+            data.kit().FukuroOpen(data.db(), kToDo);
             continue;
         }
-        data.kit.GetDisplayString(line);
+        data.kit().GetDisplayString(line);
         benchmark::DoNotOptimize(line);
     }
-    data.kit.FukuroClose(data.db, kToDo);
+    data.kit().FukuroClose(data.db(), kToDo);
 }
 
 void RawWalk(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    RawDatabase file(data.engineFile);
-    sqlite3_stmt* walk = file.Prepare(
-        "SELECT m.tip_id, f.data FROM member m JOIN field f ON f.tip_id = m.tip_id"
-        " WHERE m.fukuro_id = ?1 ORDER BY m.position, f.slot");
-    sqlite3_bind_int(walk, 1, static_cast<int>(kToDo));
-    int rc = sqlite3_step(walk);
+    sqlite3_stmt* walk = data.shm.raw->Prepare("SELECT data FROM tips WHERE fukuro = ?1 ORDER BY position");
+    sqlite3_bind_int64(walk, 1, kToDo);
+    std::string line;
     for (auto _ : state) {
-        if (rc != SQLITE_ROW) {
+        if (sqlite3_step(walk) != SQLITE_ROW) {
             sqlite3_reset(walk);
-            rc = sqlite3_step(walk);
+            continue;
         }
-        const sqlite3_int64 tip = sqlite3_column_int64(walk, 0);
-        size_t bytes = 0;
-        while (rc == SQLITE_ROW && sqlite3_column_int64(walk, 0) == tip) {
-            bytes += static_cast<size_t>(sqlite3_column_bytes(walk, 1));
-            benchmark::DoNotOptimize(sqlite3_column_blob(walk, 1));
-            rc = sqlite3_step(walk);
-        }
-        benchmark::DoNotOptimize(bytes);
+        const char* bytes = static_cast<const char*>(sqlite3_column_blob(walk, 0));
+        const size_t size = static_cast<size_t>(sqlite3_column_bytes(walk, 0));
+        line.assign(bytes, strnlen(bytes, size));
+        benchmark::DoNotOptimize(line);
     }
 }
 
-void KitStore(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, 0x300B);
-    for (auto _ : state) {
-        data.kit.SetTipID(0);
-        data.kit.SetTipFlag(0x501);
-        data.kit.SetMemo("a stored memo");
-        long tip = 0;
-        data.kit.PutTip(data.db, 0x300B, &tip);
-    }
-    data.kit.FukuroClose(data.db, 0x300B);
+void StoreMemos(Site& site, benchmark::State& state) {
+    site.kit.FukuroLockOpen(site.db, kMemo);
+    for (auto _ : state) StoreMemo(site.kit, site.db);
+    site.kit.FukuroClose(site.db, kMemo);
 }
 
-void RawStore(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    sqlite3_stmt* insert = data.raw->Prepare("INSERT INTO rows(data) VALUES(?1)");
-    for (auto _ : state) {
-        sqlite3_bind_blob(insert, 1, data.tipBytes.data(), static_cast<int>(data.tipBytes.size()), SQLITE_STATIC);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
+void InsertMemos(Site& site, benchmark::State& state) {
+    const std::string& blob = BenchData::Get().memoBlob;
+    sqlite3_stmt* insert = site.raw->Prepare("INSERT INTO tips(fukuro, position, data) VALUES(?1, ?2, ?3)");
+    long position = 0;
+    for (auto _ : state) InsertRaw(insert, kMemo, position++, blob);
 }
+
+void KitStore(benchmark::State& state) { StoreMemos(BenchData::Get().shm, state); }
+void RawStore(benchmark::State& state) { InsertMemos(BenchData::Get().shm, state); }
+void KitDiskStore(benchmark::State& state) { StoreMemos(BenchData::Get().disk, state); }
+void RawDiskStore(benchmark::State& state) { InsertMemos(BenchData::Get().disk, state); }
 
 void KitReadChangeWrite(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, kToDo);
+    data.kit().FukuroLockOpen(data.db(), kToDo);
     size_t next = 0;
     for (auto _ : state) {
         const long tip = data.tips[next++ % data.tips.size()];
-        data.kit.GetTip(data.db, kToDo, tip);
-        data.kit.SetMemo("changed");
+        data.kit().GetTip(data.db(), kToDo, tip);
+        data.kit().SetMemo("changed");
         long stored = 0;
-        data.kit.PutTip(data.db, kToDo, &stored);
+        data.kit().PutTip(data.db(), kToDo, &stored);
     }
-    data.kit.FukuroClose(data.db, kToDo);
+    data.kit().FukuroClose(data.db(), kToDo);
 }
 
 void RawReadChangeWrite(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    sqlite3_stmt* select = data.raw->Prepare("SELECT data FROM rows WHERE id = ?1");
-    sqlite3_stmt* update = data.raw->Prepare("UPDATE rows SET data = ?2 WHERE id = ?1");
+    sqlite3_stmt* select = data.shm.raw->Prepare("SELECT data FROM tips WHERE id = ?1");
+    sqlite3_stmt* update = data.shm.raw->Prepare("UPDATE tips SET data = ?2 WHERE id = ?1");
     sqlite3_int64 next = 0;
+    std::string bytes;
     for (auto _ : state) {
         const sqlite3_int64 id = 1 + next++ % kFukuroTips;
         sqlite3_bind_int64(select, 1, id);
         sqlite3_step(select);
-        std::string bytes(static_cast<const char*>(sqlite3_column_blob(select, 0)),
-                          static_cast<size_t>(sqlite3_column_bytes(select, 0)));
+        bytes.assign(static_cast<const char*>(sqlite3_column_blob(select, 0)),
+                     static_cast<size_t>(sqlite3_column_bytes(select, 0)));
         sqlite3_reset(select);
         bytes[0] = 'y';
         sqlite3_bind_int64(update, 1, id);
-        sqlite3_bind_blob(update, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(update, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
         sqlite3_step(update);
         sqlite3_reset(update);
     }
@@ -250,18 +337,17 @@ void KitRandomGetTip(benchmark::State& state) {
     BenchData& data = BenchData::Get();
     std::mt19937 random(7);
     std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
-    for (auto _ : state) data.kit.GetTip(data.db, kToDo, data.tips[pick(random)]);
+    for (auto _ : state) data.kit().GetTip(data.db(), kToDo, data.tips[pick(random)]);
 }
 
 void RawRandomGetTip(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    RawDatabase file(data.engineFile);
-    sqlite3_stmt* select = file.Prepare("SELECT tag, label, type, data FROM field WHERE tip_id = ?1 ORDER BY slot");
+    sqlite3_stmt* select = data.shm.raw->Prepare("SELECT data FROM tips WHERE id = ?1");
     std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
+    std::uniform_int_distribution<sqlite3_int64> pick(1, kFukuroTips);
     for (auto _ : state) {
-        sqlite3_bind_int64(select, 1, data.tips[pick(random)]);
-        while (sqlite3_step(select) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(select, 3));
+        sqlite3_bind_int64(select, 1, pick(random));
+        if (sqlite3_step(select) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(select, 0));
         sqlite3_reset(select);
     }
 }
@@ -270,6 +356,8 @@ BENCHMARK(KitWalk);
 BENCHMARK(RawWalk);
 BENCHMARK(KitStore)->Iterations(10000);
 BENCHMARK(RawStore)->Iterations(10000);
+BENCHMARK(KitDiskStore)->Iterations(300);
+BENCHMARK(RawDiskStore)->Iterations(300);
 BENCHMARK(KitReadChangeWrite);
 BENCHMARK(RawReadChangeWrite);
 BENCHMARK(KitRandomGetTip);
@@ -279,29 +367,30 @@ BENCHMARK(RawRandomGetTip);
 // GetDisplayString, reporting resident memory before and after the walk.
 int WalkMemory(long count) {
     BenchData& data = BenchData::Get();
+    CVAROObj& kit = data.kit();
     const long fukuro = 0x3005;
-    data.kit.FukuroLockOpen(data.db, fukuro);
+    kit.FukuroLockOpen(data.db(), fukuro);
     for (long i = 0; i < count; ++i) {
-        data.kit.SetTipID(0);
-        data.kit.SetTipFlag(0x201);
-        data.kit.SetMemo("a schedule entry");
+        kit.SetTipID(0);
+        kit.SetTipFlag(0x201);
+        kit.SetMemo("a schedule entry");
         long tip = 0;
-        data.kit.PutTip(data.db, fukuro, &tip);
+        kit.PutTip(data.db(), fukuro, &tip);
     }
-    data.kit.FukuroClose(data.db, fukuro);
+    kit.FukuroClose(data.db(), fukuro);
     const long before = ResidentKilobytes();
-    data.kit.FukuroOpen(data.db, fukuro);
+    kit.FukuroOpen(data.db(), fukuro);
     CString line;
     long walked = 0;
     for (;;) {
-        data.kit.ReadTip(data.db, fukuro, 1);
+        kit.ReadTip(data.db(), fukuro, 1);
         long tip = 0;
-        data.kit.GetTipID(&tip);
+        kit.GetTipID(&tip);
         if (tip == 0) break;
-        data.kit.GetDisplayString(line);
+        kit.GetDisplayString(line);
         ++walked;
     }
-    data.kit.FukuroClose(data.db, fukuro);
+    kit.FukuroClose(data.db(), fukuro);
     const long after = ResidentKilobytes();
     std::printf("walked %ld tips: resident %ld kB before, %ld kB after (+%ld kB)\n", walked, before, after,
                 after - before);
@@ -315,6 +404,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    const BenchData& data = BenchData::Get();
+    std::printf("%-24s kit %.0f, raw %.0f  (kit file %.2f x raw)\n", "Bytes per tip", data.kitBytesPerTip,
+                data.rawBytesPerTip, data.kitBytesPerTip / data.rawBytesPerTip);
     benchmark::Shutdown();
     return 0;
 }

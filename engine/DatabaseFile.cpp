@@ -2,13 +2,18 @@
 
 #include "EngineCodes.h"
 #include "EngineVersion.h"
+#include "FieldRecord.h"
 #include "Files.h"
 
 namespace varo {
 namespace engine {
 namespace {
 
-const int64_t kFormat = 1;
+// Format 1 kept a row per field (table `field`); format 2 keeps a tip's
+// fields in its own row. A format 1 file is upgraded when opened for
+// writing and read as it is otherwise.
+const int64_t kFieldRowsFormat = 1;
+const int64_t kFormat = 2;
 const int64_t kKeptChanges = 10000;
 const int64_t kPruneEvery = 128;
 
@@ -18,10 +23,7 @@ const char kSchema[] =
     "CREATE TABLE fukuro(id INTEGER PRIMARY KEY, name TEXT NOT NULL DEFAULT '',"
     " kind INTEGER NOT NULL DEFAULT 0, fixed INTEGER NOT NULL DEFAULT 0, sort_condition BLOB);"
     "CREATE TABLE tip(id INTEGER PRIMARY KEY, stamp TEXT NOT NULL DEFAULT '',"
-    " trashed INTEGER NOT NULL DEFAULT 0);"
-    "CREATE TABLE field(tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE,"
-    " slot INTEGER NOT NULL, tag BLOB NOT NULL, label BLOB NOT NULL, type INTEGER NOT NULL, data BLOB,"
-    " PRIMARY KEY(tip_id, slot)) WITHOUT ROWID;"
+    " trashed INTEGER NOT NULL DEFAULT 0, fields BLOB);"
     "CREATE TABLE member(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
     " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
     " PRIMARY KEY(fukuro_id, tip_id)) WITHOUT ROWID;"
@@ -132,15 +134,20 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     if (!IsRegularFile(path)) return kEngineNoSuchDatabase;
     int32_t code = Code(m_sql.Open(path, readOnly));
     if (code != kEngineOk) return code;
-    int64_t format = 0;
-    code = MetaNumber("format", &format);
-    if (code == kEngineNotFound || (code == kEngineOk && format != kFormat)) code = kEngineCorrupt;
-    if (code != kEngineOk) {
-        m_sql.Close();
-        return code;
+    code = ReadFormat(&m_format);
+    if (code == kEngineOk && !readOnly) {
+        if (m_writers.Open(WritersPathOf(path))) m_sql.SetWriterQueue(&m_writers);
+        if (m_format == kFieldRowsFormat) code = Upgrade();
     }
-    if (!readOnly && m_writers.Open(WritersPathOf(path))) m_sql.SetWriterQueue(&m_writers);
-    return kEngineOk;
+    if (code != kEngineOk) Close();
+    return code;
+}
+
+int32_t DatabaseFile::ReadFormat(int64_t* format) {
+    const int32_t code = MetaNumber("format", format);
+    if (code == kEngineNotFound) return kEngineCorrupt;
+    if (code == kEngineOk && *format != kFormat && *format != kFieldRowsFormat) return kEngineCorrupt;
+    return code;
 }
 
 void DatabaseFile::Close() {
@@ -339,19 +346,22 @@ int32_t DatabaseFile::TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuro
     return Code(list.rc());
 }
 
-// The rows go straight into the fields of `out`, whose strings and vectors
-// keep their storage from one load to the next.
-int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out) {
+namespace {
+
+// A format 1 tip: one row per field, in slot order. The rows go straight
+// into the fields of `out`, whose strings and vectors keep their storage.
+// *tooMany tells a tip of more rows than a tip has fields, which no tip
+// buffer could have stored.
+int32_t LoadFieldRows(Connection& sql, int32_t tip, StoredTip* out, bool* tooMany) {
     std::vector<StoredField>& fields = out->fields;
-    Statement read = m_sql.Prepare(
-        "SELECT tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
+    Statement read = sql.Prepare("SELECT tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
     read.Bind(1, tip);
     size_t count = 0;
-    int32_t code = kEngineOk;
-    while (code == kEngineOk && read.Next()) {
+    *tooMany = false;
+    while (read.Next()) {
         if (count == static_cast<size_t>(kMaxTipFields)) {
-            code = kEngineCorrupt;
-            break;
+            *tooMany = true;
+            return kEngineOk;
         }
         if (fields.size() == count) fields.emplace_back();
         StoredField& field = fields[count++];
@@ -361,10 +371,33 @@ int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out) {
         read.BlobInto(3, &field.data);
     }
     fields.resize(count);
-    if (code == kEngineOk && read.rc() != SQLITE_DONE) code = Code(read.rc());
-    if (code == kEngineOk && fields.empty()) code = kEngineNoSuchTip;
+    return read.rc() == SQLITE_DONE ? kEngineOk : Code(read.rc());
+}
+
+// A tip without its record (a row the upgrade could not convert) reads as
+// damaged. The stamp comes from the same row.
+int32_t LoadFieldRecord(Connection& sql, int32_t tip, StoredTip* out, std::string* stamp) {
+    Statement read = sql.Prepare("SELECT stamp, fields FROM tip WHERE id=?1");
+    read.Bind(1, tip);
+    if (!read.Next()) return NotFoundOr(read, kEngineNoSuchTip);
+    if (read.IsNull(1)) return kEngineCorrupt;
+    const ByteSpan bytes = read.Span(1);
+    if (DecodeFieldRecord(bytes.data, bytes.size, out) != FieldRecordError::None) return kEngineCorrupt;
+    if (stamp) *stamp = read.Text(0);
+    return kEngineOk;
+}
+
+}  // namespace
+
+int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out, std::string* stamp) {
+    bool tooMany = false;
+    int32_t code = m_format == kFieldRowsFormat ? LoadFieldRows(m_sql, tip, out, &tooMany)
+                                                : LoadFieldRecord(m_sql, tip, out, stamp);
+    if (code == kEngineOk && tooMany) code = kEngineCorrupt;
+    if (code == kEngineOk && out->fields.empty()) code = kEngineNoSuchTip;
     if (code == kEngineOk && !IsWellFormedTip(*out)) code = kEngineCorrupt;
-    if (code != kEngineOk) fields.clear();
+    if (code == kEngineOk && stamp && m_format == kFieldRowsFormat) code = StoredStamp(tip, stamp);
+    if (code != kEngineOk) out->fields.clear();
     return code;
 }
 
@@ -376,139 +409,21 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
     return kEngineOk;
 }
 
-namespace {
-
-// Columns bound per row of a field INSERT besides the tip id, which all rows
-// share as ?1.
-const int kFieldInsertColumns = 5;
-
-// "INSERT INTO field ... VALUES(...)" with `rows` rows (1 to kMaxTipFields),
-// built once per count; the texts stay for the life of the process, as the
-// statement cache requires.
-const char* FieldInsertSql(size_t rows) {
-    static const std::vector<std::string> texts = [] {
-        std::vector<std::string> built(kMaxTipFields + 1);
-        std::string values;
-        for (int row = 0; row < kMaxTipFields; ++row) {
-            const int first = 2 + row * kFieldInsertColumns;
-            values += row == 0 ? "" : ",";
-            values += "(?1";
-            for (int column = 0; column < kFieldInsertColumns; ++column) values += ",?" + std::to_string(first + column);
-            values += ")";
-            built[row + 1] = "INSERT INTO field(tip_id, slot, tag, label, type, data) VALUES" + values;
-        }
-        return built;
-    }();
-    return texts[rows].c_str();
-}
-
-// Binds one field's columns from parameter `first` on. The bytes stay in
-// `field` until the statement is reset.
-void BindField(Statement& statement, int first, size_t slot, const StoredField& field) {
-    statement.Bind(first, static_cast<int64_t>(slot));
-    statement.BindBlobInPlace(first + 1, field.tag.data(), field.tag.size());
-    statement.BindBlobInPlace(first + 2, field.label.data(), field.label.size());
-    statement.Bind(first + 3, field.type);
-    if (field.data.empty()) {
-        statement.BindNull(first + 4);
-    } else {
-        statement.BindBlobInPlace(first + 4, field.data.data(), field.data.size());
-    }
-}
-
-// Adds the listed slots of the tip as rows, all in one statement.
-int32_t InsertFields(Connection& sql, int32_t id, const StoredTip& tip, const std::vector<size_t>& slots) {
-    if (slots.empty()) return kEngineOk;
-    Statement insert = sql.Prepare(FieldInsertSql(slots.size()));
-    insert.Bind(1, id);
-    for (size_t row = 0; row < slots.size(); ++row) {
-        BindField(insert, 2 + static_cast<int>(row) * kFieldInsertColumns, slots[row], tip.fields[slots[row]]);
-    }
-    return Code(insert.Run());
-}
-
-std::vector<size_t> AllSlots(const StoredTip& tip) {
-    std::vector<size_t> slots(tip.fields.size());
-    for (size_t slot = 0; slot < slots.size(); ++slot) slots[slot] = slot;
-    return slots;
-}
-
-// Whether the row the statement stands on (tag, label, type, data from
-// column 1 on) holds exactly the field.
-bool RowHolds(const Statement& row, const StoredField& field) {
-    const bool sameData = field.data.empty() ? row.IsNull(4) : row.BlobEquals(4, field.data.data(), field.data.size());
-    return sameData && row.BlobEquals(1, field.tag.data(), field.tag.size()) &&
-           row.BlobEquals(2, field.label.data(), field.label.size()) &&
-           static_cast<uint32_t>(row.Int(3)) == field.type;
-}
-
-// How the stored rows of a tip differ from its new fields.
-struct FieldChanges {
-    std::vector<size_t> changed;  // stored slots whose row differs
-    std::vector<size_t> missing;  // slots with no row yet
-    bool surplus = false;         // rows at or beyond the new field count
-};
-
-int32_t CompareFields(Connection& sql, int32_t id, const StoredTip& tip, FieldChanges* changes) {
-    std::vector<bool> present(tip.fields.size(), false);
-    Statement read = sql.Prepare("SELECT slot, tag, label, type, data FROM field WHERE tip_id=?1 ORDER BY slot");
-    read.Bind(1, id);
-    while (read.Next()) {
-        const int64_t slot = read.Int(0);
-        if (slot < 0 || slot >= static_cast<int64_t>(tip.fields.size())) {
-            changes->surplus = true;
-            continue;
-        }
-        present[static_cast<size_t>(slot)] = true;
-        if (!RowHolds(read, tip.fields[static_cast<size_t>(slot)])) changes->changed.push_back(static_cast<size_t>(slot));
-    }
-    for (size_t slot = 0; slot < present.size(); ++slot) {
-        if (!present[slot]) changes->missing.push_back(slot);
-    }
-    return Code(read.rc());
-}
-
-// Rewrites only the rows that differ: a store that changes one field of a
-// tip touches that field's row, not every row of the tip.
-int32_t ReplaceFields(Connection& sql, int32_t id, const StoredTip& tip) {
-    FieldChanges changes;
-    int32_t code = CompareFields(sql, id, tip, &changes);
-    for (size_t i = 0; code == kEngineOk && i < changes.changed.size(); ++i) {
-        Statement update = sql.Prepare(
-            "UPDATE field SET tag=?3, label=?4, type=?5, data=?6 WHERE tip_id=?1 AND slot=?2");
-        update.Bind(1, id);
-        BindField(update, 2, changes.changed[i], tip.fields[changes.changed[i]]);
-        code = Code(update.Run());
-    }
-    if (code == kEngineOk && changes.surplus) {
-        Statement trim = sql.Prepare("DELETE FROM field WHERE tip_id=?1 AND (slot < 0 OR slot >= ?2)");
-        code = Code(trim.Bind(1, id).Bind(2, static_cast<int64_t>(tip.fields.size())).Run());
-    }
-    return code == kEngineOk ? InsertFields(sql, id, tip, changes.missing) : code;
-}
-
-}  // namespace
-
 int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
+    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
     int32_t newId = 0;
     int32_t code = NextId("next_tip", INT32_MAX, &newId);
     if (code != kEngineOk) return code;
-    {
-        Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp) VALUES(?1, ?2)");
-        code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).Run());
-    }
-    if (code == kEngineOk) code = InsertFields(m_sql, newId, tip, AllSlots(tip));
+    Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
+    code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
     if (code == kEngineOk) *id = newId;
     return code;
 }
 
 int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
-    int32_t code;
-    {
-        Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2 WHERE id=?1");
-        code = Code(update.Bind(1, id).BindText(2, StampOf(tip)).Run());
-    }
-    return code == kEngineOk ? ReplaceFields(m_sql, id, tip) : code;
+    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
+    Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2, fields=?3 WHERE id=?1");
+    return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
 }
 
 int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
@@ -633,9 +548,78 @@ int32_t DatabaseFile::Check() {
         if (!integrity.Next()) return Code(integrity.rc()) == kEngineOk ? kEngineCorrupt : Code(integrity.rc());
         if (integrity.Text(0) != "ok") return kEngineCorrupt;
     }
-    Statement keys = m_sql.Prepare("PRAGMA foreign_key_check");
-    if (keys.Next()) return kEngineCorrupt;
-    return Code(keys.rc());
+    {
+        Statement keys = m_sql.Prepare("PRAGMA foreign_key_check");
+        if (keys.Next()) return kEngineCorrupt;
+        if (keys.rc() != SQLITE_DONE) return Code(keys.rc());
+    }
+    return m_format == kFormat ? CheckFieldRecords() : kEngineOk;
+}
+
+// Every tip's record must decode to fields that form a tip (or to none, the
+// record the upgrade gives a tip that had no field rows).
+int32_t DatabaseFile::CheckFieldRecords() {
+    Statement read = m_sql.Prepare("SELECT fields FROM tip");
+    StoredTip tip;
+    while (read.Next()) {
+        if (read.IsNull(0)) return kEngineCorrupt;
+        const ByteSpan bytes = read.Span(0);
+        if (DecodeFieldRecord(bytes.data, bytes.size, &tip) != FieldRecordError::None) return kEngineCorrupt;
+        if (!tip.fields.empty() && !IsWellFormedTip(tip)) return kEngineCorrupt;
+    }
+    return Code(read.rc());
+}
+
+namespace {
+
+// The ids of every tip, gathered before any row changes.
+int32_t AllTipIds(Connection& sql, std::vector<int32_t>* ids) {
+    Statement list = sql.Prepare("SELECT id FROM tip ORDER BY id");
+    while (list.Next()) ids->push_back(static_cast<int32_t>(list.Int(0)));
+    return Code(list.rc());
+}
+
+// A tip whose rows cannot form a record (more than kMaxTipFields of them, a
+// tag not of 4 bytes, an oversized label or data) was already unreadable;
+// it keeps no record and still reads as damaged.
+int32_t ConvertFieldRows(Connection& sql) {
+    std::vector<int32_t> ids;
+    int32_t code = AllTipIds(sql, &ids);
+    StoredTip tip;
+    std::vector<uint8_t> record;
+    for (size_t i = 0; code == kEngineOk && i < ids.size(); ++i) {
+        bool tooMany = false;
+        code = LoadFieldRows(sql, ids[i], &tip, &tooMany);
+        if (code != kEngineOk) break;
+        const bool convertible = !tooMany && EncodeFieldRecord(tip, &record);
+        Statement update = sql.Prepare("UPDATE tip SET fields=?2 WHERE id=?1");
+        update.Bind(1, ids[i]);
+        if (convertible) {
+            update.BindBlobInPlace(2, record.data(), record.size());
+        } else {
+            update.BindNull(2);
+        }
+        code = Code(update.Run());
+    }
+    return code;
+}
+
+}  // namespace
+
+// One transaction: a failure or a crash on the way leaves the file as it was.
+// Another writer may have converted the file since its format was read.
+int32_t DatabaseFile::Upgrade() {
+    Transaction txn(m_sql);
+    int32_t code = Code(txn.Begin());
+    if (code == kEngineOk) code = ReadFormat(&m_format);
+    if (code != kEngineOk || m_format == kFormat) return code;
+    code = Code(m_sql.Exec("ALTER TABLE tip ADD COLUMN fields BLOB"));
+    if (code == kEngineOk) code = ConvertFieldRows(m_sql);
+    if (code == kEngineOk) code = Code(m_sql.Exec("DROP TABLE field"));
+    if (code == kEngineOk) code = SetMetaNumber("format", kFormat);
+    code = CommitIfOk(txn, code);
+    m_format = code == kEngineOk ? kFormat : kFieldRowsFormat;
+    return code;
 }
 
 }  // namespace engine

@@ -1,16 +1,17 @@
 // One database file: its fukuros, tips, fukuro membership and order, trash,
 // change log and per-database values, on SQLite.
 //
-// Schema (format 1; PRAGMA application_id 0x5641524F marks the file):
+// Schema (format 2; PRAGMA application_id 0x5641524F marks the file):
 //   meta(key, value)         format, version_major, version_minor, name,
 //                            next_tip, next_fukuro (ids never reused),
 //                            sync_mark, password, account, secret_password
 //   fukuro(id, name, kind, fixed, sort_condition)
 //                            fixed fukuros 0x3000-0x3016 come with the file;
 //                            new ones are numbered from 0x4000
-//   tip(id, stamp, trashed)  stamp: the last LMTM given
-//   field(tip_id, slot, tag, label, type, data)
-//                            the tip's fields exactly as given
+//   tip(id, stamp, trashed, fields)
+//                            stamp: the last LMTM given; fields: the tip's
+//                            fields exactly as given, as one record
+//                            (FieldRecord.h)
 //   member(fukuro_id, tip_id, position)
 //                            order within a fukuro: position, then tip id
 //   trash(tip_id, fukuro_id, position)
@@ -18,6 +19,10 @@
 //   change_log(seq, tip_id, change, topic, fukuros)
 //                            every committed change; fukuros: the 32-bit
 //                            little-endian ids of the fukuros it concerns
+//
+// Format 1 files, which kept one row per field in a table `field`, are
+// converted when opened for writing and read as they are when opened
+// read-only.
 //
 // Reads need no transaction. Every writing member expects the caller to hold
 // the operation's transaction (Transaction on Sql()) and leaves the rollback
@@ -117,10 +122,11 @@ public:
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     // kEngineCorrupt when the stored fields do not form a tip; *out is left
     // empty on any failure. The storage *out already has is reused.
-    int32_t LoadTip(int32_t tip, StoredTip* out);
+    // With `stamp`, the tip's stored stamp too, read with it.
+    int32_t LoadTip(int32_t tip, StoredTip* out, std::string* stamp = nullptr);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
-    // Only the field rows that differ from the tip's fields are rewritten.
+    // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);
     // Appends the tip to the fukuro's order; nothing when it lies there already.
     int32_t AddMember(int32_t fukuro, int32_t tip);
@@ -143,14 +149,20 @@ public:
     int32_t SetMetaText(const char* key, const std::string& value);
     int32_t SetMetaNumber(const char* key, int64_t value);
 
-    // SQLite's integrity and foreign key checks; kEngineCorrupt on any finding.
+    // SQLite's integrity and foreign key checks, and every tip's record
+    // decoding; kEngineCorrupt on any finding.
     int32_t Check();
 
 private:
+    int32_t ReadFormat(int64_t* format);
+    int32_t Upgrade();
+    int32_t CheckFieldRecords();
     int32_t NextId(const char* key, int64_t limit, int32_t* id);
 
     WriterQueue m_writers;  // declared first: it outlives the connection's transactions
     Connection m_sql;
+    int64_t m_format = 0;
+    std::vector<uint8_t> m_record;  // the encoding buffer, kept from one store to the next
 };
 
 }  // namespace engine

@@ -1,6 +1,8 @@
 #include "Locks.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace varo {
@@ -10,6 +12,7 @@ namespace {
 const int64_t kDatabaseByte = 0;
 const int64_t kPresenceByte = 1;
 const int64_t kFirstFukuroByte = 16;
+const size_t kGenerationBytes = sizeof(uint64_t);
 
 int64_t FukuroByte(int32_t fukuro) { return kFirstFukuroByte + static_cast<uint32_t>(fukuro); }
 
@@ -31,21 +34,58 @@ LockFile::~LockFile() { Close(); }
 bool LockFile::Open(const std::string& path) {
     Close();
     m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const bool writable = m_fd >= 0;
     if (m_fd < 0) m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd >= 0) MapGeneration(writable);
     return m_fd >= 0;
 }
 
+// Without a mapping every question is a probe. A file that cannot be
+// written is mapped for reading when it is long enough: its instances take
+// no lock that shuts others out, so they never need to move the generation.
+void LockFile::MapGeneration(bool writable) {
+    struct stat st;
+    if (fstat(m_fd, &st) != 0) return;
+    if (st.st_size < static_cast<off_t>(kGenerationBytes) &&
+        (!writable || ftruncate(m_fd, static_cast<off_t>(kGenerationBytes)) != 0)) {
+        return;
+    }
+    void* mapped = mmap(nullptr, kGenerationBytes, writable ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, m_fd, 0);
+    if (mapped == MAP_FAILED) return;
+    m_generation = static_cast<uint64_t*>(mapped);
+    m_movesGeneration = writable;
+}
+
+uint64_t LockFile::Generation() const { return __atomic_load_n(m_generation, __ATOMIC_ACQUIRE); }
+
+// Only a writable mapping is ever moved: only a writable descriptor takes
+// write locks.
+void LockFile::BumpGeneration() {
+    if (m_movesGeneration) __atomic_add_fetch(m_generation, 1, __ATOMIC_SEQ_CST);
+}
+
+// Closing the descriptor drops its locks; the generation moves after that,
+// through the mapping, which outlives the descriptor.
 void LockFile::Close() {
     if (m_fd >= 0) close(m_fd);
+    BumpGeneration();
+    if (m_generation) munmap(m_generation, kGenerationBytes);
+    m_generation = nullptr;
+    m_movesGeneration = false;
+    m_quiet = false;
     m_fd = -1;
     m_database = false;
     m_fukuros.clear();
 }
 
+// The generation moves after the lock changes, so that an instance that
+// reads the new generation and then probes sees the change.
 bool LockFile::SetByte(int64_t offset, short type) {
     if (m_fd < 0) return false;
     struct flock lock = OneByte(offset, type);
-    return fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+    if (fcntl(m_fd, F_OFD_SETLK, &lock) != 0) return false;
+    BumpGeneration();
+    return true;
 }
 
 bool LockFile::OtherHolds(int64_t offset, int64_t length) const {
@@ -102,7 +142,18 @@ bool LockFile::OtherHoldsFukuro(int32_t fukuro) const { return OtherHolds(Fukuro
 // Every lock that shuts others out is a write lock, and a read probe of the
 // whole file meets any of them; the presence and fukuro-holder read locks
 // on bytes 0 and 1 pass it.
-bool LockFile::OtherHoldsAny() const { return OtherHolds(0, 0); }
+//
+// The generation is read before the probe: a lock taken after the probe
+// moves it past the value kept, and the next call probes again.
+bool LockFile::OtherHoldsAny() {
+    if (!m_generation) return OtherHolds(0, 0);
+    const uint64_t generation = Generation();
+    if (m_quiet && generation == m_quietSince) return false;
+    const bool held = OtherHolds(0, 0);
+    m_quiet = !held;
+    m_quietSince = generation;
+    return held;
+}
 
 }  // namespace engine
 }  // namespace varo

@@ -13,6 +13,13 @@
 //                    DeleteFiles and DBRestore, which need it to themselves
 //   byte 16 + id     the lock of fukuro `id`
 //
+// The file's first 8 bytes hold the lock generation, mapped shared: every
+// instance adds one after each change of its locks, so that an instance that
+// found no other holding anything can trust that answer, without a system
+// call, for as long as the generation stays. An answer that some other
+// holds a lock is never kept: its holder may die, which drops the lock
+// without moving the generation.
+//
 // Every Try call either takes what it asks for or leaves the instance's locks
 // as they were. One instance, one thread.
 #pragma once
@@ -53,10 +60,15 @@ public:
     bool OtherHoldsFukuro(int32_t fukuro) const;
     // Whether another descriptor holds any lock that shuts this instance out:
     // the database lock, a fukuro lock or exclusive use. One probe of the
-    // whole file; when it finds nothing, neither can the probes above.
-    bool OtherHoldsAny() const;
+    // whole file, or none while the generation has not moved since a probe
+    // found nothing; when it finds nothing, neither can the probes above.
+    bool OtherHoldsAny();
 
 private:
+    void MapGeneration(bool writable);
+    uint64_t Generation() const;
+    void BumpGeneration();
+    // Sets the lock and, when that succeeds, moves the generation on.
     bool SetByte(int64_t offset, short type);
     // Whether another descriptor holds a write lock on `length` bytes from
     // `offset` (0: to the end of any file).
@@ -65,6 +77,10 @@ private:
     short DatabaseByteType() const;
 
     int m_fd = -1;
+    uint64_t* m_generation = nullptr;  // in the shared mapping; null without one
+    bool m_movesGeneration = false;    // the mapping is writable
+    bool m_quiet = false;              // the last probe found no other holding anything...
+    uint64_t m_quietSince = 0;         // ...at this generation
     bool m_database = false;
     std::set<int32_t> m_fukuros;
 };

@@ -127,6 +127,12 @@ void Statement::BlobInto(int column, std::string* out) const {
     }
 }
 
+ByteSpan Statement::Span(int column) const {
+    const uint8_t* data = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return ByteSpan{data, data ? static_cast<size_t>(size) : 0};
+}
+
 bool Statement::BlobEquals(int column, const void* data, size_t size) const {
     const void* stored = sqlite3_column_blob(m_stmt, column);
     const size_t storedSize = static_cast<size_t>(sqlite3_column_bytes(m_stmt, column));

@@ -33,6 +33,12 @@ class WriterQueue;
 // took), kEngineReadOnly for a read-only file, else kEngineStorageError.
 int32_t CodeFromSqlite(int rc);
 
+// Bytes of a column, valid until the statement steps again or is reset.
+struct ByteSpan {
+    const uint8_t* data;
+    size_t size;
+};
+
 class Statement {
 public:
     // A statement whose preparation failed; every call reports `rc`.
@@ -63,6 +69,7 @@ public:
     // The column's bytes copied into `out`, whose storage is reused.
     void BlobInto(int column, std::vector<uint8_t>* out) const;
     void BlobInto(int column, std::string* out) const;
+    ByteSpan Span(int column) const;
     // Whether the column holds exactly `size` bytes equal to `data`.
     bool BlobEquals(int column, const void* data, size_t size) const;
     bool IsNull(int column) const;

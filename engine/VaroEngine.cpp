@@ -302,10 +302,10 @@ bool VaroEngine::IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t ti
 // The tip is loaded into storage the instance keeps for the next load, and
 // handed out as a copy of its own.
 int32_t VaroEngine::HandOut(OpenDatabase& database, int32_t tip, void** buffer) {
-    const int32_t code = database.file.LoadTip(tip, &m_loaded);
+    std::string stamp;
+    const int32_t code = database.file.LoadTip(tip, &m_loaded, &stamp);
     if (code != kEngineOk) return code;
-    m_seen = SeenStamp{database.id, tip, std::string()};
-    if (database.file.StoredStamp(tip, &m_seen.stamp) != kEngineOk) m_seen = SeenStamp();
+    m_seen = SeenStamp{database.id, tip, stamp};
     const bool compact = m_readOnly && UsesCompactLayout(m_loaded);
     *buffer = m_tips.Add(database.id, compact ? CompactLayout(m_loaded) : m_loaded);
     return kEngineOk;

@@ -6,9 +6,14 @@
 //
 // Input: one flags byte (bit 0: the file is read-only; bit 1: run writes
 // and deliver their notifications too; bit 2: read through a search;
-// bit 3: cut the file at the first flip's offset), then flips of 4 bytes
-// each: a 24-bit little-endian offset (modulo the file's size) and the
-// byte XORed in there.
+// bit 3: cut the file at the first flip's offset; bit 4: flip bytes of the
+// tips' stored field records instead, through SQLite, so that the file
+// stays sound and only the record decoder stands between the bytes and the
+// readers), then flips of 4 bytes each: a 24-bit little-endian offset
+// (modulo the file's size, or the records' total size) and the byte XORed
+// in there. Every damaged record also goes through the decoder directly: it
+// either fails leaving no fields, or its fields encode to the same bytes.
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +25,7 @@
 #include "EngineCodes.h"
 #include "EngineFixture.h"
 #include "EngineOperations.h"
+#include "FieldRecord.h"
 #include "Files.h"
 #include "FuzzSupport.h"
 #include "TipSchemas.h"
@@ -50,7 +56,7 @@ const int32_t kFirstFixedFukuro = 0x3000;
 const int32_t kCabinetFukuro = 0x3011;
 const char kStamp[] = "20240102030405";
 
-enum Flag : uint8_t { kReadOnlyFile = 1, kRunWrites = 2, kSearch = 4, kTruncate = 8 };
+enum Flag : uint8_t { kReadOnlyFile = 1, kRunWrites = 2, kSearch = 4, kTruncate = 8, kRecordFlips = 16 };
 
 // A tip of a kind with every field of its schema: text fields hold `text`,
 // the others their initial values.
@@ -188,6 +194,71 @@ std::string Damaged(FuzzBytes& in, bool truncate) {
     return bytes;
 }
 
+struct StoredRecord {
+    int64_t tip;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<StoredRecord> ReadRecords(sqlite3* db) {
+    std::vector<StoredRecord> records;
+    sqlite3_stmt* read = nullptr;
+    sqlite3_prepare_v2(db, "SELECT id, fields FROM tip ORDER BY id", -1, &read, nullptr);
+    while (read && sqlite3_step(read) == SQLITE_ROW) {
+        const uint8_t* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(read, 1));
+        const size_t size = static_cast<size_t>(sqlite3_column_bytes(read, 1));
+        records.push_back({sqlite3_column_int64(read, 0), bytes ? std::vector<uint8_t>(bytes, bytes + size)
+                                                                : std::vector<uint8_t>()});
+    }
+    sqlite3_finalize(read);
+    return records;
+}
+
+void FlipRecordBytes(FuzzBytes& in, std::vector<StoredRecord>* records) {
+    size_t total = 0;
+    for (const StoredRecord& record : *records) total += record.bytes.size();
+    for (size_t flip = 0; flip < kMaxFlips && in.Remaining() >= 4 && total > 0; ++flip) {
+        const uint32_t low = in.Word();
+        size_t offset = (low | uint32_t{in.Byte()} << 16) % total;
+        const uint8_t mask = in.Byte();
+        for (StoredRecord& record : *records) {
+            if (offset < record.bytes.size()) {
+                record.bytes[offset] ^= mask;
+                break;
+            }
+            offset -= record.bytes.size();
+        }
+    }
+}
+
+void CheckDecoder(const std::vector<uint8_t>& bytes) {
+    varo::engine::StoredTip tip;
+    if (varo::engine::DecodeFieldRecord(bytes.data(), bytes.size(), &tip) != varo::engine::FieldRecordError::None) {
+        Require(tip.fields.empty(), "a record that does not decode leaves no fields");
+        return;
+    }
+    std::vector<uint8_t> again;
+    Require(varo::engine::EncodeFieldRecord(tip, &again) && again == bytes, "a decoded record encodes to its bytes");
+}
+
+void DamageRecords(FuzzBytes& in, const std::string& path) {
+    sqlite3* db = nullptr;
+    Require(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK, "the file opens");
+    std::vector<StoredRecord> records = ReadRecords(db);
+    FlipRecordBytes(in, &records);
+    sqlite3_stmt* write = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE tip SET fields=?2 WHERE id=?1", -1, &write, nullptr);
+    Require(write != nullptr, "the records can be written");
+    for (const StoredRecord& record : records) {
+        CheckDecoder(record.bytes);
+        sqlite3_bind_int64(write, 1, record.tip);
+        sqlite3_bind_blob(write, 2, record.bytes.data(), static_cast<int>(record.bytes.size()), SQLITE_STATIC);
+        Require(sqlite3_step(write) == SQLITE_DONE, "a damaged record is written");
+        sqlite3_reset(write);
+    }
+    sqlite3_finalize(write);
+    sqlite3_close(db);
+}
+
 void ReadThroughFukuro(Engine& engine, int32_t db, int32_t fukuro, bool search) {
     if (Call(engine, varo::kOpFukuroOpen, {I4(db), I4(fukuro)}) != varo::kEngineOk) return;
     if (search) Call(engine, varo::kOpTipSearch, {I4(db), I4(fukuro), Text(u"fuzz"), I4(1)});
@@ -311,7 +382,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBytes in(data, size);
     const uint8_t flags = in.Byte();
-    WriteFile(g_pristine.path, Damaged(in, flags & kTruncate), flags & kReadOnlyFile);
+    if (flags & kRecordFlips) {
+        WriteFile(g_pristine.path, g_pristine.bytes, false);
+        DamageRecords(in, g_pristine.path);
+        chmod(g_pristine.path.c_str(), (flags & kReadOnlyFile) ? 0400 : 0600);
+    } else {
+        WriteFile(g_pristine.path, Damaged(in, flags & kTruncate), flags & kReadOnlyFile);
+    }
     std::unique_ptr<Engine> engine = fuzz::NewEngine();
     const int32_t db = g_pristine.db;
     int16_t readOnly = -1;

@@ -1,6 +1,7 @@
 // Administration: checks, backups and restores, passwords and accounts,
 // versions, application ids, settings values, view modes, sync marks.
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -43,6 +44,46 @@ TEST_F(AdministrationTest, CheckFindsADamagedFile) {
     close(fd);
     m_engine = NewEngine(*m_host);
     EXPECT_EQ(kEngineCorrupt, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
+}
+
+// Runs one statement on the file outside the engine; true when it ran.
+bool RunOnFile(const std::string& path, const char* sql) {
+    sqlite3* db = nullptr;
+    const bool ran = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                     sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK && sqlite3_changes(db) > 0;
+    sqlite3_close(db);
+    return ran;
+}
+
+// Damage SQLite cannot see: each tip record below is a sound value to
+// SQLite, but the tip's fields no longer decode, or decode to no tip.
+TEST_F(AdministrationTest, CheckFindsATipWhoseStoredFieldsDoNotDecode) {
+    const char* const damages[] = {
+        "UPDATE tip SET fields=fields || x'00' WHERE id=2",
+        "UPDATE tip SET fields=substr(fields, 1, length(fields) - 1) WHERE id=2",
+        "UPDATE tip SET fields=x'07' || substr(fields, 2) WHERE id=2",
+        "UPDATE tip SET fields=NULL WHERE id=2",
+        "UPDATE tip SET fields=x'0101' || CAST('TAFL' AS BLOB) || x'00' || x'00000000' || x'0000' WHERE id=2",
+    };
+    const std::string file = Location(m_db);
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
+    for (const char* damage : damages) {
+        for (const char* memo : {"one", "two", "three"}) PutToDo(m_db, kToDo, memo);
+        EXPECT_EQ(kEngineOk, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
+        m_engine.reset();
+        ASSERT_TRUE(RunOnFile(file, damage)) << damage;
+        m_engine = NewEngine(*m_host);
+        ASSERT_EQ(kEngineOk, OpenDb(m_db));
+        EXPECT_EQ(kEngineCorrupt, Call(*m_engine, kOpDBCheck, {I4(m_db)})) << damage;
+        EXPECT_EQ(kEngineCorrupt, GetCode(m_db, 0, 2)) << damage;
+        EXPECT_EQ("one", Memo(m_db, 0, 1)) << damage;
+        m_engine.reset();
+        ASSERT_TRUE(RunOnFile(file, "DELETE FROM member WHERE tip_id > 1"));
+        ASSERT_TRUE(RunOnFile(file, "DELETE FROM tip WHERE id > 1"));
+        ASSERT_TRUE(RunOnFile(file, "UPDATE meta SET value=2 WHERE key='next_tip'"));
+        m_engine = NewEngine(*m_host);
+        ASSERT_EQ(kEngineOk, OpenDb(m_db));
+    }
 }
 
 TEST_F(AdministrationTest, BackupAndRestoreKeepIdsMovingForward) {

@@ -351,10 +351,84 @@ TEST_F(DamagedFileTest, ADamagedCatalogGivesCodesAndLeavesTheDatabaseAlone) {
     }
 }
 
-// Runs `sql` on the database file with ?1 bound to `blob`; true when it ran.
+// One field of a tip's stored record (tag, label length and label, 32-bit
+// type, 16-bit data length and data), as byte offsets into the record.
+struct RecordField {
+    size_t tag, label, labelSize, type, data, dataSize, end;
+};
+
+// The fields of a well-formed record; none when it does not parse.
+std::vector<RecordField> FieldsOfRecord(const std::string& record) {
+    std::vector<RecordField> fields;
+    if (record.size() < 2) return fields;
+    size_t at = 2;
+    for (int i = 0; i < static_cast<uint8_t>(record[1]); ++i) {
+        RecordField field;
+        field.tag = at;
+        if (at + 5 > record.size()) return {};
+        field.labelSize = static_cast<uint8_t>(record[at + 4]);
+        field.label = at + 5;
+        field.type = field.label + field.labelSize;
+        if (field.type + 6 > record.size()) return {};
+        field.dataSize = static_cast<uint8_t>(record[field.type + 4]) | (static_cast<uint8_t>(record[field.type + 5]) << 8);
+        field.data = field.type + 6;
+        field.end = field.data + field.dataSize;
+        if (field.end > record.size()) return {};
+        fields.push_back(field);
+        at = field.end;
+    }
+    return fields;
+}
+
+// Lengths written as the record's encoding writes them, wrapped when the
+// new bytes are too long for them, which is damage too.
+std::string WithPart(const std::string& record, const RecordField& field, const std::string& part,
+                     const std::string& value) {
+    std::string head = record.substr(0, field.tag);
+    const std::string tail = record.substr(field.end);
+    std::string tag = record.substr(field.tag, 4), label = record.substr(field.label, field.labelSize);
+    std::string type = record.substr(field.type, 4), data = record.substr(field.data, field.dataSize);
+    if (part == "drop") return head + tail;
+    if (part == "tag") tag = value.substr(0, 4);
+    if (part == "label") label = value;
+    if (part == "type") type = value.substr(0, 4);
+    if (part == "data") data = value;
+    const char lengths[] = {static_cast<char>(data.size()), static_cast<char>(data.size() >> 8)};
+    return head + tag + static_cast<char>(label.size()) + label + type + std::string(lengths, 2) + data + tail;
+}
+
+// set_field(record, tag, slot, part, value): the record with `part` (tag,
+// label, type, data, or drop) of every field with that tag (or, for a null
+// tag, at that slot; -1 for all) replaced by `value`. A record that does not
+// parse comes back as it was.
+void SetField(sqlite3_context* context, int, sqlite3_value** args) {
+    const char* bytes = static_cast<const char*>(sqlite3_value_blob(args[0]));
+    std::string record(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(args[0])));
+    const bool byTag = sqlite3_value_type(args[1]) != SQLITE_NULL;
+    const std::string tag = byTag ? reinterpret_cast<const char*>(sqlite3_value_text(args[1])) : "";
+    const int64_t slot = sqlite3_value_int64(args[2]);
+    const std::string part = reinterpret_cast<const char*>(sqlite3_value_text(args[3]));
+    const char* given = static_cast<const char*>(sqlite3_value_blob(args[4]));
+    const std::string value(given ? given : "", static_cast<size_t>(sqlite3_value_bytes(args[4])));
+    const std::vector<RecordField> fields = FieldsOfRecord(record);
+    // From the last field back, so that earlier offsets stay right.
+    for (size_t i = fields.size(); i-- > 0;) {
+        const bool matches = byTag ? record.compare(fields[i].tag, 4, tag) == 0
+                                   : slot < 0 || static_cast<int64_t>(i) == slot;
+        if (!matches) continue;
+        if (part == "drop") record[1] = static_cast<char>(record[1] - 1);
+        record = WithPart(record, fields[i], part, value);
+    }
+    sqlite3_result_blob(context, record.data(), static_cast<int>(record.size()), SQLITE_TRANSIENT);
+}
+
+// Runs `sql` on the database file with ?1 bound to `blob` and set_field
+// defined; true when it ran.
 bool RunOnFile(const std::string& path, const char* sql, const std::string& blob) {
     sqlite3* handle = nullptr;
     bool ran = sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+    ran = ran && sqlite3_create_function(handle, "set_field", 5, SQLITE_UTF8, nullptr, SetField, nullptr,
+                                         nullptr) == SQLITE_OK;
     sqlite3_stmt* statement = nullptr;
     ran = ran && sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK;
     if (ran && sqlite3_bind_parameter_count(statement) > 0) {
@@ -376,17 +450,23 @@ TEST_F(DamagedFileTest, RandomStoredValuesGiveCodesAndNoCrash) {
     // Each runs alone on a fresh copy, at a random choice of rows where it
     // names none.
     const Damaging damages[] = {
-        {"UPDATE field SET data=?1 WHERE (tip_id * 7 + slot) % 3 = 0", 40},
-        {"UPDATE field SET data=?1, type=type+3 WHERE (tip_id + slot) % 4 = 1", 3},
-        {"UPDATE field SET data=?1 WHERE tag=CAST('@FID' AS BLOB) OR tag=CAST('@TBL' AS BLOB)", 160},
-        {"UPDATE field SET data=?1 WHERE tag=CAST('@CNT' AS BLOB) OR tag=CAST('@DSP' AS BLOB)", 4},
-        {"UPDATE field SET data=?1 WHERE tag=CAST('LIDS' AS BLOB) OR tag=CAST('LMTM' AS BLOB)", 15},
-        {"UPDATE field SET data=?1 WHERE tag=CAST('TAFL' AS BLOB)", 2},
-        {"UPDATE field SET tag=?1 WHERE slot=3", 4},
-        {"UPDATE field SET label=?1 WHERE slot=1", 300},
-        {"UPDATE field SET data=zeroblob(70000) WHERE slot=5 AND tip_id % 2 = 0", 0},
-        {"INSERT INTO field SELECT tip_id, slot + 40, tag, label, type, data FROM field WHERE tip_id % 3 = 0", 0},
-        {"DELETE FROM field WHERE slot=0 AND tip_id % 2 = 1", 0},
+        {"UPDATE tip SET fields=set_field(fields, NULL, id % 7, 'data', ?1) WHERE id % 3 = 0", 40},
+        {"UPDATE tip SET fields=set_field(set_field(fields, NULL, (id + 1) % 6, 'data', ?1),"
+         " NULL, (id + 1) % 6, 'type', x'0b000000')", 3},
+        {"UPDATE tip SET fields=set_field(set_field(fields, '@FID', -1, 'data', ?1), '@TBL', -1, 'data', ?1)", 160},
+        {"UPDATE tip SET fields=set_field(set_field(fields, '@CNT', -1, 'data', ?1), '@DSP', -1, 'data', ?1)", 4},
+        {"UPDATE tip SET fields=set_field(set_field(fields, 'LIDS', -1, 'data', ?1), 'LMTM', -1, 'data', ?1)", 15},
+        {"UPDATE tip SET fields=set_field(fields, 'TAFL', -1, 'data', ?1)", 2},
+        {"UPDATE tip SET fields=set_field(fields, NULL, 3, 'tag', ?1)", 4},
+        {"UPDATE tip SET fields=set_field(fields, NULL, 1, 'label', ?1)", 300},
+        {"UPDATE tip SET fields=set_field(fields, NULL, 5, 'data', zeroblob(70000)) WHERE id % 2 = 0", 0},
+        {"UPDATE tip SET fields=set_field(fields, NULL, 0, 'drop', NULL) WHERE id % 2 = 1", 0},
+        {"UPDATE tip SET fields=substr(fields, 1, 1) || x'29' || substr(fields, 3) WHERE id % 3 = 0", 0},
+        {"UPDATE tip SET fields=?1 || substr(fields, 2) WHERE id % 2 = 0", 1},
+        {"UPDATE tip SET fields=substr(fields, 1, length(fields) - 5) WHERE id % 2 = 1", 0},
+        {"UPDATE tip SET fields=fields || ?1 WHERE id % 3 = 1", 3},
+        {"UPDATE tip SET fields=?1 WHERE id % 4 = 2", 60},
+        {"UPDATE tip SET fields=NULL WHERE id % 4 = 0", 0},
         {"UPDATE fukuro SET sort_condition=?1, name=CAST(?1 AS TEXT)", 29},
         {"UPDATE fukuro SET sort_condition=?1", 5},
         {"UPDATE meta SET value=?1 WHERE key IN ('next_tip', 'next_fukuro', 'password', 'version_major')", 9},
@@ -403,6 +483,9 @@ TEST_F(DamagedFileTest, RandomStoredValuesGiveCodesAndNoCrash) {
         for (int round = 0; round < (damage.bytes == 0 ? 1 : kFieldDamages); ++round) {
             ASSERT_TRUE(PutBackDatabase(m_path, m_original));
             ASSERT_TRUE(RunOnFile(m_path, damage.sql, Garbage(random, damage.bytes))) << damage.sql;
+            std::string damaged;
+            ASSERT_TRUE(ReadFile(m_path, &damaged));
+            EXPECT_NE(damaged, m_original) << damage.sql;
             RunProbes(damage.sql, false);
         }
     }
