@@ -6,11 +6,16 @@
 # libvarokit_dialogs exports DBSelect alone and takes the kit and the
 # platform from libvarokit.
 #
-#   exported-symbols.sh LIBVAROKIT VAROOBJ_H [LIBVAROKIT_DIALOGS]
+#   exported-symbols.sh LIBVAROKIT VAROOBJ_H [LIBVAROKIT_DIALOGS DIALOGS_ARCHIVE]
+#
+# DIALOGS_ARCHIVE, the chooser's static objects, tells its inline copies
+# (weak there; an unoptimised build keeps them out of line) from code of
+# its own.
 set -eu
 kit=$1
 header=$2
 dialogs=${3:-}
+dialogs_archive=${4:-}
 
 # The demangled names of the dynamic symbols a library defines, without
 # their version; the version definitions themselves are left out.
@@ -50,8 +55,14 @@ if [ -n "$dialogs" ]; then
   # One copy of the platform's state in a program: the chooser takes the
   # kit and the platform calls from libvarokit and holds none of its own.
   readelf -d "$dialogs" | grep -q 'NEEDED.*\[libvarokit\.so\.1\]' || { echo "libvarokit_dialogs does not load libvarokit"; failed=1; }
+  inline_copies=$(mktemp)
+  trap 'rm -f "$inline_copies"' EXIT
+  if [ -n "$dialogs_archive" ]; then
+    nm --defined-only -C "$dialogs_archive" 2>/dev/null |
+      awk '$2 == "W" || $2 == "w" { $1 = ""; $2 = ""; sub(/^  /, ""); print }' | sort -u > "$inline_copies"
+  fi
   own_copies=$(nm --defined-only -C "$dialogs" | awk '{ $1 = ""; $2 = ""; sub(/^  /, ""); print }' |
-    grep -E "^(CString::|CWnd::|($platform_calls)\(|CVAROObj::[^D])" || true)
+    grep -E "^(CString::|CWnd::|($platform_calls)\(|CVAROObj::[^D])" | grep -vxF -f "$inline_copies" || true)
   if [ -n "$own_copies" ]; then
     echo "libvarokit_dialogs holds its own copy of:"
     printf '%s\n' "$own_copies" | sed 's/^/  /'
