@@ -1,7 +1,6 @@
 // The calendar kinds table and the routines of each field.
 #include "CalendarTips.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,6 +118,14 @@ const char* FindX(icalcomponent* component, const char* name) {
         if (xname && strcasecmp(xname, name) == 0) return icalproperty_get_x(p);
     }
     return nullptr;
+}
+
+// The value in upper-case hexadecimal, `digits` long, after the prefix.
+std::string Hex(const char* prefix, unsigned long value, int digits) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(prefix);
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+    return text;
 }
 
 bool IsMidnight(const CPIMTime& when) { return when.GetHour() == 0 && when.GetMinute() == 0 && when.GetSecond() == 0; }
@@ -271,9 +278,7 @@ bool PendingIn(ImportContext& in) {
 void ColorOut(ExportContext& out) {
     unsigned long color = 0;
     if (out.kit.GetColor(&color) != 1) return;
-    char text[16];
-    snprintf(text, sizeof text, "#%08lX", color & 0xFFFFFFFFul);
-    out.writer.Property(kColorProperty, text);
+    out.writer.Property(kColorProperty, Hex("#", color, 8));
 }
 
 bool ColorIn(ImportContext& in) {
@@ -527,9 +532,7 @@ bool WriteTipComponent(CVAROObj& kit, const ExportZone& zone, const std::string&
     writer.Begin(component);
     writer.Text("UID", uid);
     writer.Time("DTSTAMP", StampOf(kit, zone), TimeForm::kUtc);
-    char kindText[8];
-    snprintf(kindText, sizeof kindText, "0x%04X", kind);
-    writer.Property(kKindProperty, kindText);
+    writer.Property(kKindProperty, Hex("0x", kind, 4));
     ExportContext out{kit, writer, zone, *entry, std::string()};
     for (const FieldRoutines& routines : kFieldRoutines) {
         if ((entry->fields & routines.field) && routines.out) routines.out(out);

@@ -40,13 +40,30 @@ bool FitsParameter(char c) {
     return c != '"' && (byte >= 0x20 || c == '\t') && byte != 0x7F;
 }
 
-void AppendDigits(int value, int width, std::string* out) {
-    char digits[8];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + value % 10);
+// Writes `width` decimal digits of the value ending just before `end`.
+void PutDigits(int value, int width, char* end) {
+    for (int i = 1; i <= width; ++i) {
+        end[-i] = static_cast<char>('0' + value % 10);
         value /= 10;
     }
-    out->append(digits, static_cast<size_t>(width));
+}
+
+// ":YYYYMMDD", then "THHMMSS" and the suffix as the rule says.
+void AppendTimeValue(const DateFields& when, const TimeFormRule& rule, std::string* line) {
+    char text[24];
+    text[0] = ':';
+    PutDigits(when.year, 4, text + 5);
+    PutDigits(when.month, 2, text + 7);
+    PutDigits(when.day, 2, text + 9);
+    size_t length = 9;
+    if (rule.clock) {
+        text[9] = 'T';
+        PutDigits(when.hour, 2, text + 12);
+        PutDigits(when.minute, 2, text + 14);
+        PutDigits(when.second, 2, text + 16);
+        length = 16;
+    }
+    line->append(text, length).append(rule.suffix);
 }
 
 }  // namespace
@@ -81,17 +98,7 @@ void CalendarWriter::Time(const char* name, const DateFields& when, TimeForm for
     StartLine(name, parameters);
     if (rule.valueType) AddParameter("VALUE", rule.valueType);
     if (form == TimeForm::kZoned && tzid) AddParameter("TZID", tzid);
-    m_line += ':';
-    AppendDigits(when.year, 4, &m_line);
-    AppendDigits(when.month, 2, &m_line);
-    AppendDigits(when.day, 2, &m_line);
-    if (rule.clock) {
-        m_line += 'T';
-        AppendDigits(when.hour, 2, &m_line);
-        AppendDigits(when.minute, 2, &m_line);
-        AppendDigits(when.second, 2, &m_line);
-    }
-    m_line += rule.suffix;
+    AppendTimeValue(when, rule, &m_line);
     FinishLine();
 }
 

@@ -183,14 +183,14 @@ std::string EscapeText(const std::string& text) {
 
 void AppendEscapedText(const std::string& text, std::string* out) {
     out->reserve(out->size() + text.size() + 8);
-    for (char c : text) {
-        const TextEscape* escape = FindTextEscape(c);
-        if (!escape) {
-            *out += c;
-        } else {
-            out->append(escape->escaped);
-        }
+    size_t plain = 0;  // where the run of characters kept as they are began
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TextEscape* escape = FindTextEscape(text[i]);
+        if (!escape) continue;
+        out->append(text, plain, i - plain).append(escape->escaped);
+        plain = i + 1;
     }
+    out->append(text, plain, std::string::npos);
 }
 
 void AppendFolded(const std::string& line, std::string* out) {
