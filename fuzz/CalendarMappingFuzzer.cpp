@@ -1,10 +1,10 @@
 // The iCalendar side over any bytes: the stream reader, libical's parse of
 // each component, the mapping of every component into the kit's tip record
-// and of that tip back into a component.
+// and of that tip back into iCalendar text, which libical must parse.
 //
 // Input: the bytes of a file. No engine is needed: the mapping works on the
 // kit's process-wide record through its accessors. A component that maps
-// into a tip must map back into a component of the same type.
+// into a tip must be written back as one component of the same type.
 #include <sstream>
 
 #include "CalendarReader.h"
@@ -35,11 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint16_t kind = KindOfComponent(component);
         ComponentImport result;
         if (kind != 0 && kit.SetTipFlag(kind) == 1 && ComponentToTip(kit, component, reader.Zones(), &result)) {
-            icalcomponent* back = TipToComponent(kit, zone, "uid");
-            Require(back != nullptr, "a mapped tip maps back");
+            std::string text;
+            CalendarWriter writer(&text);
+            Require(WriteTipComponent(kit, zone, "uid", writer), "a mapped tip is written back");
+            icalcomponent* back = icalcomponent_new_from_string(text.c_str());
+            Require(back != nullptr, "libical parses the written component");
             Require(icalcomponent_isa(back) == icalcomponent_isa(component), "the same component type");
-            char* text = icalcomponent_as_ical_string_r(back);
-            free(text);
             icalcomponent_free(back);
         }
         icalcomponent_free(component);

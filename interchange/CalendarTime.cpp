@@ -1,6 +1,7 @@
 // Kit times and libical times.
 #include "CalendarTime.h"
 
+#include <cstdint>
 #include <ctime>
 
 namespace varo {
@@ -14,22 +15,55 @@ long CurrentOffset() {
     return timezone;
 }
 
-const long kJapanOffset = -9 * 3600;
-const char kTokyo[] = "Asia/Tokyo";
+}  // namespace
 
-icaltimetype LocalFields(const CPIMTime& when, bool dateOnly) {
-    icaltimetype time = icaltime_null_time();
-    time.year = when.GetYear();
-    time.month = when.GetMonth();
-    time.day = when.GetDay();
-    if (dateOnly) {
-        time.is_date = 1;
-    } else {
-        time.hour = when.GetHour();
-        time.minute = when.GetMinute();
-        time.second = when.GetSecond();
+// The zones exported files name, by the kit's offset. Each keeps one offset
+// all year: the kit itself never applies daylight saving time.
+struct NamedZone {
+    long offset;  // seconds west of UTC
+    const char* tzid;
+    const char* abbreviation;
+    const char* utcOffset;  // as TZOFFSETFROM and TZOFFSETTO write it
+};
+
+namespace {
+
+// Japan has kept one offset since 1952.
+const NamedZone kNamedZones[] = {
+    {-9 * 3600, "Asia/Tokyo", "JST", "+0900"},
+};
+
+const NamedZone* FindNamedZone(long offset) {
+    for (const NamedZone& zone : kNamedZones) {
+        if (zone.offset == offset) return &zone;
     }
-    return time;
+    return nullptr;
+}
+
+DateFields LocalFields(const CPIMTime& when, bool dateOnly) {
+    DateFields fields;
+    fields.year = when.GetYear();
+    fields.month = when.GetMonth();
+    fields.day = when.GetDay();
+    if (!dateOnly) {
+        fields.hour = when.GetHour();
+        fields.minute = when.GetMinute();
+        fields.second = when.GetSecond();
+    }
+    return fields;
+}
+
+// The proleptic Gregorian date of a count of days from 1970-01-01.
+void CivilFromDays(int64_t days, DateFields* fields) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March is 0
+    fields->day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    fields->month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    fields->year = static_cast<int>(yearOfEra + era * 400 + (fields->month <= 2 ? 1 : 0));
 }
 
 std::string TzidOf(icalproperty* property) {
@@ -40,24 +74,42 @@ std::string TzidOf(icalproperty* property) {
 
 }  // namespace
 
-ExportZone::ExportZone() : m_offset(CurrentOffset()), m_tzid(m_offset == kJapanOffset ? kTokyo : "") {}
+ExportZone::ExportZone() : m_offset(CurrentOffset()), m_named(FindNamedZone(m_offset)) {}
 
-std::string ExportZone::TimezoneText() const {
-    if (m_tzid.empty()) return std::string();
-    // Japan has kept one offset since 1952; the kit itself never applies
-    // daylight saving time.
-    return "BEGIN:VTIMEZONE\r\nTZID:Asia/Tokyo\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-           "TZOFFSETFROM:+0900\r\nTZOFFSETTO:+0900\r\nTZNAME:JST\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
+void ExportZone::WriteTimezone(CalendarWriter& writer) const {
+    if (!m_named) return;
+    writer.Begin("VTIMEZONE");
+    writer.Property("TZID", m_named->tzid);
+    writer.Begin("STANDARD");
+    writer.Property("DTSTART", "19700101T000000");
+    writer.Property("TZOFFSETFROM", m_named->utcOffset);
+    writer.Property("TZOFFSETTO", m_named->utcOffset);
+    writer.Property("TZNAME", m_named->abbreviation);
+    writer.End("STANDARD");
+    writer.End("VTIMEZONE");
 }
 
-void ExportZone::SetTime(icalproperty* property, const CPIMTime& when, bool dateOnly) const {
-    icaltimetype time = dateOnly || !m_tzid.empty() ? LocalFields(when, dateOnly) : UtcTime(when);
-    icalproperty_set_value(property, dateOnly ? icalvalue_new_date(time) : icalvalue_new_datetime(time));
-    if (!dateOnly && !m_tzid.empty()) icalproperty_add_parameter(property, icalparameter_new_tzid(m_tzid.c_str()));
+void ExportZone::WriteTime(CalendarWriter& writer, const char* name, const CPIMTime& when, bool dateOnly) const {
+    if (dateOnly) {
+        writer.Time(name, LocalFields(when, true), TimeForm::kDate);
+    } else if (m_named) {
+        writer.Time(name, LocalFields(when, false), TimeForm::kZoned, m_named->tzid);
+    } else {
+        writer.Time(name, UtcFields(when), TimeForm::kUtc);
+    }
 }
 
-icaltimetype UtcTime(const CPIMTime& when) {
-    return icaltime_from_timet_with_zone(static_cast<time_t>(when.GetTime()), 0, icaltimezone_get_utc_timezone());
+DateFields UtcFields(const CPIMTime& when) {
+    const int64_t kDay = 86400;
+    const int64_t seconds = static_cast<int64_t>(when.GetTime());
+    const int64_t days = (seconds >= 0 ? seconds : seconds - (kDay - 1)) / kDay;
+    const int64_t ofDay = seconds - days * kDay;
+    DateFields fields;
+    CivilFromDays(days, &fields);
+    fields.hour = static_cast<int>(ofDay / 3600);
+    fields.minute = static_cast<int>(ofDay / 60 % 60);
+    fields.second = static_cast<int>(ofDay % 60);
+    return fields;
 }
 
 ZoneBook::~ZoneBook() {

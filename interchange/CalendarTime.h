@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "CalendarWriter.h"
 #include "PIMTime.h"
 
 namespace varo {
@@ -26,15 +27,17 @@ struct KitInstant {
     bool dateOnly = false;
 };
 
+struct NamedZone;
+
 // The zone exported instants are written in.
 class ExportZone {
 public:
     ExportZone();
-    // The VTIMEZONE component text for the header, or empty.
-    std::string TimezoneText() const;
+    // The VTIMEZONE component for the header, when the zone has a name.
+    void WriteTimezone(CalendarWriter& writer) const;
 
-    // The property's value and, for a zoned time, its TZID parameter.
-    void SetTime(icalproperty* property, const CPIMTime& when, bool dateOnly) const;
+    // A date, or a date-time zoned or in UTC.
+    void WriteTime(CalendarWriter& writer, const char* name, const CPIMTime& when, bool dateOnly) const;
 
     // The C library's standard-time offset (seconds west of UTC) that the
     // kit's local times use.
@@ -42,11 +45,11 @@ public:
 
 private:
     long m_offset;
-    std::string m_tzid;  // "Asia/Tokyo", or empty for UTC
+    const NamedZone* m_named;  // null: instants go out in UTC
 };
 
-// Always in UTC (CREATED, COMPLETED, alarm triggers).
-icaltimetype UtcTime(const CPIMTime& when);
+// The UTC digits of a kit instant (CREATED, COMPLETED, alarm triggers).
+DateFields UtcFields(const CPIMTime& when);
 
 // The zones an imported file defines; owns them.
 class ZoneBook {

@@ -1,7 +1,6 @@
 // The calendar kinds table and the routines of each field.
 #include "CalendarTips.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -77,8 +76,10 @@ bool IsUncheckedDate(const CPIMTime& when) {
 
 struct ExportContext {
     CVAROObj& kit;
-    icalcomponent* component;
+    CalendarWriter& writer;
     const ExportZone& zone;
+    const CalendarKind& entry;
+    std::string summary;  // the memo's first line, which the alarm shows too
 };
 
 struct ImportContext {
@@ -109,12 +110,6 @@ bool Sjis(const std::string& utf8, const char* what, ImportContext& in, CString*
     return true;
 }
 
-void AddX(icalcomponent* component, const char* name, const std::string& value) {
-    icalproperty* property = icalproperty_new_x(value.c_str());
-    icalproperty_set_x_name(property, name);
-    icalcomponent_add_property(component, property);
-}
-
 // The value of the first X- property of that name, or null.
 const char* FindX(icalcomponent* component, const char* name) {
     for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); p;
@@ -125,9 +120,12 @@ const char* FindX(icalcomponent* component, const char* name) {
     return nullptr;
 }
 
-void AddTime(const ExportContext& out, icalproperty* property, const CPIMTime& when, bool dateOnly) {
-    out.zone.SetTime(property, when, dateOnly);
-    icalcomponent_add_property(out.component, property);
+// The value in upper-case hexadecimal, `digits` long, after the prefix.
+std::string Hex(const char* prefix, unsigned long value, int digits) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(prefix);
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+    return text;
 }
 
 bool IsMidnight(const CPIMTime& when) { return when.GetHour() == 0 && when.GetMinute() == 0 && when.GetSecond() == 0; }
@@ -144,15 +142,14 @@ bool Instant(ImportContext& in, icalproperty_kind kind, KitInstant* instant) {
 
 // --- memo: SUMMARY holds its first line, DESCRIPTION the rest --------------
 
-void MemoOut(const ExportContext& out) {
+void MemoOut(ExportContext& out) {
     CString memo;
     if (out.kit.GetMemo(memo) != 1) return;
     const std::string text = Utf8(memo);
     const size_t lineEnd = text.find('\n');
-    icalcomponent_add_property(out.component, icalproperty_new_summary(text.substr(0, lineEnd).c_str()));
-    if (lineEnd != std::string::npos) {
-        icalcomponent_add_property(out.component, icalproperty_new_description(text.substr(lineEnd + 1).c_str()));
-    }
+    out.summary.assign(text, 0, lineEnd);
+    out.writer.Text("SUMMARY", out.summary);
+    if (lineEnd != std::string::npos) out.writer.Text("DESCRIPTION", text.substr(lineEnd + 1));
 }
 
 bool MemoIn(ImportContext& in) {
@@ -169,15 +166,15 @@ bool MemoIn(ImportContext& in) {
 
 // --- period: DTSTART and DTEND; an all-day end is exclusive in files --------
 
-void PeriodOut(const ExportContext& out) {
+void PeriodOut(ExportContext& out) {
     CPIMTime start, end;
     int startMode = 0, endMode = 0;
     if (out.kit.GetStartTime(start, &startMode) != 1) return;
     const bool allDay = startMode == 1;
-    AddTime(out, icalproperty_new_dtstart(icaltime_null_time()), start, allDay);
+    out.zone.WriteTime(out.writer, "DTSTART", start, allDay);
     if (out.kit.GetEndTime(end, &endMode) != 1) return;
     if (allDay) end = end.CalculateDate(1);
-    AddTime(out, icalproperty_new_dtend(icaltime_null_time()), end, allDay);
+    out.zone.WriteTime(out.writer, "DTEND", end, allDay);
 }
 
 bool PeriodIn(ImportContext& in) {
@@ -205,31 +202,20 @@ bool PeriodIn(ImportContext& in) {
 
 // --- to-do dates: DUE and DTSTART, both dates when both fall on midnight ----
 
-bool ToDoIsAllDay(CVAROObj& kit) {
-    CPIMTime when;
-    const bool dueMidnight = kit.GetLimitDay(when) != 1 || IsMidnight(when);
-    unsigned short kind = 0;
-    kit.GetTipFlag(&kind);
-    const bool startMidnight = kind != 0x300 || kit.GetDisplayStart(when) != 1 || IsMidnight(when);
-    return dueMidnight && startMidnight;
-}
-
-void DueOut(const ExportContext& out) {
-    CPIMTime due;
-    if (out.kit.GetLimitDay(due) == 1) AddTime(out, icalproperty_new_due(icaltime_null_time()), due, ToDoIsAllDay(out.kit));
+// Both dates go out together, as each decides the form of the other.
+void ToDoDatesOut(ExportContext& out) {
+    CPIMTime due, start;
+    const bool hasDue = out.kit.GetLimitDay(due) == 1;
+    const bool hasStart = (out.entry.fields & kDisplayStart) && out.kit.GetDisplayStart(start) == 1;
+    const bool allDay = (!hasDue || IsMidnight(due)) && (!hasStart || IsMidnight(start));
+    if (hasStart) out.zone.WriteTime(out.writer, "DTSTART", start, allDay);
+    if (hasDue) out.zone.WriteTime(out.writer, "DUE", due, allDay);
 }
 
 bool DueIn(ImportContext& in) {
     KitInstant due;
     if (Instant(in, ICAL_DUE_PROPERTY, &due)) in.kit.SetLimitDay(due.when);
     return true;
-}
-
-void DisplayStartOut(const ExportContext& out) {
-    CPIMTime start;
-    if (out.kit.GetDisplayStart(start) == 1) {
-        AddTime(out, icalproperty_new_dtstart(icaltime_null_time()), start, ToDoIsAllDay(out.kit));
-    }
 }
 
 bool DisplayStartIn(ImportContext& in) {
@@ -240,24 +226,19 @@ bool DisplayStartIn(ImportContext& in) {
 
 // --- alarm: one VALARM with an absolute trigger in UTC ----------------------
 
-void AlarmOut(const ExportContext& out) {
+void AlarmOut(ExportContext& out) {
     int on = 0;
     CPIMTime when;
     if (out.kit.GetAlarm(&on) != 1 || on != 1) return;
-    icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
-    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    struct icaltriggertype trigger;
-    trigger.time = icaltime_null_time();
-    trigger.duration = icaldurationtype_null_duration();
-    if (out.kit.GetAlarmTime(when) == 1) trigger.time = UtcTime(when);
-    icalproperty* property = icalproperty_new_trigger(trigger);
-    if (!icaltime_is_null_time(trigger.time)) icalproperty_add_parameter(property, icalparameter_new_value(ICAL_VALUE_DATETIME));
-    icalcomponent_add_property(alarm, property);
-    CString memo;
-    out.kit.GetMemo(memo);
-    const std::string text = Utf8(memo);
-    icalcomponent_add_property(alarm, icalproperty_new_description(text.substr(0, text.find('\n')).c_str()));
-    icalcomponent_add_component(out.component, alarm);
+    out.writer.Begin("VALARM");
+    out.writer.Property("ACTION", "DISPLAY");
+    if (out.kit.GetAlarmTime(when) == 1) {
+        out.writer.Time("TRIGGER", UtcFields(when), TimeForm::kUtc, nullptr, {{"VALUE", "DATE-TIME"}});
+    } else {
+        out.writer.Property("TRIGGER", "PT0S");
+    }
+    out.writer.Text("DESCRIPTION", out.summary);
+    out.writer.End("VALARM");
 }
 
 bool AlarmIn(ImportContext& in) {
@@ -282,11 +263,9 @@ bool AlarmIn(ImportContext& in) {
 
 // --- pending: a tentative event ---------------------------------------------
 
-void PendingOut(const ExportContext& out) {
+void PendingOut(ExportContext& out) {
     int pending = 0;
-    if (out.kit.GetPending(&pending) == 1 && pending == 1) {
-        icalcomponent_add_property(out.component, icalproperty_new_status(ICAL_STATUS_TENTATIVE));
-    }
+    if (out.kit.GetPending(&pending) == 1 && pending == 1) out.writer.Property("STATUS", "TENTATIVE");
 }
 
 bool PendingIn(ImportContext& in) {
@@ -296,12 +275,10 @@ bool PendingIn(ImportContext& in) {
 
 // --- colour, display position, weekday rule, holiday flag, file name --------
 
-void ColorOut(const ExportContext& out) {
+void ColorOut(ExportContext& out) {
     unsigned long color = 0;
     if (out.kit.GetColor(&color) != 1) return;
-    char text[16];
-    snprintf(text, sizeof text, "#%08lX", color & 0xFFFFFFFFul);
-    AddX(out.component, kColorProperty, text);
+    out.writer.Property(kColorProperty, Hex("#", color, 8));
 }
 
 bool ColorIn(ImportContext& in) {
@@ -310,9 +287,9 @@ bool ColorIn(ImportContext& in) {
     return true;
 }
 
-void PositionOut(const ExportContext& out) {
+void PositionOut(ExportContext& out) {
     int position = 0;
-    if (out.kit.GetDisplayPosition(&position) == 1) AddX(out.component, kPositionProperty, std::to_string(position));
+    if (out.kit.GetDisplayPosition(&position) == 1) out.writer.Property(kPositionProperty, std::to_string(position));
 }
 
 bool PositionIn(ImportContext& in) {
@@ -321,9 +298,9 @@ bool PositionIn(ImportContext& in) {
     return true;
 }
 
-void WeekdayRuleOut(const ExportContext& out) {
+void WeekdayRuleOut(ExportContext& out) {
     CString rule;
-    if (out.kit.GetDayofWeek(rule) == 1) AddX(out.component, kWeekdayRuleProperty, Utf8(rule));
+    if (out.kit.GetDayofWeek(rule) == 1) out.writer.Text(kWeekdayRuleProperty, Utf8(rule));
 }
 
 bool WeekdayRuleIn(ImportContext& in) {
@@ -335,9 +312,9 @@ bool WeekdayRuleIn(ImportContext& in) {
     return true;
 }
 
-void HolidayOut(const ExportContext& out) {
+void HolidayOut(ExportContext& out) {
     int holiday = 0;
-    if (out.kit.GetHoliday(&holiday) == 1) AddX(out.component, kHolidayProperty, std::to_string(holiday));
+    if (out.kit.GetHoliday(&holiday) == 1) out.writer.Property(kHolidayProperty, std::to_string(holiday));
 }
 
 bool HolidayIn(ImportContext& in) {
@@ -346,9 +323,9 @@ bool HolidayIn(ImportContext& in) {
     return true;
 }
 
-void FilenameOut(const ExportContext& out) {
+void FilenameOut(ExportContext& out) {
     CString name;
-    if (out.kit.GetFilename(name) == 1) AddX(out.component, kFilenameProperty, Utf8(name));
+    if (out.kit.GetFilename(name) == 1) out.writer.Text(kFilenameProperty, Utf8(name));
 }
 
 bool FilenameIn(ImportContext& in) {
@@ -375,25 +352,13 @@ const MemoBlock kMemoBlocks[] = {
     {"WBMP", &CVAROObj::GetBitmapData, &CVAROObj::SetBitmapData},
 };
 
-void FreeAttachedData(char* data, void*) { free(data); }
-
-void MemoDataOut(const ExportContext& out) {
+void MemoDataOut(ExportContext& out) {
     for (const MemoBlock& block : kMemoBlocks) {
         void* data = nullptr;
         unsigned short length = 0;
         if ((out.kit.*block.get)(&data, &length) != 1) continue;
-        const std::string base64 = EncodeBase64(std::string(static_cast<const char*>(data), length));
-        // Some libical versions keep the pointer they are given: hand over
-        // a copy of its own that the attachment frees.
-        icalattach* attach = icalattach_new_from_data(strdup(base64.c_str()), FreeAttachedData, nullptr);
-        icalproperty* property = icalproperty_new_attach(attach);
-        icalattach_unref(attach);
-        icalproperty_add_parameter(property, icalparameter_new_encoding(ICAL_ENCODING_BASE64));
-        icalproperty_add_parameter(property, icalparameter_new_value(ICAL_VALUE_BINARY));
-        icalparameter* field = icalparameter_new_x(block.tag);
-        icalparameter_set_xname(field, kFieldParameter);
-        icalproperty_add_parameter(property, field);
-        icalcomponent_add_property(out.component, property);
+        out.writer.Property("ATTACH", EncodeBase64(std::string(static_cast<const char*>(data), length)),
+                            {{"ENCODING", "BASE64"}, {"VALUE", "BINARY"}, {kFieldParameter, block.tag}});
     }
 }
 
@@ -428,11 +393,11 @@ bool MemoDataIn(ImportContext& in) {
 
 // --- priority and the check ---------------------------------------------------
 
-void PriorityOut(const ExportContext& out) {
+void PriorityOut(ExportContext& out) {
     int priority = 0;
     if (out.kit.GetPriority(&priority) == 1 && priority > 0) {
         // iCalendar counts 1 (highest) to 9; the suite goes on to 10.
-        icalcomponent_add_property(out.component, icalproperty_new_priority(priority > 9 ? 9 : priority));
+        out.writer.Property("PRIORITY", std::to_string(priority > 9 ? 9 : priority));
     }
 }
 
@@ -443,14 +408,13 @@ bool PriorityIn(ImportContext& in) {
     return true;
 }
 
-void CheckOut(const ExportContext& out) {
+void CheckOut(ExportContext& out) {
     int checked = 0;
     out.kit.GetCheck(&checked);
-    icalcomponent_add_property(out.component,
-                               icalproperty_new_status(checked == 1 ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
+    out.writer.Property("STATUS", checked == 1 ? "COMPLETED" : "NEEDS-ACTION");
     CPIMTime when;
     if (checked == 1 && out.kit.GetCheckDate(when) == 1 && !IsUncheckedDate(when)) {
-        icalcomponent_add_property(out.component, icalproperty_new_completed(UtcTime(when)));
+        out.writer.Time("COMPLETED", UtcFields(when), TimeForm::kUtc);
     }
 }
 
@@ -468,11 +432,9 @@ bool CheckIn(ImportContext& in) {
 
 // --- secret and entry day (every kind) --------------------------------------
 
-void SecretOut(const ExportContext& out) {
+void SecretOut(ExportContext& out) {
     int secret = 0;
-    if (out.kit.GetSecret(&secret) == 1 && secret == 1) {
-        icalcomponent_add_property(out.component, icalproperty_new_class(ICAL_CLASS_PRIVATE));
-    }
+    if (out.kit.GetSecret(&secret) == 1 && secret == 1) out.writer.Property("CLASS", "PRIVATE");
 }
 
 bool SecretIn(ImportContext& in) {
@@ -482,9 +444,9 @@ bool SecretIn(ImportContext& in) {
     return true;
 }
 
-void EntryDayOut(const ExportContext& out) {
+void EntryDayOut(ExportContext& out) {
     CPIMTime when;
-    if (out.kit.GetEntryDay(when) == 1) icalcomponent_add_property(out.component, icalproperty_new_created(UtcTime(when)));
+    if (out.kit.GetEntryDay(when) == 1) out.writer.Time("CREATED", UtcFields(when), TimeForm::kUtc);
 }
 
 bool EntryDayIn(ImportContext& in) {
@@ -497,14 +459,11 @@ bool EntryDayIn(ImportContext& in) {
 
 // --- holidays and anniversaries: a yearly all-day event ---------------------
 
-void YearlyDateOut(const ExportContext& out) {
+void YearlyDateOut(ExportContext& out) {
     CPIMTime date;
     if (out.kit.GetDate(date) != 1) return;
-    AddTime(out, icalproperty_new_dtstart(icaltime_null_time()), date, true);
-    struct icalrecurrencetype yearly;
-    icalrecurrencetype_clear(&yearly);
-    yearly.freq = ICAL_YEARLY_RECURRENCE;
-    icalcomponent_add_property(out.component, icalproperty_new_rrule(yearly));
+    out.zone.WriteTime(out.writer, "DTSTART", date, true);
+    out.writer.Property("RRULE", "FREQ=YEARLY");
 }
 
 bool YearlyDateIn(ImportContext& in) {
@@ -517,7 +476,7 @@ bool YearlyDateIn(ImportContext& in) {
     return true;
 }
 
-using FieldOut = void (*)(const ExportContext&);
+using FieldOut = void (*)(ExportContext&);  // null: written with another field
 using FieldIn = bool (*)(ImportContext&);
 
 struct FieldRoutines {
@@ -531,8 +490,8 @@ const FieldRoutines kFieldRoutines[] = {
     {kMemo, MemoOut, MemoIn},
     {kPeriod, PeriodOut, PeriodIn},
     {kYearlyDate, YearlyDateOut, YearlyDateIn},
-    {kDisplayStart, DisplayStartOut, DisplayStartIn},
-    {kDue, DueOut, DueIn},
+    {kDisplayStart, nullptr, DisplayStartIn},
+    {kDue, ToDoDatesOut, DueIn},
     {kPending, PendingOut, PendingIn},
     {kCheck, CheckOut, CheckIn},
     {kPriority, PriorityOut, PriorityIn},
@@ -549,10 +508,10 @@ const FieldRoutines kFieldRoutines[] = {
 
 // The moment the tip was last stored: the kit reads the stored UTC digits
 // as local time, so the zone offset is put back.
-icaltimetype StampOf(CVAROObj& kit, const ExportZone& zone) {
+DateFields StampOf(CVAROObj& kit, const ExportZone& zone) {
     CPIMTime stamp;
-    if (kit.GetLastModifiedTime(stamp) != 1) return UtcTime(CPIMTime::GetTickCount());
-    return UtcTime(CPIMTime(static_cast<__int64>(stamp.GetTime() - zone.LocalOffset())));
+    if (kit.GetLastModifiedTime(stamp) != 1) return UtcFields(CPIMTime::GetTickCount());
+    return UtcFields(CPIMTime(static_cast<__int64>(stamp.GetTime() - zone.LocalOffset())));
 }
 
 bool IsYearlyAllDay(icalcomponent* component) {
@@ -564,22 +523,22 @@ bool IsYearlyAllDay(icalcomponent* component) {
 
 }  // namespace
 
-icalcomponent* TipToComponent(CVAROObj& kit, const ExportZone& zone, const std::string& uid) {
+bool WriteTipComponent(CVAROObj& kit, const ExportZone& zone, const std::string& uid, CalendarWriter& writer) {
     unsigned short kind = 0;
     kit.GetTipFlag(&kind);
     const CalendarKind* entry = FindCalendarKind(kind);
-    if (!entry) return nullptr;
-    icalcomponent* component = icalcomponent_new(entry->component);
-    icalcomponent_add_property(component, icalproperty_new_uid(uid.c_str()));
-    icalcomponent_add_property(component, icalproperty_new_dtstamp(StampOf(kit, zone)));
-    char kindText[8];
-    snprintf(kindText, sizeof kindText, "0x%04X", kind);
-    AddX(component, kKindProperty, kindText);
-    const ExportContext out{kit, component, zone};
+    if (!entry) return false;
+    const char* component = icalcomponent_kind_to_string(entry->component);
+    writer.Begin(component);
+    writer.Text("UID", uid);
+    writer.Time("DTSTAMP", StampOf(kit, zone), TimeForm::kUtc);
+    writer.Property(kKindProperty, Hex("0x", kind, 4));
+    ExportContext out{kit, writer, zone, *entry, std::string()};
     for (const FieldRoutines& routines : kFieldRoutines) {
-        if (entry->fields & routines.field) routines.out(out);
+        if ((entry->fields & routines.field) && routines.out) routines.out(out);
     }
-    return component;
+    writer.End(component);
+    return true;
 }
 
 uint16_t KindOfComponent(icalcomponent* component) {

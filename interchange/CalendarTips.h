@@ -1,5 +1,6 @@
 // Tips of the calendar kinds between the kit's current tip and iCalendar
-// components (libical), through the kit's typed accessors only.
+// components, through the kit's typed accessors only: written as text
+// directly, read from the components libical parses.
 //
 // Which component each kind becomes and which of its fields travel is one
 // table; each field has one routine out and one routine in.
@@ -11,14 +12,15 @@
 #include <vector>
 
 #include "CalendarTime.h"
+#include "CalendarWriter.h"
 #include "VAROObj.h"
 
 namespace varo {
 namespace interchange {
 
-// The current tip as a new component (VEVENT, VTODO or VJOURNAL) that the
-// caller frees; null for a kind no component carries.
-icalcomponent* TipToComponent(CVAROObj& kit, const ExportZone& zone, const std::string& uid);
+// Writes the current tip as a component (VEVENT, VTODO or VJOURNAL); false,
+// writing nothing, for a kind no component carries.
+bool WriteTipComponent(CVAROObj& kit, const ExportZone& zone, const std::string& uid, CalendarWriter& writer);
 
 // The kind an imported component becomes, 0 when none: the suite's own
 // kind when the file names one that fits, else by component (a yearly

@@ -2,12 +2,12 @@
 #include "Exporter.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <unordered_set>
 
 #include "CalendarTips.h"
 #include "CalendarTime.h"
+#include "CalendarWriter.h"
 #include "CardTips.h"
 #include "UidMap.h"
 #include "VCardWriter.h"
@@ -43,22 +43,32 @@ public:
 
 class CalendarSink : public TipSink {
 public:
-    explicit CalendarSink(std::ostream& out) : m_out(out) {
-        m_out << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//varokit//varo//JA\r\nCALSCALE:GREGORIAN\r\n"
-              << m_zone.TimezoneText();
+    explicit CalendarSink(std::ostream& out) : m_out(out), m_writer(&m_text) {
+        m_writer.Begin("VCALENDAR");
+        m_writer.Property("VERSION", "2.0");
+        m_writer.Property("PRODID", "-//varokit//varo//JA");
+        m_writer.Property("CALSCALE", "GREGORIAN");
+        m_zone.WriteTimezone(m_writer);
+        Flush();
     }
-    ~CalendarSink() override { m_out << "END:VCALENDAR\r\n"; }
+    ~CalendarSink() override {
+        m_writer.End("VCALENDAR");
+        Flush();
+    }
     void Write(CVAROObj& kit, const std::string& uid) override {
-        icalcomponent* component = TipToComponent(kit, m_zone, uid);
-        if (!component) return;
-        char* text = icalcomponent_as_ical_string_r(component);
-        m_out << text;
-        free(text);
-        icalcomponent_free(component);
+        if (WriteTipComponent(kit, m_zone, uid, m_writer)) Flush();
     }
 
 private:
+    // The text goes out a component at a time; the buffer keeps its capacity.
+    void Flush() {
+        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_text.clear();
+    }
+
     std::ostream& m_out;
+    std::string m_text;
+    CalendarWriter m_writer;
     ExportZone m_zone;
 };
 

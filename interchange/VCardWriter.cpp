@@ -11,7 +11,6 @@ namespace varo {
 namespace interchange {
 namespace {
 
-const size_t kFoldAt = 75;
 const size_t kLine21 = 76;
 
 bool IsAscii(const std::string& text) {
@@ -24,23 +23,6 @@ bool IsAscii(const std::string& text) {
 std::string LowerAscii(const std::string& text) {
     std::string out = text;
     for (char& c : out) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-// Folds a line at 75 bytes, moving back so that no UTF-8 sequence is split.
-std::string Folded(const std::string& line) {
-    std::string out;
-    size_t start = 0;
-    size_t room = kFoldAt;
-    while (line.size() - start > room) {
-        size_t cut = start + room;
-        while (cut > start + 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-        out.append(line, start, cut - start);
-        out += "\r\n ";
-        start = cut;
-        room = kFoldAt - 1;
-    }
-    out.append(line, start, std::string::npos);
     return out;
 }
 
@@ -102,7 +84,13 @@ std::string VCardWriter::TypeParameters(const char* types) const {
 }
 
 void VCardWriter::WriteLine(const std::string& head, const std::string& value) {
-    m_out << (m_version == VCardVersion::k21 ? head + ":" + value : Folded(head + ":" + value)) << "\r\n";
+    std::string line;
+    if (m_version == VCardVersion::k21) {
+        line = head + ":" + value;
+    } else {
+        AppendFolded(head + ":" + value, &line);
+    }
+    m_out << line << "\r\n";
 }
 
 void VCardWriter::WriteText(const char* name, const char* types, const std::string& text) {

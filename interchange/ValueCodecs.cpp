@@ -8,6 +8,29 @@ namespace {
 const char kHexDigits[] = "0123456789ABCDEF";
 const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 const size_t kQuotedPrintableLine = 76;
+const size_t kFoldAt = 75;
+
+// What a text value writes for each character it cannot hold as it is; an
+// empty escape drops the character (the CR of a CR LF).
+struct TextEscape {
+    char raw;
+    const char* escaped;
+};
+
+const TextEscape kTextEscapes[] = {
+    {'\\', "\\\\"}, {';', "\\;"}, {',', "\\,"}, {'\n', "\\n"}, {'\r', ""},
+};
+
+const TextEscape* FindTextEscape(char c) {
+    // Every escaped character sorts at or below the backslash.
+    if (c > '\\') return nullptr;
+    for (const TextEscape& escape : kTextEscapes) {
+        if (escape.raw == c) return &escape;
+    }
+    return nullptr;
+}
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -154,18 +177,34 @@ std::string UnescapeSemicolons(const std::string& text) {
 
 std::string EscapeText(const std::string& text) {
     std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text) {
-        if (c == '\\' || c == ',' || c == ';') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c != '\r') {
-            out += c;
-        }
-    }
+    AppendEscapedText(text, &out);
     return out;
+}
+
+void AppendEscapedText(const std::string& text, std::string* out) {
+    out->reserve(out->size() + text.size() + 8);
+    size_t plain = 0;  // where the run of characters kept as they are began
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TextEscape* escape = FindTextEscape(text[i]);
+        if (!escape) continue;
+        out->append(text, plain, i - plain).append(escape->escaped);
+        plain = i + 1;
+    }
+    out->append(text, plain, std::string::npos);
+}
+
+void AppendFolded(const std::string& line, std::string* out) {
+    size_t start = 0;
+    size_t room = kFoldAt;
+    while (line.size() - start > room) {
+        size_t cut = start + room;
+        while (cut > start + 1 && IsUtf8Continuation(line[cut])) --cut;
+        out->append(line, start, cut - start);
+        out->append("\r\n ");
+        start = cut;
+        room = kFoldAt - 1;  // the blank that continues the line counts
+    }
+    out->append(line, start, std::string::npos);
 }
 
 std::string EscapeSemicolons(const std::string& text) {

@@ -32,8 +32,14 @@ std::string UnescapeText(const std::string& text);
 // Undoes only \; as vCard 2.1 writes it: other backslashes are text there.
 std::string UnescapeSemicolons(const std::string& text);
 
-// Escapes \ , ; and line feeds for a vCard 3.0/4.0 or iCalendar text.
+// Escapes \ , ; and line feeds for a vCard 3.0/4.0 or iCalendar text;
+// carriage returns are dropped.
 std::string EscapeText(const std::string& text);
+void AppendEscapedText(const std::string& text, std::string* out);
+
+// Appends a content line folded at 75 octets (CR LF and a blank before each
+// continuation), never inside a UTF-8 sequence; no line break at its end.
+void AppendFolded(const std::string& line, std::string* out);
 
 // For vCard 2.1, where only ";" is escaped in structured values.
 std::string EscapeSemicolons(const std::string& text);

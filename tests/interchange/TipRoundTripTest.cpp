@@ -149,6 +149,31 @@ TEST_F(TipRoundTrip, EveryCalendarKindComesBackWithTheSameContent) {
     }
 }
 
+TEST_F(TipRoundTrip, LongJapaneseTextsAndEscapedCharactersComeBackWhole) {
+    // 会議室の予約 many times over: folded lines must not cut a character.
+    std::string memo;
+    for (int i = 0; i < 12; ++i) memo += "\x89\xef\x8b\x63\x8e\xba\x82\xcc\x97\x5c\x96\xf1";
+    memo += "; a, b\\c\r\n\x8e\x91\x97\xbf; d";  // 資料
+    Begin(0x201);
+    m_kit.SetMemo(memo.c_str());
+    m_kit.SetStartTime(CPIMTime(2030, 4, 1, 9, 0, 0), 2);
+    Put(m_source, 0x3005);
+    Begin(0x501);
+    m_kit.SetMemo("note");
+    m_kit.SetFilename("a;b,c\\d.txt");
+    Put(m_source, 0x300B);
+    const std::string file = Export(m_source, FileFormat::kCalendar);
+    EXPECT_EQ(LibicalErrors(file), 0) << file;
+    for (size_t start = 0, end; (end = file.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        EXPECT_LE(end - start, 75u) << file.substr(start, end - start);
+        EXPECT_NE(static_cast<unsigned char>(file[start + 1]) & 0xC0, 0x80u) << "a character cut at " << start;
+    }
+    EXPECT_NE(Unfolded(file).find("\\; a\\, b\\\\c\n"), std::string::npos);
+    EXPECT_NE(Unfolded(file).find("X-VARO-FILENAME:a\\;b\\,c\\\\d.txt\n"), std::string::npos);
+    EXPECT_EQ(Import(m_target, file).added, 15);  // with the 13 seeded holidays
+    ExpectSameItems(file, Export(m_target, FileFormat::kCalendar));
+}
+
 TEST_F(TipRoundTrip, EveryCardKindComesBackInEveryVersion) {
     MakeCards();
     for (VCardVersion version : {VCardVersion::k30, VCardVersion::k40, VCardVersion::k21}) {

@@ -37,7 +37,23 @@ def exported_count(output):
     return int(re.search(r"exported (\d+) tip", output).group(1))
 
 
+LONG_SUMMARY = "\u4f1a\u8b70\u5ba4\u306e\u4e88\u7d04" * 10 + "; \u8cc7\u6599, \u4e88\u5099\\\u63a7\u3048"  # 会議室の予約…; 資料, 予備\控え
+LONG_DESCRIPTION = "line one; still one\nline two, with a backslash \\"
+
+
+def check_folding(path):
+    """Every physical line ends in CR LF, holds at most 75 octets and is cut between characters."""
+    data = open(path, "rb").read()
+    check(data.endswith(b"\r\n"), "%s: the last line ends in CR LF" % path)
+    for number, line in enumerate(data.split(b"\r\n")[:-1], 1):
+        check(b"\n" not in line and b"\r" not in line, "%s: line %d has a bare line break" % (path, number))
+        check(len(line) <= 75, "%s: line %d has %d octets" % (path, number, len(line)))
+        check(not line.startswith(b" ") or (len(line) > 1 and line[1] & 0xC0 != 0x80),
+              "%s: a character is cut before line %d" % (path, number))
+
+
 def check_calendar(path, count):
+    check_folding(path)
     text = open(path, encoding="utf-8").read()
     calendar = icalendar.Calendar.from_ical(text)
     items = [c for c in calendar.walk() if c.name in ("VEVENT", "VTODO", "VJOURNAL")]
@@ -59,11 +75,21 @@ def check_calendar(path, count):
     check("plan-101" in uids and "todo-300" in uids and "memo-502" in uids, "icalendar: sample UIDs kept")
     seen = [str(i["SUMMARY"]) for i in items if "SUMMARY" in i]
     check("\u6253\u3061\u5408\u308f\u305b" in seen, "icalendar: the Japanese summary")  # 打ち合わせ
+    long_text = [i for i in items if str(i.get("UID")) == "long-text-201"]
+    check(len(long_text) == 1 and str(long_text[0]["SUMMARY"]) == LONG_SUMMARY,
+          "icalendar: the long folded and escaped summary")
+    check(len(long_text) == 1 and str(long_text[0]["DESCRIPTION"]) == LONG_DESCRIPTION,
+          "icalendar: the escaped description")
 
     parsed = list(vobject.readComponents(text))
     check(len(parsed) == 1, "vobject: one calendar")
     vitems = [c for c in parsed[0].getChildren() if c.name in ("VEVENT", "VTODO", "VJOURNAL")]
     check(len(vitems) == count, "vobject: %d components, varo wrote %d" % (len(vitems), count))
+    long_text = [i for i in vitems if i.uid.value == "long-text-201"]
+    check(len(long_text) == 1 and long_text[0].summary.value == LONG_SUMMARY,
+          "vobject: the long folded and escaped summary")
+    check(len(long_text) == 1 and long_text[0].description.value == LONG_DESCRIPTION,
+          "vobject: the escaped description")
     for item in vitems:
         if hasattr(item, "dtstart") and isinstance(item.dtstart.value, datetime.datetime):
             check(item.dtstart.value.tzinfo is not None, "vobject: DTSTART of %s has no zone" % item.uid.value)
@@ -74,6 +100,8 @@ def check_calendar(path, count):
 
 
 def check_cards(path, count, version, encoding):
+    if version != "2.1":
+        check_folding(path)
     text = open(path, encoding=encoding).read()
     cards = list(vobject.readComponents(text, allowQP=True))
     check(len(cards) == count, "vobject %s: %d cards, varo wrote %d" % (version, len(cards), count))
