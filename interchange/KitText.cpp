@@ -48,26 +48,6 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
-std::string WithLineFeeds(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    return out;
-}
-
 // Finds the first character that fails on its own, for the report.
 void FindBadCharacter(const std::string& utf8, BadCharacter* bad) {
     size_t i = 0;
@@ -172,6 +152,26 @@ bool DecodeCharset(const std::string& bytes, const std::string& charset, std::st
     }
     if (IsShiftJisName(name)) return Cp932ToUtf8(bytes, utf8);
     return IconvToUtf8(bytes, name, utf8);
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+std::string WithLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
 }
 
 }  // namespace interchange

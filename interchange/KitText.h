@@ -29,6 +29,11 @@ bool FromKitText(const std::string& sjis, std::string* utf8);
 
 bool IsValidUtf8(const std::string& bytes);
 
+// The kit's CR LF line breaks and the LF ones of files and terminals: a
+// lone LF becomes CR LF, and a CR LF becomes LF.
+std::string WithCrLf(const std::string& text);
+std::string WithLineFeeds(const std::string& text);
+
 // Bytes in a named charset (as vCard 2.1 CHARSET names it) to UTF-8; false
 // for an unknown charset or bytes that are not valid in it.
 bool DecodeCharset(const std::string& bytes, const std::string& charset, std::string* utf8);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "CodePage.h"
+#include "KitText.h"
 
 namespace varo {
 namespace tool {
@@ -35,26 +36,6 @@ std::string ToUtf8ByCharacter(const std::string& sjis) {
     return out;
 }
 
-std::string WithLineFeeds(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    return out;
-}
-
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
 // The code point of the UTF-8 sequence at text[*i], advancing *i; invalid
 // bytes count as one narrow character each.
 unsigned NextCodePoint(const std::string& text, size_t* i) {
@@ -81,7 +62,7 @@ bool IsWide(unsigned cp) {
 std::string ToUtf8(const std::string& sjis) {
     std::string out;
     if (!Cp932ToUtf8(sjis, &out)) out = ToUtf8ByCharacter(sjis);
-    return WithLineFeeds(out);
+    return interchange::WithLineFeeds(out);
 }
 
 std::string ToUtf8(const CString& sjis) { return ToUtf8(sjis.Bytes()); }
@@ -90,7 +71,7 @@ std::string ToUtf8(const char* sjis) { return ToUtf8(std::string(sjis != nullptr
 
 bool FromUtf8(const std::string& utf8, CString* out) {
     std::string sjis;
-    if (!Utf8ToCp932(WithCrLf(utf8), &sjis)) {
+    if (!Utf8ToCp932(interchange::WithCrLf(utf8), &sjis)) {
         *out = CString();
         return false;
     }
