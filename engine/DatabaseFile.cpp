@@ -10,10 +10,11 @@ namespace engine {
 namespace {
 
 // Format 1 kept a row per field (table `field`); format 2 keeps a tip's
-// fields in its own row. A format 1 file is upgraded when opened for
-// writing and read as it is otherwise.
+// fields in its own row; format 3 keys membership by tip, so that a tip's
+// fukuros need no index of their own. Older files are upgraded when opened
+// for writing and read as they are otherwise: every query reads all three.
 const int64_t kFieldRowsFormat = 1;
-const int64_t kFormat = 2;
+const int64_t kFormat = 3;
 const int64_t kKeptChanges = 10000;
 const int64_t kPruneEvery = 128;
 
@@ -26,9 +27,8 @@ const char kSchema[] =
     " trashed INTEGER NOT NULL DEFAULT 0, fields BLOB);"
     "CREATE TABLE member(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
     " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
-    " PRIMARY KEY(fukuro_id, tip_id)) WITHOUT ROWID;"
+    " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
     "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"
-    "CREATE INDEX member_tip ON member(tip_id);"
     "CREATE TABLE trash(tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE,"
     " fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
     " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
@@ -137,7 +137,7 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     code = ReadFormat(&m_format);
     if (code == kEngineOk && !readOnly) {
         if (m_writers.Open(WritersPathOf(path))) m_sql.SetWriterQueue(&m_writers);
-        if (m_format == kFieldRowsFormat) code = Upgrade();
+        if (m_format != kFormat) code = Upgrade();
     }
     if (code != kEngineOk) Close();
     return code;
@@ -146,7 +146,7 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
 int32_t DatabaseFile::ReadFormat(int64_t* format) {
     const int32_t code = MetaNumber("format", format);
     if (code == kEngineNotFound) return kEngineCorrupt;
-    if (code == kEngineOk && *format != kFormat && *format != kFieldRowsFormat) return kEngineCorrupt;
+    if (code == kEngineOk && (*format < kFieldRowsFormat || *format > kFormat)) return kEngineCorrupt;
     return code;
 }
 
@@ -226,6 +226,19 @@ int32_t DatabaseFile::NextId(const char* key, int64_t limit, int32_t* id) {
     if (code != kEngineOk) return code;
     if (next <= 0 || next >= limit) return kEngineStorageError;
     *id = static_cast<int32_t>(next);
+    return kEngineOk;
+}
+
+// Tips are never deleted, so the id above the largest in use is new; the
+// stored counter is a floor kept only where that is not enough (a restored
+// backup lacks the tips made after it), so that storing a tip leaves the
+// meta table alone.
+int32_t DatabaseFile::NextTipId(int64_t* id) {
+    Statement read = m_sql.Prepare(
+        "SELECT max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))");
+    if (!read.Next()) return Code(read.rc());
+    if (read.IsNull(0)) return kEngineCorrupt;
+    *id = read.Int(0);
     return kEngineOk;
 }
 
@@ -411,9 +424,11 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
 
 int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
     if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
-    int32_t newId = 0;
-    int32_t code = NextId("next_tip", INT32_MAX, &newId);
+    int64_t next = 0;
+    int32_t code = NextTipId(&next);
     if (code != kEngineOk) return code;
+    if (next <= 0 || next >= INT32_MAX) return kEngineStorageError;
+    const int32_t newId = static_cast<int32_t>(next);
     Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
     code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
     if (code == kEngineOk) *id = newId;
@@ -553,7 +568,7 @@ int32_t DatabaseFile::Check() {
         if (keys.Next()) return kEngineCorrupt;
         if (keys.rc() != SQLITE_DONE) return Code(keys.rc());
     }
-    return m_format == kFormat ? CheckFieldRecords() : kEngineOk;
+    return m_format != kFieldRowsFormat ? CheckFieldRecords() : kEngineOk;
 }
 
 // Every tip's record must decode to fields that form a tip (or to none, the
@@ -604,21 +619,44 @@ int32_t ConvertFieldRows(Connection& sql) {
     return code;
 }
 
+int32_t ToFieldRecords(Connection& sql) {
+    int32_t code = Code(sql.Exec("ALTER TABLE tip ADD COLUMN fields BLOB"));
+    if (code == kEngineOk) code = ConvertFieldRows(sql);
+    if (code == kEngineOk) code = Code(sql.Exec("DROP TABLE field"));
+    return code;
+}
+
+// Dropping the old table drops its indexes with it.
+int32_t ToMembershipByTip(Connection& sql) {
+    return Code(sql.Exec(
+        "CREATE TABLE member_by_tip(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
+        " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
+        " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
+        "INSERT INTO member_by_tip(fukuro_id, tip_id, position) SELECT fukuro_id, tip_id, position FROM member;"
+        "DROP TABLE member;"
+        "ALTER TABLE member_by_tip RENAME TO member;"
+        "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"));
+}
+
 }  // namespace
 
 // One transaction: a failure or a crash on the way leaves the file as it was.
 // Another writer may have converted the file since its format was read.
 int32_t DatabaseFile::Upgrade() {
     Transaction txn(m_sql);
+    int64_t format = 0;
     int32_t code = Code(txn.Begin());
-    if (code == kEngineOk) code = ReadFormat(&m_format);
-    if (code != kEngineOk || m_format == kFormat) return code;
-    code = Code(m_sql.Exec("ALTER TABLE tip ADD COLUMN fields BLOB"));
-    if (code == kEngineOk) code = ConvertFieldRows(m_sql);
-    if (code == kEngineOk) code = Code(m_sql.Exec("DROP TABLE field"));
+    if (code == kEngineOk) code = ReadFormat(&format);
+    if (code != kEngineOk) return code;
+    if (format == kFormat) {
+        m_format = kFormat;
+        return kEngineOk;
+    }
+    if (format == kFieldRowsFormat) code = ToFieldRecords(m_sql);
+    if (code == kEngineOk) code = ToMembershipByTip(m_sql);
     if (code == kEngineOk) code = SetMetaNumber("format", kFormat);
     code = CommitIfOk(txn, code);
-    m_format = code == kEngineOk ? kFormat : kFieldRowsFormat;
+    if (code == kEngineOk) m_format = kFormat;
     return code;
 }
 

@@ -1,9 +1,11 @@
 // One database file: its fukuros, tips, fukuro membership and order, trash,
 // change log and per-database values, on SQLite.
 //
-// Schema (format 2; PRAGMA application_id 0x5641524F marks the file):
+// Schema (format 3; PRAGMA application_id 0x5641524F marks the file):
 //   meta(key, value)         format, version_major, version_minor, name,
-//                            next_tip, next_fukuro (ids never reused),
+//                            next_tip (a floor for new tip ids, which also
+//                            go above every tip present), next_fukuro
+//                            (ids never reused),
 //                            sync_mark, password, account, secret_password
 //   fukuro(id, name, kind, fixed, sort_condition)
 //                            fixed fukuros 0x3000-0x3016 come with the file;
@@ -13,15 +15,18 @@
 //                            fields exactly as given, as one record
 //                            (FieldRecord.h)
 //   member(fukuro_id, tip_id, position)
-//                            order within a fukuro: position, then tip id
+//                            keyed by tip, then fukuro; order within a
+//                            fukuro: position, then tip id (index
+//                            member_order)
 //   trash(tip_id, fukuro_id, position)
 //                            where a removed tip lay, for UndoTip
 //   change_log(seq, tip_id, change, topic, fukuros)
 //                            every committed change; fukuros: the 32-bit
 //                            little-endian ids of the fukuros it concerns
 //
-// Format 1 files, which kept one row per field in a table `field`, are
-// converted when opened for writing and read as they are when opened
+// Files of format 1, which kept one row per field in a table `field`, and
+// of format 2, whose member rows were keyed by fukuro with an index by tip,
+// are converted when opened for writing and read as they are when opened
 // read-only.
 //
 // Reads need no transaction. Every writing member expects the caller to hold
@@ -125,6 +130,8 @@ public:
     // With `stamp`, the tip's stored stamp too, read with it.
     int32_t LoadTip(int32_t tip, StoredTip* out, std::string* stamp = nullptr);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
+    // The id the next new tip takes, never one given before.
+    int32_t NextTipId(int64_t* id);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
     // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);
