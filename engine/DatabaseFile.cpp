@@ -295,6 +295,53 @@ int32_t DatabaseFile::Step(int32_t fukuro, OrderKey from, bool forward, bool inc
     return Code(step.rc());
 }
 
+namespace {
+
+// The statements of StepRecords, by direction and inclusion.
+const char* StepRecordsSql(bool forward, bool inclusive) {
+    if (forward) {
+        return inclusive ? "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                           " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) >= (?2, ?3)"
+                           " ORDER BY m.position, m.tip_id LIMIT ?4"
+                         : "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                           " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) > (?2, ?3)"
+                           " ORDER BY m.position, m.tip_id LIMIT ?4";
+    }
+    return inclusive ? "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                       " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) <= (?2, ?3)"
+                       " ORDER BY m.position DESC, m.tip_id DESC LIMIT ?4"
+                     : "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                       " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) < (?2, ?3)"
+                       " ORDER BY m.position DESC, m.tip_id DESC LIMIT ?4";
+}
+
+}  // namespace
+
+int32_t DatabaseFile::StepRecords(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                                  std::vector<OrderedRecord>* records, size_t* count) {
+    *count = 0;
+    Statement step = m_sql.Prepare(StepRecordsSql(forward, inclusive));
+    step.Bind(1, fukuro).Bind(2, from.position).Bind(3, from.tip).Bind(4, limit);
+    while (step.Next()) {
+        if (records->size() == *count) records->emplace_back();
+        OrderedRecord& record = (*records)[(*count)++];
+        record.key = OrderKey{step.Int(0), step.Int(1)};
+        record.present = step.Int(2) != 0;
+        record.hasRecord = !step.IsNull(4);
+        step.BlobInto(3, &record.stamp);
+        step.BlobInto(4, &record.record);
+    }
+    return Code(step.rc());
+}
+
+bool DatabaseFile::KeepsRecords() const { return m_format != kFieldRowsFormat; }
+
+int32_t DatabaseFile::ReadChangeMark(ChangeMark* mark) {
+    mark->dataVersion = m_sql.DataVersion();
+    mark->ownChanges = m_sql.TotalChanges();
+    return mark->dataVersion < 0 ? kEngineStorageError : kEngineOk;
+}
+
 int32_t DatabaseFile::CountBefore(int32_t fukuro, OrderKey key, int32_t* count) {
     Statement read = m_sql.Prepare(
         "SELECT count(*) FROM member WHERE fukuro_id=?1 AND (position, tip_id) < (?2, ?3)");
@@ -401,6 +448,23 @@ int32_t LoadFieldRecord(Connection& sql, int32_t tip, StoredTip* out, std::strin
 }
 
 }  // namespace
+
+// The checks LoadTip makes after reading, for a record read ahead.
+int32_t DatabaseFile::TipFromRecord(const OrderedRecord& record, StoredTip* out) {
+    int32_t code = kEngineOk;
+    if (!record.present) {
+        code = kEngineNoSuchTip;
+    } else if (!record.hasRecord ||
+               DecodeFieldRecord(record.record.data(), record.record.size(), out) != FieldRecordError::None) {
+        code = kEngineCorrupt;
+    } else if (out->fields.empty()) {
+        code = kEngineNoSuchTip;
+    } else if (!IsWellFormedTip(*out)) {
+        code = kEngineCorrupt;
+    }
+    if (code != kEngineOk) out->fields.clear();
+    return code;
+}
 
 int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out, std::string* stamp) {
     bool tooMany = false;

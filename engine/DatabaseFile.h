@@ -83,6 +83,25 @@ struct OrderKey {
 
 enum class TipState { Missing, Live, Trashed };
 
+// A tip read with its place in a fukuro: its stamp and stored record.
+struct OrderedRecord {
+    OrderKey key;
+    bool present = false;  // false when the member row names no tip
+    bool hasRecord = false;
+    std::string stamp;
+    std::vector<uint8_t> record;
+};
+
+// Moves whenever anything may have been committed to the file: SQLite's
+// data version for other connections, the count of changed rows for this one.
+struct ChangeMark {
+    int64_t dataVersion = -1;
+    int64_t ownChanges = -1;
+    bool operator==(const ChangeMark& other) const {
+        return dataVersion == other.dataVersion && ownChanges == other.ownChanges;
+    }
+};
+
 class DatabaseFile {
 public:
     // Makes a new file at `path` (which must not exist) with the schema, the
@@ -114,6 +133,14 @@ public:
     // before) `from`, `from` itself included when `inclusive`.
     int32_t Step(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
                  std::vector<OrderKey>* keys);
+    // Step with each tip's stamp and record, in one statement; only for a
+    // file that keeps records (KeepsRecords). `records` keeps its storage;
+    // *count tells how many of them were read.
+    int32_t StepRecords(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                        std::vector<OrderedRecord>* records, size_t* count);
+    bool KeepsRecords() const;
+    // Outside a transaction the mark is that of the latest commit.
+    int32_t ReadChangeMark(ChangeMark* mark);
     // The number of tips ordered before `key`, and the key at an index.
     int32_t CountBefore(int32_t fukuro, OrderKey key, int32_t* count);
     int32_t KeyAt(int32_t fukuro, int32_t index, OrderKey* key);
@@ -129,6 +156,8 @@ public:
     // empty on any failure. The storage *out already has is reused.
     // With `stamp`, the tip's stored stamp too, read with it.
     int32_t LoadTip(int32_t tip, StoredTip* out, std::string* stamp = nullptr);
+    // LoadTip from a record StepRecords read.
+    static int32_t TipFromRecord(const OrderedRecord& record, StoredTip* out);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
     // The id the next new tip takes, never one given before.
     int32_t NextTipId(int64_t* id);
