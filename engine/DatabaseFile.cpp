@@ -383,6 +383,25 @@ int32_t DatabaseFile::TipPlace(int32_t tip, int32_t fukuro, TipState* state, boo
     return kEngineOk;
 }
 
+int32_t DatabaseFile::PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                                      OrderedRecord* record) {
+    Statement find = m_sql.Prepare(
+        "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+        " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, t.fields"
+        " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id");
+    find.Bind(1, tip).Bind(2, fukuro);
+    if (!find.Next()) return Code(find.rc());
+    *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
+    *fukuroExists = find.Int(1) != 0;
+    *member = find.Int(2) != 0;
+    record->key = OrderKey{0, tip};
+    record->present = *state != TipState::Missing;
+    record->hasRecord = !find.IsNull(4);
+    find.BlobInto(3, &record->stamp);
+    find.BlobInto(4, &record->record);
+    return kEngineOk;
+}
+
 int32_t DatabaseFile::IsMember(int32_t fukuro, int32_t tip, bool* member) {
     Statement find = m_sql.Prepare("SELECT 1 FROM member WHERE fukuro_id=?1 AND tip_id=?2");
     find.Bind(1, fukuro).Bind(2, tip);

@@ -149,6 +149,10 @@ public:
     int32_t StateOf(int32_t tip, TipState* state);
     // StateOf, FukuroExists and IsMember at once, in one statement.
     int32_t TipPlace(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member);
+    // TipPlace with the tip's stamp and record, in one statement; only for a
+    // file that keeps records.
+    int32_t PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                            OrderedRecord* record);
     int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
     int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);

@@ -50,17 +50,30 @@ int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const std::stri
 }
 
 // The tip must be live and, with a fukuro, lie in it.
+int32_t PlaceVerdict(int32_t fukuro, TipState state, bool fukuroExists, bool member) {
+    if (state != TipState::Live) return kEngineNoSuchTip;
+    if (fukuro != 0 && !fukuroExists) return kEngineNoSuchFukuro;
+    if (fukuro != 0 && !member) return kEngineNoSuchTip;
+    return kEngineOk;
+}
+
 int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
     if (tip <= 0) return kEngineNoSuchTip;
     TipState state = TipState::Missing;
     bool fukuroExists = false;
     bool member = false;
     const int32_t code = file.TipPlace(tip, fukuro, &state, &fukuroExists, &member);
-    if (code != kEngineOk) return code;
-    if (state != TipState::Live) return kEngineNoSuchTip;
-    if (fukuro != 0 && !fukuroExists) return kEngineNoSuchFukuro;
-    if (fukuro != 0 && !member) return kEngineNoSuchTip;
-    return kEngineOk;
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
+}
+
+// CheckTipIn with the tip's record read in the same statement.
+int32_t CheckTipInWithRecord(DatabaseFile& file, int32_t fukuro, int32_t tip, OrderedRecord* record) {
+    if (tip <= 0) return kEngineNoSuchTip;
+    TipState state = TipState::Missing;
+    bool fukuroExists = false;
+    bool member = false;
+    const int32_t code = file.PlaceWithRecord(tip, fukuro, &state, &fukuroExists, &member, record);
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
 }
 
 }  // namespace
@@ -213,11 +226,23 @@ int32_t VaroEngine::GetTip(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
+    if (database->file.KeepsRecords()) return GetRecordedTip(*database, a[1].i4, a[2].i4, a[3].addressOut);
     ReadTransaction snapshot(database->file.Sql());
     code = CheckTipIn(database->file, a[1].i4, a[2].i4);
     if (code != kEngineOk) return code;
     m_readOnly = IsReadOnlyAt(*database, a[1].i4, a[2].i4);
     return HandOut(*database, a[2].i4, a[3].addressOut);
+}
+
+// One statement reads one snapshot: no transaction is needed around it.
+int32_t VaroEngine::GetRecordedTip(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer) {
+    int32_t code = CheckTipInWithRecord(database.file, fukuro, tip, &m_fetched);
+    if (code != kEngineOk) return code;
+    m_readOnly = IsReadOnlyAt(database, fukuro, tip);
+    code = DatabaseFile::TipFromRecord(m_fetched, &m_loaded);
+    if (code != kEngineOk) return code;
+    HandOutLoaded(database, tip, m_fetched.stamp, buffer);
+    return kEngineOk;
 }
 
 // On a writable database the checks run inside the store's transaction, so

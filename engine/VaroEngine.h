@@ -159,6 +159,8 @@ private:
     bool IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t tip);
     // Hands the tip out in the layout of the read-only state last fixed.
     int32_t HandOut(OpenDatabase& database, int32_t tip, void** buffer);
+    // GetTip's checks and load in one statement, on a file that keeps records.
+    int32_t GetRecordedTip(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer);
     // HandOut of the tip already in m_loaded.
     void HandOutLoaded(OpenDatabase& database, int32_t tip, const std::string& stamp, void** buffer);
     // Opens (or opens again) the fukuro and fixes the read-only state for it.
@@ -279,6 +281,7 @@ private:
     // Working storage kept from call to call: the tip last loaded, the tip
     // last handed in, the keys of the last step through a fukuro.
     StoredTip m_loaded;
+    OrderedRecord m_fetched;  // GetTip's record, its storage kept from one call to the next
     StoredTip m_incoming;
     std::vector<OrderKey> m_stepped;
     TipPool m_tips;
