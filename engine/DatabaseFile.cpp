@@ -524,10 +524,12 @@ int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
     return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
 }
 
+// The position comes from a subquery of VALUES: an INSERT from a SELECT of
+// the same table would copy the selected rows to a temporary table first.
 int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
     Statement insert = m_sql.Prepare(
         "INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
-        " SELECT ?1, ?2, coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1");
+        " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))");
     return Code(insert.Bind(1, fukuro).Bind(2, tip).Run());
 }
 
