@@ -45,7 +45,7 @@ struct Counters {
 };
 
 int32_t ReadCounters(DatabaseFile& file, Counters* counters) {
-    int32_t code = file.MetaNumber("next_tip", &counters->nextTip);
+    int32_t code = file.NextTipId(&counters->nextTip);
     if (code == kEngineOk) code = file.MetaNumber("next_fukuro", &counters->nextFukuro);
     counters->latestChange = file.LatestChange();
     return code;

@@ -10,10 +10,11 @@ namespace engine {
 namespace {
 
 // Format 1 kept a row per field (table `field`); format 2 keeps a tip's
-// fields in its own row. A format 1 file is upgraded when opened for
-// writing and read as it is otherwise.
+// fields in its own row; format 3 keys membership by tip, so that a tip's
+// fukuros need no index of their own. Older files are upgraded when opened
+// for writing and read as they are otherwise: every query reads all three.
 const int64_t kFieldRowsFormat = 1;
-const int64_t kFormat = 2;
+const int64_t kFormat = 3;
 const int64_t kKeptChanges = 10000;
 const int64_t kPruneEvery = 128;
 
@@ -26,9 +27,8 @@ const char kSchema[] =
     " trashed INTEGER NOT NULL DEFAULT 0, fields BLOB);"
     "CREATE TABLE member(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
     " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
-    " PRIMARY KEY(fukuro_id, tip_id)) WITHOUT ROWID;"
+    " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
     "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"
-    "CREATE INDEX member_tip ON member(tip_id);"
     "CREATE TABLE trash(tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE,"
     " fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
     " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
@@ -137,7 +137,7 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     code = ReadFormat(&m_format);
     if (code == kEngineOk && !readOnly) {
         if (m_writers.Open(WritersPathOf(path))) m_sql.SetWriterQueue(&m_writers);
-        if (m_format == kFieldRowsFormat) code = Upgrade();
+        if (m_format != kFormat) code = Upgrade();
     }
     if (code != kEngineOk) Close();
     return code;
@@ -146,7 +146,7 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
 int32_t DatabaseFile::ReadFormat(int64_t* format) {
     const int32_t code = MetaNumber("format", format);
     if (code == kEngineNotFound) return kEngineCorrupt;
-    if (code == kEngineOk && *format != kFormat && *format != kFieldRowsFormat) return kEngineCorrupt;
+    if (code == kEngineOk && (*format < kFieldRowsFormat || *format > kFormat)) return kEngineCorrupt;
     return code;
 }
 
@@ -229,6 +229,19 @@ int32_t DatabaseFile::NextId(const char* key, int64_t limit, int32_t* id) {
     return kEngineOk;
 }
 
+// Tips are never deleted, so the id above the largest in use is new; the
+// stored counter is a floor kept only where that is not enough (a restored
+// backup lacks the tips made after it), so that storing a tip leaves the
+// meta table alone.
+int32_t DatabaseFile::NextTipId(int64_t* id) {
+    Statement read = m_sql.Prepare(
+        "SELECT max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))");
+    if (!read.Next()) return Code(read.rc());
+    if (read.IsNull(0)) return kEngineCorrupt;
+    *id = read.Int(0);
+    return kEngineOk;
+}
+
 int32_t DatabaseFile::NewFukuro(const std::string& name, int32_t kind, int32_t* fukuro) {
     int32_t id = 0;
     int32_t code = NextId("next_fukuro", INT32_MAX, &id);
@@ -282,6 +295,53 @@ int32_t DatabaseFile::Step(int32_t fukuro, OrderKey from, bool forward, bool inc
     return Code(step.rc());
 }
 
+namespace {
+
+// The statements of StepRecords, by direction and inclusion.
+const char* StepRecordsSql(bool forward, bool inclusive) {
+    if (forward) {
+        return inclusive ? "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                           " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) >= (?2, ?3)"
+                           " ORDER BY m.position, m.tip_id LIMIT ?4"
+                         : "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                           " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) > (?2, ?3)"
+                           " ORDER BY m.position, m.tip_id LIMIT ?4";
+    }
+    return inclusive ? "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                       " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) <= (?2, ?3)"
+                       " ORDER BY m.position DESC, m.tip_id DESC LIMIT ?4"
+                     : "SELECT m.position, m.tip_id, t.id IS NOT NULL, t.stamp, t.fields FROM member m"
+                       " LEFT JOIN tip t ON t.id=m.tip_id WHERE m.fukuro_id=?1 AND (m.position, m.tip_id) < (?2, ?3)"
+                       " ORDER BY m.position DESC, m.tip_id DESC LIMIT ?4";
+}
+
+}  // namespace
+
+int32_t DatabaseFile::StepRecords(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                                  std::vector<OrderedRecord>* records, size_t* count) {
+    *count = 0;
+    Statement step = m_sql.Prepare(StepRecordsSql(forward, inclusive));
+    step.Bind(1, fukuro).Bind(2, from.position).Bind(3, from.tip).Bind(4, limit);
+    while (step.Next()) {
+        if (records->size() == *count) records->emplace_back();
+        OrderedRecord& record = (*records)[(*count)++];
+        record.key = OrderKey{step.Int(0), step.Int(1)};
+        record.present = step.Int(2) != 0;
+        record.hasRecord = !step.IsNull(4);
+        step.BlobInto(3, &record.stamp);
+        step.BlobInto(4, &record.record);
+    }
+    return Code(step.rc());
+}
+
+bool DatabaseFile::KeepsRecords() const { return m_format != kFieldRowsFormat; }
+
+int32_t DatabaseFile::ReadChangeMark(ChangeMark* mark) {
+    mark->dataVersion = m_sql.DataVersion();
+    mark->ownChanges = m_sql.TotalChanges();
+    return mark->dataVersion < 0 ? kEngineStorageError : kEngineOk;
+}
+
 int32_t DatabaseFile::CountBefore(int32_t fukuro, OrderKey key, int32_t* count) {
     Statement read = m_sql.Prepare(
         "SELECT count(*) FROM member WHERE fukuro_id=?1 AND (position, tip_id) < (?2, ?3)");
@@ -320,6 +380,25 @@ int32_t DatabaseFile::TipPlace(int32_t tip, int32_t fukuro, TipState* state, boo
     *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
     *fukuroExists = find.Int(1) != 0;
     *member = find.Int(2) != 0;
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                                      OrderedRecord* record) {
+    Statement find = m_sql.Prepare(
+        "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+        " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, t.fields"
+        " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id");
+    find.Bind(1, tip).Bind(2, fukuro);
+    if (!find.Next()) return Code(find.rc());
+    *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
+    *fukuroExists = find.Int(1) != 0;
+    *member = find.Int(2) != 0;
+    record->key = OrderKey{0, tip};
+    record->present = *state != TipState::Missing;
+    record->hasRecord = !find.IsNull(4);
+    find.BlobInto(3, &record->stamp);
+    find.BlobInto(4, &record->record);
     return kEngineOk;
 }
 
@@ -389,6 +468,23 @@ int32_t LoadFieldRecord(Connection& sql, int32_t tip, StoredTip* out, std::strin
 
 }  // namespace
 
+// The checks LoadTip makes after reading, for a record read ahead.
+int32_t DatabaseFile::TipFromRecord(const OrderedRecord& record, StoredTip* out) {
+    int32_t code = kEngineOk;
+    if (!record.present) {
+        code = kEngineNoSuchTip;
+    } else if (!record.hasRecord ||
+               DecodeFieldRecord(record.record.data(), record.record.size(), out) != FieldRecordError::None) {
+        code = kEngineCorrupt;
+    } else if (out->fields.empty()) {
+        code = kEngineNoSuchTip;
+    } else if (!IsWellFormedTip(*out)) {
+        code = kEngineCorrupt;
+    }
+    if (code != kEngineOk) out->fields.clear();
+    return code;
+}
+
 int32_t DatabaseFile::LoadTip(int32_t tip, StoredTip* out, std::string* stamp) {
     bool tooMany = false;
     int32_t code = m_format == kFieldRowsFormat ? LoadFieldRows(m_sql, tip, out, &tooMany)
@@ -411,9 +507,11 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
 
 int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
     if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
-    int32_t newId = 0;
-    int32_t code = NextId("next_tip", INT32_MAX, &newId);
+    int64_t next = 0;
+    int32_t code = NextTipId(&next);
     if (code != kEngineOk) return code;
+    if (next <= 0 || next >= INT32_MAX) return kEngineStorageError;
+    const int32_t newId = static_cast<int32_t>(next);
     Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
     code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
     if (code == kEngineOk) *id = newId;
@@ -426,10 +524,12 @@ int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
     return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
 }
 
+// The position comes from a subquery of VALUES: an INSERT from a SELECT of
+// the same table would copy the selected rows to a temporary table first.
 int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
     Statement insert = m_sql.Prepare(
         "INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
-        " SELECT ?1, ?2, coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1");
+        " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))");
     return Code(insert.Bind(1, fukuro).Bind(2, tip).Run());
 }
 
@@ -553,7 +653,7 @@ int32_t DatabaseFile::Check() {
         if (keys.Next()) return kEngineCorrupt;
         if (keys.rc() != SQLITE_DONE) return Code(keys.rc());
     }
-    return m_format == kFormat ? CheckFieldRecords() : kEngineOk;
+    return m_format != kFieldRowsFormat ? CheckFieldRecords() : kEngineOk;
 }
 
 // Every tip's record must decode to fields that form a tip (or to none, the
@@ -604,21 +704,44 @@ int32_t ConvertFieldRows(Connection& sql) {
     return code;
 }
 
+int32_t ToFieldRecords(Connection& sql) {
+    int32_t code = Code(sql.Exec("ALTER TABLE tip ADD COLUMN fields BLOB"));
+    if (code == kEngineOk) code = ConvertFieldRows(sql);
+    if (code == kEngineOk) code = Code(sql.Exec("DROP TABLE field"));
+    return code;
+}
+
+// Dropping the old table drops its indexes with it.
+int32_t ToMembershipByTip(Connection& sql) {
+    return Code(sql.Exec(
+        "CREATE TABLE member_by_tip(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
+        " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
+        " PRIMARY KEY(tip_id, fukuro_id)) WITHOUT ROWID;"
+        "INSERT INTO member_by_tip(fukuro_id, tip_id, position) SELECT fukuro_id, tip_id, position FROM member;"
+        "DROP TABLE member;"
+        "ALTER TABLE member_by_tip RENAME TO member;"
+        "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"));
+}
+
 }  // namespace
 
 // One transaction: a failure or a crash on the way leaves the file as it was.
 // Another writer may have converted the file since its format was read.
 int32_t DatabaseFile::Upgrade() {
     Transaction txn(m_sql);
+    int64_t format = 0;
     int32_t code = Code(txn.Begin());
-    if (code == kEngineOk) code = ReadFormat(&m_format);
-    if (code != kEngineOk || m_format == kFormat) return code;
-    code = Code(m_sql.Exec("ALTER TABLE tip ADD COLUMN fields BLOB"));
-    if (code == kEngineOk) code = ConvertFieldRows(m_sql);
-    if (code == kEngineOk) code = Code(m_sql.Exec("DROP TABLE field"));
+    if (code == kEngineOk) code = ReadFormat(&format);
+    if (code != kEngineOk) return code;
+    if (format == kFormat) {
+        m_format = kFormat;
+        return kEngineOk;
+    }
+    if (format == kFieldRowsFormat) code = ToFieldRecords(m_sql);
+    if (code == kEngineOk) code = ToMembershipByTip(m_sql);
     if (code == kEngineOk) code = SetMetaNumber("format", kFormat);
     code = CommitIfOk(txn, code);
-    m_format = code == kEngineOk ? kFormat : kFieldRowsFormat;
+    if (code == kEngineOk) m_format = kFormat;
     return code;
 }
 

@@ -1,9 +1,11 @@
 // One database file: its fukuros, tips, fukuro membership and order, trash,
 // change log and per-database values, on SQLite.
 //
-// Schema (format 2; PRAGMA application_id 0x5641524F marks the file):
+// Schema (format 3; PRAGMA application_id 0x5641524F marks the file):
 //   meta(key, value)         format, version_major, version_minor, name,
-//                            next_tip, next_fukuro (ids never reused),
+//                            next_tip (a floor for new tip ids, which also
+//                            go above every tip present), next_fukuro
+//                            (ids never reused),
 //                            sync_mark, password, account, secret_password
 //   fukuro(id, name, kind, fixed, sort_condition)
 //                            fixed fukuros 0x3000-0x3016 come with the file;
@@ -13,15 +15,18 @@
 //                            fields exactly as given, as one record
 //                            (FieldRecord.h)
 //   member(fukuro_id, tip_id, position)
-//                            order within a fukuro: position, then tip id
+//                            keyed by tip, then fukuro; order within a
+//                            fukuro: position, then tip id (index
+//                            member_order)
 //   trash(tip_id, fukuro_id, position)
 //                            where a removed tip lay, for UndoTip
 //   change_log(seq, tip_id, change, topic, fukuros)
 //                            every committed change; fukuros: the 32-bit
 //                            little-endian ids of the fukuros it concerns
 //
-// Format 1 files, which kept one row per field in a table `field`, are
-// converted when opened for writing and read as they are when opened
+// Files of format 1, which kept one row per field in a table `field`, and
+// of format 2, whose member rows were keyed by fukuro with an index by tip,
+// are converted when opened for writing and read as they are when opened
 // read-only.
 //
 // Reads need no transaction. Every writing member expects the caller to hold
@@ -78,6 +83,25 @@ struct OrderKey {
 
 enum class TipState { Missing, Live, Trashed };
 
+// A tip read with its place in a fukuro: its stamp and stored record.
+struct OrderedRecord {
+    OrderKey key;
+    bool present = false;  // false when the member row names no tip
+    bool hasRecord = false;
+    std::string stamp;
+    std::vector<uint8_t> record;
+};
+
+// Moves whenever anything may have been committed to the file: SQLite's
+// data version for other connections, the count of changed rows for this one.
+struct ChangeMark {
+    int64_t dataVersion = -1;
+    int64_t ownChanges = -1;
+    bool operator==(const ChangeMark& other) const {
+        return dataVersion == other.dataVersion && ownChanges == other.ownChanges;
+    }
+};
+
 class DatabaseFile {
 public:
     // Makes a new file at `path` (which must not exist) with the schema, the
@@ -109,6 +133,14 @@ public:
     // before) `from`, `from` itself included when `inclusive`.
     int32_t Step(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
                  std::vector<OrderKey>* keys);
+    // Step with each tip's stamp and record, in one statement; only for a
+    // file that keeps records (KeepsRecords). `records` keeps its storage;
+    // *count tells how many of them were read.
+    int32_t StepRecords(int32_t fukuro, OrderKey from, bool forward, bool inclusive, int limit,
+                        std::vector<OrderedRecord>* records, size_t* count);
+    bool KeepsRecords() const;
+    // Outside a transaction the mark is that of the latest commit.
+    int32_t ReadChangeMark(ChangeMark* mark);
     // The number of tips ordered before `key`, and the key at an index.
     int32_t CountBefore(int32_t fukuro, OrderKey key, int32_t* count);
     int32_t KeyAt(int32_t fukuro, int32_t index, OrderKey* key);
@@ -117,6 +149,10 @@ public:
     int32_t StateOf(int32_t tip, TipState* state);
     // StateOf, FukuroExists and IsMember at once, in one statement.
     int32_t TipPlace(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member);
+    // TipPlace with the tip's stamp and record, in one statement; only for a
+    // file that keeps records.
+    int32_t PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                            OrderedRecord* record);
     int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
     int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
@@ -124,7 +160,11 @@ public:
     // empty on any failure. The storage *out already has is reused.
     // With `stamp`, the tip's stored stamp too, read with it.
     int32_t LoadTip(int32_t tip, StoredTip* out, std::string* stamp = nullptr);
+    // LoadTip from a record StepRecords read.
+    static int32_t TipFromRecord(const OrderedRecord& record, StoredTip* out);
     int32_t StoredStamp(int32_t tip, std::string* stamp);
+    // The id the next new tip takes, never one given before.
+    int32_t NextTipId(int64_t* id);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
     // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);

@@ -17,6 +17,7 @@ const int kReadCurrent = 0;
 const int kReadNext = 1;
 const int kReadPrevious = 2;
 const int kStepBatch = 64;
+const int kReadAheadBatch = 64;
 
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
@@ -49,17 +50,30 @@ int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const std::stri
 }
 
 // The tip must be live and, with a fukuro, lie in it.
+int32_t PlaceVerdict(int32_t fukuro, TipState state, bool fukuroExists, bool member) {
+    if (state != TipState::Live) return kEngineNoSuchTip;
+    if (fukuro != 0 && !fukuroExists) return kEngineNoSuchFukuro;
+    if (fukuro != 0 && !member) return kEngineNoSuchTip;
+    return kEngineOk;
+}
+
 int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
     if (tip <= 0) return kEngineNoSuchTip;
     TipState state = TipState::Missing;
     bool fukuroExists = false;
     bool member = false;
     const int32_t code = file.TipPlace(tip, fukuro, &state, &fukuroExists, &member);
-    if (code != kEngineOk) return code;
-    if (state != TipState::Live) return kEngineNoSuchTip;
-    if (fukuro != 0 && !fukuroExists) return kEngineNoSuchFukuro;
-    if (fukuro != 0 && !member) return kEngineNoSuchTip;
-    return kEngineOk;
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
+}
+
+// CheckTipIn with the tip's record read in the same statement.
+int32_t CheckTipInWithRecord(DatabaseFile& file, int32_t fukuro, int32_t tip, OrderedRecord* record) {
+    if (tip <= 0) return kEngineNoSuchTip;
+    TipState state = TipState::Missing;
+    bool fukuroExists = false;
+    bool member = false;
+    const int32_t code = file.PlaceWithRecord(tip, fukuro, &state, &fukuroExists, &member, record);
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
 }
 
 }  // namespace
@@ -117,6 +131,74 @@ int32_t VaroEngine::MoveCursor(OpenDatabase& database, int32_t fukuro, OpenFukur
     return code;
 }
 
+int32_t VaroEngine::ReadAt(OpenDatabase& database, int32_t fukuro, int option, int32_t* tip, void** buffer) {
+    ReadTransaction snapshot(database.file.Sql());
+    OpenFukuro* state = nullptr;
+    int32_t code = OpenedFukuro(database, fukuro, &state);
+    if (code == kEngineOk) code = MoveCursor(database, fukuro, *state, option, tip);
+    if (code != kEngineOk || *tip == 0) return code;
+    return HandOut(database, *tip, buffer);
+}
+
+// A format 1 file read as it is keeps no records to read ahead.
+bool VaroEngine::WalksAhead(const OpenDatabase& database, int32_t fukuro, int option) const {
+    if (option == kReadCurrent || !database.file.KeepsRecords()) return false;
+    const auto found = database.fukuros.find(fukuro);
+    return found != database.fukuros.end() && found->second.search.empty();
+}
+
+// While nothing was committed to the file since the batch was read, the
+// next tip comes out of it for one look at the change mark; otherwise a new
+// batch is read from the cursor, as ReadAt would step from it.
+int32_t VaroEngine::ReadAhead(OpenDatabase& database, int32_t fukuro, bool forward, int32_t* tip, void** buffer) {
+    OpenFukuro& state = database.fukuros.find(fukuro)->second;
+    ReadAheadBatch& batch = state.ahead;
+    ChangeMark now;
+    int32_t code = database.file.ReadChangeMark(&now);
+    if (code != kEngineOk) return code;
+    if (!batch.Continues(state.cursor, forward, now)) {
+        code = FillBatch(database, fukuro, state, forward);
+        if (code != kEngineOk) return code;
+    }
+    if (batch.next == batch.count) {
+        state.cursor.onTip = false;
+        state.cursor.key = forward ? OrderKey{INT64_MAX, INT64_MAX} : OrderKey{INT64_MIN, INT64_MIN};
+        return kEngineOk;
+    }
+    const OrderedRecord& record = batch.records[batch.next++];
+    state.cursor.onTip = true;
+    state.cursor.key = record.key;
+    *tip = static_cast<int32_t>(record.key.tip);
+    code = DatabaseFile::TipFromRecord(record, &m_loaded);
+    if (code != kEngineOk) return code;
+    HandOutLoaded(database, *tip, record.stamp, buffer);
+    return kEngineOk;
+}
+
+// The mark is read in the batch's own snapshot.
+int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward) {
+    ReadAheadBatch& batch = state.ahead;
+    batch.count = 0;
+    batch.next = 0;
+    ReadTransaction snapshot(database.file.Sql());
+    OpenFukuro* open = nullptr;
+    int32_t code = OpenedFukuro(database, fukuro, &open);
+    ChangeMark mark;
+    if (code == kEngineOk) code = database.file.ReadChangeMark(&mark);
+    const bool inclusive = forward && !state.cursor.onTip;
+    if (code == kEngineOk) {
+        code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, kReadAheadBatch,
+                                         &batch.records, &batch.count);
+    }
+    if (code != kEngineOk) {
+        batch.count = 0;
+        return code;
+    }
+    batch.forward = forward;
+    batch.mark = mark;
+    return kEngineOk;
+}
+
 int32_t VaroEngine::ReadTip(const EngineArg* a) {
     const int32_t fukuro = a[1].i4;
     const int option = a[2].i4;
@@ -125,17 +207,13 @@ int32_t VaroEngine::ReadTip(const EngineArg* a) {
     if (!tipOut || !bufferOut || option < kReadCurrent || option > kReadPrevious) return kEngineBadArgument;
     *tipOut = 0;
     OpenDatabase* database = nullptr;
-    OpenFukuro* state = nullptr;
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
-    ReadTransaction snapshot(database->file.Sql());
-    code = OpenedFukuro(*database, fukuro, &state);
     int32_t tip = 0;
-    if (code == kEngineOk) code = MoveCursor(*database, fukuro, *state, option, &tip);
-    if (code != kEngineOk || tip == 0) return code;
     void* buffer = nullptr;
-    code = HandOut(*database, tip, &buffer);
-    if (code != kEngineOk) return code;
+    code = WalksAhead(*database, fukuro, option) ? ReadAhead(*database, fukuro, option == kReadNext, &tip, &buffer)
+                                                 : ReadAt(*database, fukuro, option, &tip, &buffer);
+    if (code != kEngineOk || tip == 0) return code;
     *tipOut = tip;
     *bufferOut = buffer;
     return kEngineOk;
@@ -148,11 +226,23 @@ int32_t VaroEngine::GetTip(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
+    if (database->file.KeepsRecords()) return GetRecordedTip(*database, a[1].i4, a[2].i4, a[3].addressOut);
     ReadTransaction snapshot(database->file.Sql());
     code = CheckTipIn(database->file, a[1].i4, a[2].i4);
     if (code != kEngineOk) return code;
     m_readOnly = IsReadOnlyAt(*database, a[1].i4, a[2].i4);
     return HandOut(*database, a[2].i4, a[3].addressOut);
+}
+
+// One statement reads one snapshot: no transaction is needed around it.
+int32_t VaroEngine::GetRecordedTip(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer) {
+    int32_t code = CheckTipInWithRecord(database.file, fukuro, tip, &m_fetched);
+    if (code != kEngineOk) return code;
+    m_readOnly = IsReadOnlyAt(database, fukuro, tip);
+    code = DatabaseFile::TipFromRecord(m_fetched, &m_loaded);
+    if (code != kEngineOk) return code;
+    HandOutLoaded(database, tip, m_fetched.stamp, buffer);
+    return kEngineOk;
 }
 
 // On a writable database the checks run inside the store's transaction, so

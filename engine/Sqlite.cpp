@@ -202,6 +202,8 @@ int64_t Connection::DataVersion() {
     return stmt.Next() ? stmt.Int(0) : -1;
 }
 
+int64_t Connection::TotalChanges() const { return m_db ? sqlite3_total_changes64(m_db) : 0; }
+
 int64_t Connection::LastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 
 // The transaction statements come from the cache like any other, rather

@@ -105,6 +105,8 @@ public:
     bool InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
     // SQLite's data_version: changes when another connection commits.
     int64_t DataVersion();
+    // Rows this connection has changed since it opened, rolled back or not.
+    int64_t TotalChanges() const;
     int64_t LastInsertId() const;
 
 private:

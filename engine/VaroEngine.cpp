@@ -305,10 +305,18 @@ int32_t VaroEngine::HandOut(OpenDatabase& database, int32_t tip, void** buffer) 
     std::string stamp;
     const int32_t code = database.file.LoadTip(tip, &m_loaded, &stamp);
     if (code != kEngineOk) return code;
-    m_seen = SeenStamp{database.id, tip, stamp};
-    const bool compact = m_readOnly && UsesCompactLayout(m_loaded);
-    *buffer = m_tips.Add(database.id, compact ? CompactLayout(m_loaded) : m_loaded);
+    HandOutLoaded(database, tip, stamp, buffer);
     return kEngineOk;
+}
+
+void VaroEngine::HandOutLoaded(OpenDatabase& database, int32_t tip, const std::string& stamp, void** buffer) {
+    m_seen = SeenStamp{database.id, tip, stamp};
+    // Two calls rather than one conditional, which would copy m_loaded field by field.
+    if (m_readOnly && UsesCompactLayout(m_loaded)) {
+        *buffer = m_tips.Add(database.id, CompactLayout(m_loaded));
+    } else {
+        *buffer = m_tips.Add(database.id, m_loaded);
+    }
 }
 
 void VaroEngine::OpenFukuroAt(OpenDatabase& database, int32_t fukuro) {

@@ -94,10 +94,26 @@ private:
         bool onTip = false;
         OrderKey key{INT64_MIN, INT64_MIN};
     };
+    // Tips of a walk read ahead of the cursor, in the walk's direction, as
+    // the file stood at `mark`; records[next] follows the cursor.
+    struct ReadAheadBatch {
+        std::vector<OrderedRecord> records;  // storage kept from batch to batch
+        size_t count = 0;
+        size_t next = 0;
+        bool forward = true;
+        ChangeMark mark;
+        // Whether the batch still holds the tip after `cursor` of a walk
+        // going `forward`, the file being at `now`.
+        bool Continues(const Cursor& cursor, bool forward, const ChangeMark& now) const {
+            return next > 0 && next < count && forward == this->forward && now == mark && cursor.onTip &&
+                   cursor.key.position == records[next - 1].key.position && cursor.key.tip == records[next - 1].key.tip;
+        }
+    };
     struct OpenFukuro {
         Cursor cursor;
         std::string search;  // Shift-JIS; empty for none
         bool foldCase = false;
+        ReadAheadBatch ahead;
     };
     struct OpenDatabase {
         int32_t id = 0;
@@ -143,11 +159,21 @@ private:
     bool IsReadOnlyAt(OpenDatabase& database, int32_t fukuro, int32_t tip);
     // Hands the tip out in the layout of the read-only state last fixed.
     int32_t HandOut(OpenDatabase& database, int32_t tip, void** buffer);
+    // GetTip's checks and load in one statement, on a file that keeps records.
+    int32_t GetRecordedTip(OpenDatabase& database, int32_t fukuro, int32_t tip, void** buffer);
+    // HandOut of the tip already in m_loaded.
+    void HandOutLoaded(OpenDatabase& database, int32_t tip, const std::string& stamp, void** buffer);
     // Opens (or opens again) the fukuro and fixes the read-only state for it.
     void OpenFukuroAt(OpenDatabase& database, int32_t fukuro);
     char16_t* NewText(const std::u16string& text);
     int32_t TextOut(const EngineArg& arg, const std::string& utf8);
     void FollowWatchedDatabases();
+    // ReadTip's two ways: each tip read on its own, or a walk without a
+    // search through batches read ahead. *tip 0 at either end.
+    int32_t ReadAt(OpenDatabase& database, int32_t fukuro, int option, int32_t* tip, void** buffer);
+    bool WalksAhead(const OpenDatabase& database, int32_t fukuro, int option) const;
+    int32_t ReadAhead(OpenDatabase& database, int32_t fukuro, bool forward, int32_t* tip, void** buffer);
+    int32_t FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward);
     // Moves the read position; *tip 0 at either end.
     int32_t MoveCursor(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, int option, int32_t* tip);
     int32_t NextMatching(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward,
@@ -255,6 +281,7 @@ private:
     // Working storage kept from call to call: the tip last loaded, the tip
     // last handed in, the keys of the last step through a fukuro.
     StoredTip m_loaded;
+    OrderedRecord m_fetched;  // GetTip's record, its storage kept from one call to the next
     StoredTip m_incoming;
     std::vector<OrderKey> m_stepped;
     TipPool m_tips;

@@ -120,6 +120,23 @@ TEST_F(AdministrationTest, BackupAndRestoreKeepIdsMovingForward) {
     EXPECT_EQ(kEngineInUse, Call(*m_engine, kOpDBRestore, {I4(m_db)}));
 }
 
+// A file whose stored id counter lags behind its tips (written by a build
+// that counted differently, or put back by hand) still gives fresh ids.
+TEST_F(AdministrationTest, NewTipsGetIdsAboveEveryStoredTipWhateverTheCounterSays) {
+    const std::string file = Location(m_db);
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
+    const int32_t first = PutToDo(m_db, kToDo, "first");
+    const int32_t second = PutToDo(m_db, kToDo, "second");
+    m_engine.reset();
+    ASSERT_TRUE(RunOnFile(file, "UPDATE meta SET value=1 WHERE key='next_tip'"));
+    m_engine = NewEngine(*m_host);
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
+    const int32_t third = PutToDo(m_db, kToDo, "third");
+    EXPECT_GT(third, second);
+    EXPECT_EQ((std::vector<int32_t>{first, second, third}), TipList(m_db, kToDo));
+    EXPECT_EQ("second", Memo(m_db, kToDo, second));
+}
+
 TEST_F(AdministrationTest, PasswordsAndAccountsComeBackInTheirBlock) {
     uint8_t block[96];
     memset(block, 0xEE, sizeof block);

@@ -165,6 +165,52 @@ TEST_F(FukuroTest, ReadPositionsWalkForwardBackAndStopAtTheEnds) {
     EXPECT_EQ(kEngineFukuroNotOpen, On(kOpReadTip, kToDo, {I4(1), I4Out(&tip), AddressOut(&buffer)}));
 }
 
+// A walk reads tips ahead of its position; what was committed since, by
+// any instance, is read as it stands when the walk gets there.
+TEST_F(FukuroTest, AWalkReadsChangesMadeAfterItsLastRead) {
+    const int32_t a = PutToDo(m_db, kToDo, "a");
+    const int32_t b = PutToDo(m_db, kToDo, "b");
+    const int32_t c = PutToDo(m_db, kToDo, "c");
+    const int32_t d = PutToDo(m_db, kToDo, "d");
+    const int32_t e = PutToDo(m_db, kToDo, "e");
+    std::unique_ptr<Engine> other = OpenedEngine(m_db);
+    ASSERT_EQ(kEngineOk, On(kOpFukuroOpen, kToDo));
+    std::string memo;
+    EXPECT_EQ(a, Read(kToDo, 1, nullptr, &memo));
+
+    ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, b, ToDoFields("b changed"), other.get()));
+    EXPECT_EQ(b, Read(kToDo, 1, nullptr, &memo));
+    EXPECT_EQ("b changed", memo);
+
+    int32_t trashed[] = {c, 0};
+    ASSERT_EQ(kEngineOk, On(kOpRemoveTip, kToDo, {Buffer(trashed)}, other.get()));
+    EXPECT_EQ(d, Read(kToDo, 1, nullptr, &memo));
+    EXPECT_EQ("d", memo);
+
+    ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, e, ToDoFields("e changed")));
+    EXPECT_EQ(e, Read(kToDo, 1, nullptr, &memo));
+    EXPECT_EQ("e changed", memo);
+
+    const int32_t f = PutToDo(m_db, kToDo, "f", other.get());
+    EXPECT_EQ(f, Read(kToDo, 1));
+    EXPECT_EQ(0, Read(kToDo, 1));
+    ASSERT_EQ(kEngineOk, Call(*other, kOpUndoTip, {I4(m_db), Buffer(trashed)}));
+    EXPECT_EQ(f, Read(kToDo, 2));
+    EXPECT_EQ(e, Read(kToDo, 2));
+    EXPECT_EQ(d, Read(kToDo, 2));
+    EXPECT_EQ(c, Read(kToDo, 2));
+}
+
+TEST_F(FukuroTest, AWalkOfManyTipsReadsEveryOneInOrderBothWays) {
+    std::vector<int32_t> tips;
+    for (int i = 0; i < 150; ++i) tips.push_back(PutToDo(m_db, kToDo, "tip " + std::to_string(i)));
+    ASSERT_EQ(kEngineOk, On(kOpFukuroOpen, kToDo));
+    EXPECT_EQ(tips, ReadAll(kToDo));
+    std::vector<int32_t> back;
+    for (int32_t tip = Read(kToDo, 2); tip != 0; tip = Read(kToDo, 2)) back.push_back(tip);
+    EXPECT_EQ(std::vector<int32_t>(tips.rbegin(), tips.rend()), back);
+}
+
 TEST_F(FukuroTest, SeekPlacesTheNextRead) {
     std::vector<int32_t> ids;
     for (const char* memo : {"0", "1", "2", "3", "4"}) ids.push_back(PutToDo(m_db, kToDo, memo));

@@ -1,7 +1,8 @@
 // A database file of the first format, which kept one row per field, made
-// here from that format's own tables: opened for writing it is converted in
-// place with every tip, fukuro, order, trash entry and value kept; opened
-// read-only it is read as it is.
+// here from that format's own tables, and one of the second, whose member
+// rows were keyed by fukuro: opened for writing each is converted in place
+// with every tip, fukuro, order, trash entry and value kept; opened
+// read-only each is read as it is.
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,10 +135,12 @@ bool WriteFieldRowsDatabase(const std::string& path, const std::vector<uint8_t>&
     return ok && file.Exec("COMMIT");
 }
 
-// The format recorded in the file and whether it still has per-field rows.
+// The format recorded in the file, whether it still has per-field rows and
+// whether its member rows still have an index by tip beside their key.
 struct FileLayout {
     int64_t format = 0;
     bool fieldRows = false;
+    bool memberTipIndex = false;
 };
 
 FileLayout LayoutOf(const std::string& path) {
@@ -146,10 +149,12 @@ FileLayout LayoutOf(const std::string& path) {
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* read = nullptr;
         sqlite3_prepare_v2(db, "SELECT (SELECT value FROM meta WHERE key='format'),"
-                               " EXISTS(SELECT 1 FROM sqlite_master WHERE name='field')", -1, &read, nullptr);
+                               " EXISTS(SELECT 1 FROM sqlite_master WHERE name='field'),"
+                               " EXISTS(SELECT 1 FROM sqlite_master WHERE name='member_tip')", -1, &read, nullptr);
         if (read && sqlite3_step(read) == SQLITE_ROW) {
             layout.format = sqlite3_column_int64(read, 0);
             layout.fieldRows = sqlite3_column_int(read, 1) != 0;
+            layout.memberTipIndex = sqlite3_column_int(read, 2) != 0;
         }
         sqlite3_finalize(read);
     }
@@ -196,6 +201,32 @@ protected:
         return written;
     }
 
+    // The current file turned back into the second format: its member rows
+    // keyed by fukuro, with an index by tip.
+    bool MakeFieldRecordFile() {
+        if (OpenDb(m_db) != kEngineOk) return false;
+        m_engine.reset();
+        bool made = false;
+        {
+            Writer file(m_path);
+            made = file.Exec(
+                "BEGIN;"
+                "CREATE TABLE member_by_fukuro(fukuro_id INTEGER NOT NULL REFERENCES fukuro(id) ON DELETE CASCADE,"
+                " tip_id INTEGER NOT NULL REFERENCES tip(id) ON DELETE CASCADE, position INTEGER NOT NULL,"
+                " PRIMARY KEY(fukuro_id, tip_id)) WITHOUT ROWID;"
+                "INSERT INTO member_by_fukuro SELECT fukuro_id, tip_id, position FROM member;"
+                "DROP TABLE member;"
+                "ALTER TABLE member_by_fukuro RENAME TO member;"
+                "CREATE INDEX member_order ON member(fukuro_id, position, tip_id);"
+                "CREATE INDEX member_tip ON member(tip_id);"
+                "UPDATE meta SET value=2 WHERE key='format';"
+                "COMMIT;");
+        }
+        m_engine = NewEngine(*m_host);
+        const FileLayout layout = LayoutOf(m_path);
+        return made && layout.format == 2 && layout.memberTipIndex;
+    }
+
     std::vector<uint8_t> m_condition;
     std::string m_path;
     int32_t m_db = 0;
@@ -204,8 +235,9 @@ protected:
 TEST_F(UpgradeTest, OpeningForWritingConvertsTheFileAndKeepsEverything) {
     ASSERT_EQ(kEngineOk, OpenDb(m_db));
     const FileLayout layout = LayoutOf(m_path);
-    EXPECT_EQ(2, layout.format);
+    EXPECT_EQ(3, layout.format);
     EXPECT_FALSE(layout.fieldRows);
+    EXPECT_FALSE(layout.memberTipIndex);
 
     for (const OldTip& tip : OldTips()) {
         if (tip.fields.size() > 40) {
@@ -260,7 +292,7 @@ TEST_F(UpgradeTest, AFailedUpgradeLeavesTheOldFileWhole) {
             EXPECT_TRUE(layout.fieldRows) << writesBefore;
         }
         ASSERT_EQ(kEngineOk, OpenDb(m_db)) << writesBefore;
-        EXPECT_EQ(2, LayoutOf(m_path).format);
+        EXPECT_EQ(3, LayoutOf(m_path).format);
         EXPECT_TRUE(SameFields(OldTips()[0].fields, GetFields(m_db, 0, 3))) << writesBefore;
         EXPECT_TRUE(SameFields(OldTips()[2].fields, GetFields(m_db, 0, 7))) << writesBefore;
         if (opened == kEngineOk) break;
@@ -288,6 +320,43 @@ TEST_F(UpgradeTest, OpenedReadOnlyTheOldFileIsReadAsItIs) {
     const FileLayout layout = LayoutOf(m_path);
     EXPECT_EQ(1, layout.format);
     EXPECT_TRUE(layout.fieldRows);
+}
+
+TEST_F(UpgradeTest, ASecondFormatFileIsKeyedByTipWithEveryMembershipKept) {
+    ASSERT_TRUE(MakeFieldRecordFile());
+    ASSERT_EQ(kEngineOk, OpenDb(m_db));
+    const FileLayout layout = LayoutOf(m_path);
+    EXPECT_EQ(3, layout.format);
+    EXPECT_FALSE(layout.memberTipIndex);
+    EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
+    EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
+    EXPECT_EQ((std::vector<int32_t>{7}), TipList(m_db, 0x3000));
+
+    // The trash finds every fukuro of a tip through the new key.
+    int32_t both[] = {3, 0};
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpRemoveTip, {I4(m_db), I4(kToDo), Buffer(both)}));
+    EXPECT_EQ((std::vector<int32_t>{5, 10}), TipList(m_db, kToDo));
+    EXPECT_TRUE(TipList(m_db, kFolder).empty());
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpUndoTip, {I4(m_db), Buffer(both)}));
+    EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
+    EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
+    EXPECT_EQ(kNextTip, PutToDo(m_db, kFolder, "new"));
+    EXPECT_EQ((std::vector<int32_t>{3, kNextTip}), TipList(m_db, kFolder));
+}
+
+TEST_F(UpgradeTest, OpenedReadOnlyASecondFormatFileIsReadAsItIs) {
+    ASSERT_TRUE(MakeFieldRecordFile());
+    ASSERT_EQ(0, chmod(m_path.c_str(), 0400));
+    int16_t flag = 0;
+    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpOpen, &flag));
+    EXPECT_EQ(1, flag);
+    EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
+    EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
+    EXPECT_EQ("first", TextOf(FindTag(GetFields(m_db, kFolder, 3), "MEMO")));
+    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
+    const FileLayout layout = LayoutOf(m_path);
+    EXPECT_EQ(2, layout.format);
+    EXPECT_TRUE(layout.memberTipIndex);
 }
 
 }  // namespace
