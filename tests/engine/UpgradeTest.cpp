@@ -264,14 +264,10 @@ TEST_F(UpgradeTest, OpeningForWritingConvertsTheFileAndKeepsEverything) {
 
     // The damaged tip was unreadable before and stays so; the check says so.
     EXPECT_EQ(kEngineCorrupt, Call(*m_engine, kOpDBCheck, {I4(m_db)}));
-}
 
-TEST_F(UpgradeTest, AStoreAfterTheUpgradeStampsAfterTheKeptStamp) {
-    ASSERT_EQ(kEngineOk, OpenDb(m_db));
-    std::vector<Field> fields = ToDoFields("changed", "20200101101010");
-    ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, 3, fields));
-    const std::string stamp = StampText(GetFields(m_db, 0, 3));
-    EXPECT_GT(stamp, std::string("20200101101010"));
+    // A store stamps after the kept stamp and touches no other tip.
+    ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, 3, ToDoFields("changed", "20200101101010")));
+    EXPECT_GT(StampText(GetFields(m_db, 0, 3)), std::string("20200101101010"));
     EXPECT_EQ("changed", Memo(m_db, 0, 3));
     EXPECT_TRUE(SameFields(OldTips()[1].fields, GetFields(m_db, 0, 5)));
 }
@@ -302,24 +298,36 @@ TEST_F(UpgradeTest, AFailedUpgradeLeavesTheOldFileWhole) {
     EXPECT_GT(failures, 0);
 }
 
-TEST_F(UpgradeTest, OpenedReadOnlyTheOldFileIsReadAsItIs) {
-    ASSERT_EQ(0, chmod(m_path.c_str(), 0400));
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpOpen, &flag));
-    EXPECT_EQ(1, flag);
-    EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
-    // Read-only tips come in the compact layout.
-    const std::vector<Field> first = GetFields(m_db, 0, 3);
-    EXPECT_EQ(19u, first.size());
-    EXPECT_EQ("first", TextOf(FindTag(first, "MEMO")));
-    EXPECT_EQ("20200101101010", TextOf(FindTag(first, "LMTM")));
-    EXPECT_TRUE(SameFields(OldTips()[2].fields, GetFields(m_db, 0, 7)));
-    EXPECT_EQ(kEngineCorrupt, GetCode(m_db, 0, 10));
-    EXPECT_EQ(kEngineReadOnly, PutTip(m_db, kToDo, 3, ToDoFields("no")));
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
-    const FileLayout layout = LayoutOf(m_path);
-    EXPECT_EQ(1, layout.format);
-    EXPECT_TRUE(layout.fieldRows);
+// Opened read-only, a file of either older format is read as it is, tips
+// in the compact layout, and stays in its format.
+TEST_F(UpgradeTest, OpenedReadOnlyAnOlderFileIsReadAsItIs) {
+    for (int format : {1, 2}) {
+        SCOPED_TRACE(format);
+        if (format == 2) {
+            m_engine = NewEngine(*m_host);
+            ASSERT_EQ(0, chmod(m_path.c_str(), 0600));
+            ASSERT_TRUE(MakeFieldRecordFile());
+        }
+        ASSERT_EQ(0, chmod(m_path.c_str(), 0400));
+        int16_t flag = 0;
+        ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpOpen, &flag));
+        EXPECT_EQ(1, flag);
+        EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
+        EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
+        const std::vector<Field> first = GetFields(m_db, kFolder, 3);
+        EXPECT_EQ(19u, first.size());
+        EXPECT_EQ("first", TextOf(FindTag(first, "MEMO")));
+        EXPECT_EQ("20200101101010", TextOf(FindTag(first, "LMTM")));
+        EXPECT_EQ(kEngineCorrupt, GetCode(m_db, 0, 10));
+        EXPECT_EQ(kEngineReadOnly, PutTip(m_db, kToDo, 3, ToDoFields("no")));
+        EXPECT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
+        const FileLayout layout = LayoutOf(m_path);
+        EXPECT_EQ(format, layout.format);
+        EXPECT_EQ(format == 1, layout.fieldRows);
+        if (format == 2) {
+            EXPECT_TRUE(layout.memberTipIndex);
+        }
+    }
 }
 
 TEST_F(UpgradeTest, ASecondFormatFileIsKeyedByTipWithEveryMembershipKept) {
@@ -342,21 +350,6 @@ TEST_F(UpgradeTest, ASecondFormatFileIsKeyedByTipWithEveryMembershipKept) {
     EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
     EXPECT_EQ(kNextTip, PutToDo(m_db, kFolder, "new"));
     EXPECT_EQ((std::vector<int32_t>{3, kNextTip}), TipList(m_db, kFolder));
-}
-
-TEST_F(UpgradeTest, OpenedReadOnlyASecondFormatFileIsReadAsItIs) {
-    ASSERT_TRUE(MakeFieldRecordFile());
-    ASSERT_EQ(0, chmod(m_path.c_str(), 0400));
-    int16_t flag = 0;
-    ASSERT_EQ(kEngineOk, OpenDb(m_db, nullptr, kOpOpen, &flag));
-    EXPECT_EQ(1, flag);
-    EXPECT_EQ((std::vector<int32_t>{5, 3, 10}), TipList(m_db, kToDo));
-    EXPECT_EQ((std::vector<int32_t>{3}), TipList(m_db, kFolder));
-    EXPECT_EQ("first", TextOf(FindTag(GetFields(m_db, kFolder, 3), "MEMO")));
-    EXPECT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
-    const FileLayout layout = LayoutOf(m_path);
-    EXPECT_EQ(2, layout.format);
-    EXPECT_TRUE(layout.memberTipIndex);
 }
 
 }  // namespace
