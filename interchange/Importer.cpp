@@ -32,6 +32,24 @@ const char* KindFamily(uint16_t kind) {
     return entry ? entry->name : "";
 }
 
+// Reads a file's items one by one: each read reports progress, a skipped
+// one goes to `skip` with its reason, and a whole one to `take` with its
+// place in the file.
+template <typename Item, typename Reader, typename Skip, typename Take>
+void ReadEach(Reader& reader, const std::function<void(uint64_t)>& progress, Skip skip, Take take) {
+    for (;;) {
+        Item item{};
+        const ReadOutcome outcome = reader.Next(&item);
+        if (outcome.kind == ReadOutcome::kEnd) return;
+        progress(reader.BytesRead());
+        if (outcome.kind == ReadOutcome::kSkipped) {
+            skip(outcome.reason);
+            continue;
+        }
+        take(item, outcome.line);
+    }
+}
+
 }  // namespace
 
 Importer::~Importer() {
@@ -131,51 +149,39 @@ void Importer::KeepAlarmFukuroInStep(long tip, bool alarmOn) {
 void Importer::ImportCalendar(std::istream& in, const std::string& label,
                               const std::function<void(uint64_t)>& progress) {
     CalendarReader reader(in);
-    for (;;) {
-        icalcomponent* component = nullptr;
-        const ReadOutcome outcome = reader.Next(&component);
-        if (outcome.kind == ReadOutcome::kEnd) break;
-        progress(reader.BytesRead());
-        if (outcome.kind == ReadOutcome::kSkipped) {
-            Skip(label, outcome.reason);
-            continue;
-        }
-        const std::string where = Where(label, outcome.line);
-        const uint16_t kind = KindOfComponent(component);
-        ComponentImport result;
-        Store(kind, ComponentUid(component), where, [&](std::string* problem, bool* entryDaySet, bool* alarmOn) {
-            const bool ok = ComponentToTip(m_kit, component, reader.Zones(), &result);
-            *problem = result.problem;
-            *entryDaySet = result.hasEntryDay;
-            *alarmOn = result.alarmOn;
-            return ok;
+    ReadEach<icalcomponent*>(
+        reader, progress, [&](const std::string& why) { Skip(label, why); },
+        [&](icalcomponent* component, long line) {
+            const std::string where = Where(label, line);
+            ComponentImport result;
+            Store(KindOfComponent(component), ComponentUid(component), where,
+                  [&](std::string* problem, bool* entryDaySet, bool* alarmOn) {
+                      const bool ok = ComponentToTip(m_kit, component, reader.Zones(), &result);
+                      *problem = result.problem;
+                      *entryDaySet = result.hasEntryDay;
+                      *alarmOn = result.alarmOn;
+                      return ok;
+                  });
+            for (const std::string& note : result.notes) m_summary.notes.push_back(where + ": " + note);
+            icalcomponent_free(component);
         });
-        for (const std::string& note : result.notes) m_summary.notes.push_back(where + ": " + note);
-        icalcomponent_free(component);
-    }
 }
 
 void Importer::ImportCards(std::istream& in, const std::string& label, const std::function<void(uint64_t)>& progress) {
     VCardReader reader(in);
-    for (;;) {
-        Card card;
-        const ReadOutcome outcome = reader.Next(&card);
-        if (outcome.kind == ReadOutcome::kEnd) break;
-        progress(reader.BytesRead());
-        if (outcome.kind == ReadOutcome::kSkipped) {
-            Skip(label, outcome.reason);
-            continue;
-        }
-        const std::string where = Where(label, outcome.line);
-        std::vector<std::string> unknown;
-        Store(card.kind, card.uid, where, [&](std::string* problem, bool*, bool*) {
-            return WriteCard(m_kit, card, m_categoryNames, problem, &unknown);
+    ReadEach<Card>(
+        reader, progress, [&](const std::string& why) { Skip(label, why); },
+        [&](const Card& card, long line) {
+            const std::string where = Where(label, line);
+            std::vector<std::string> unknown;
+            Store(card.kind, card.uid, where, [&](std::string* problem, bool*, bool*) {
+                return WriteCard(m_kit, card, m_categoryNames, problem, &unknown);
+            });
+            for (const std::string& name : unknown) {
+                m_summary.notes.push_back(where + ": category \"" + name +
+                                          "\" not kept (the database does not name it, or the card has three already)");
+            }
         });
-        for (const std::string& name : unknown) {
-            m_summary.notes.push_back(where + ": category \"" + name + "\" not kept (the database does not name it, "
-                                              "or the card has three already)");
-        }
-    }
 }
 
 }  // namespace interchange
