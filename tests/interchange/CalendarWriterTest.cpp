@@ -38,18 +38,19 @@ std::string SummaryLibicalReads(const std::string& lines) {
     return read;
 }
 
-TEST(CalendarWriting, TextEscapesBackslashSemicolonCommaAndLineBreaks) {
+// Text escapes backslash, semicolon, comma and line breaks; lines fold at
+// 75 octets, never inside a UTF-8 character, and a line of exactly 75
+// stays whole.
+TEST(CalendarWriting, TextIsEscapedAndFoldedAtSeventyFiveOctetsBetweenCharacters) {
     std::string out;
     CalendarWriter(&out).Text("SUMMARY", "a\\b;c,d\ne\r\nf:g");
     EXPECT_EQ(out, "SUMMARY:a\\\\b\\;c\\,d\\ne\\nf:g\r\n");
     EXPECT_EQ(SummaryLibicalReads(out), "a\\b;c,d\ne\nf:g");
-}
 
-TEST(CalendarWriting, LongJapaneseTextFoldsAtSeventyFiveOctetsBetweenCharacters) {
     std::string text;
     for (int i = 0; i < 60; ++i) text += "\xe4\xbc\x9a\xe8\xad\xb0";  // 会議, three octets each
     text += "; and, a tail";
-    std::string out;
+    out.clear();
     CalendarWriter(&out).Text("SUMMARY", text);
     const std::vector<std::string> lines = PhysicalLines(out);
     ASSERT_GT(lines.size(), 4u);
@@ -69,10 +70,8 @@ TEST(CalendarWriting, LongJapaneseTextFoldsAtSeventyFiveOctetsBetweenCharacters)
     EXPECT_GE(lines[0].size(), 73u);
     EXPECT_EQ(unfolded, "SUMMARY:" + text.substr(0, text.size() - 13) + "\\; and\\, a tail");
     EXPECT_EQ(SummaryLibicalReads(out), text);
-}
 
-TEST(CalendarWriting, ALineOfExactlySeventyFiveOctetsStaysWhole) {
-    std::string out;
+    out.clear();
     CalendarWriter(&out).Property("X-A", std::string(71, 'x'));
     EXPECT_EQ(out, "X-A:" + std::string(71, 'x') + "\r\n");
     out.clear();
