@@ -223,11 +223,12 @@ void VCardWriter::WriteRule(const VCardRule& rule, const Card& card) {
                 for (const std::string& name : card.categories) {
                     list += (list.empty() ? "" : ",") + (m_version == VCardVersion::k21 ? name : EscapeText(name));
                 }
-                const std::string head = std::string(rule.property);
-                if (m_version != VCardVersion::k21 || IsAscii(list)) {
-                    WriteLine(head, list);
-                } else {
+                // 2.1 has no escapes: its one rule for plain or
+                // quoted-printable values decides here too.
+                if (m_version == VCardVersion::k21) {
                     WriteStructured(rule.property, "", {list});
+                } else {
+                    WriteLine(rule.property, list);
                 }
             }
             break;

@@ -95,6 +95,12 @@ TEST_P(VCardRoundTrip, ACompanyCardAndAnEmptyCardComeBack) {
     birthdayWithoutYear[kCardName] = "x";
     birthdayWithoutYear[kCardBirthday] = "--0229";
     ExpectSameCard(ReadBack(Written(birthdayWithoutYear, GetParam())), birthdayWithoutYear);
+    // Plain ASCII categories with a line break, and more than a line of
+    // them, stay one property.
+    Card categories;
+    categories[kCardName] = "x";
+    categories.categories = {"two\nlines", std::string(80, 'c'), "Work"};
+    ExpectSameCard(ReadBack(Written(categories, GetParam())), categories);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVersions, VCardRoundTrip,
