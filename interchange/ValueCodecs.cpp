@@ -52,6 +52,15 @@ bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 
 
 bool IsPrintableAscii(unsigned char c) { return c >= 0x21 && c <= 0x7E && c != '='; }
 
+// A blank is written as it is only in the middle of a line: first on a line
+// it would be taken for folding, last before a soft break it would be
+// trimmed away. Whatever follows it (at most one encoded Shift-JIS
+// character) must still fit on the line.
+bool BlankStaysPlain(size_t column) {
+    const size_t kWidestPiece = 6;
+    return column > 0 && column + 1 + kWidestPiece <= kQuotedPrintableLine - 1;
+}
+
 }  // namespace
 
 std::string DecodeQuotedPrintable(const std::string& text) {
@@ -74,7 +83,7 @@ std::string EncodeQuotedPrintable(const std::string& bytes, size_t used) {
     for (size_t i = 0; i < bytes.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         std::string piece;
-        if (IsPrintableAscii(c) || c == ' ') {
+        if (IsPrintableAscii(c) || (c == ' ' && BlankStaysPlain(column))) {
             piece = static_cast<char>(c);
         } else {
             piece = {'=', kHexDigits[c >> 4], kHexDigits[c & 0xF]};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "ContentLine.h"
 #include "KitText.h"
@@ -107,20 +108,47 @@ TEST(ContentLines, GroupsParametersAndBareTypes) {
     EXPECT_FALSE(ParseContentLine(":value only", &line));
 }
 
+// The lines of a quoted-printable value split at its soft line breaks.
+std::vector<std::string> SoftLines(const std::string& encoded) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = encoded.find("=\r\n", start)) != std::string::npos; start = end + 3) {
+        lines.push_back(encoded.substr(start, end - start));
+    }
+    lines.push_back(encoded.substr(start));
+    return lines;
+}
+
 TEST(ValueEncodings, QuotedPrintableBothWays) {
     EXPECT_EQ(DecodeQuotedPrintable("=83=65a=3D=ZZ="), "\x83\x65" "a==ZZ=");
     const std::string bytes(200, '\xa5');  // half-width katakana: one byte each
-    const std::string encoded = EncodeQuotedPrintable(bytes, 40);
-    EXPECT_EQ(DecodeQuotedPrintable(encoded.substr(0, encoded.find("=\r\n"))).size(), 11u);
+    const std::vector<std::string> lines = SoftLines(EncodeQuotedPrintable(bytes, 40));
+    EXPECT_EQ(DecodeQuotedPrintable(lines[0]).size(), 11u);
     std::string joined;
-    size_t start = 0;
-    for (size_t end; (end = encoded.find("=\r\n", start)) != std::string::npos; start = end + 3) {
-        EXPECT_LE(end - start + (start == 0 ? 40 : 0), 76u);
-        joined += encoded.substr(start, end - start);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(lines[i].size() + (i == 0 ? 40 : 0), 75u);
+        joined += lines[i];
     }
-    joined += encoded.substr(start);
     EXPECT_EQ(DecodeQuotedPrintable(joined), bytes);
     EXPECT_EQ(EncodeQuotedPrintable("a b ", 0), "a b=20");
+}
+
+TEST(ValueEncodings, QuotedPrintableKeepsBlanksAtSoftBreaks) {
+    // Slide a run of blanks across the break, so that a blank ends a line
+    // and a blank starts the next one in some of the texts.
+    for (size_t lead = 60; lead < 80; ++lead) {
+        const std::string text = std::string(lead, 'x') + "  y z";
+        const std::vector<std::string> lines = SoftLines(EncodeQuotedPrintable(text, 0));
+        std::string joined;
+        for (const std::string& line : lines) {
+            ASSERT_FALSE(line.empty());
+            EXPECT_NE(line.front(), ' ') << "lead " << lead;
+            EXPECT_NE(line.back(), ' ') << "lead " << lead;
+            EXPECT_LE(line.size(), 75u);
+            joined += line;
+        }
+        EXPECT_EQ(DecodeQuotedPrintable(joined), text);
+    }
 }
 
 TEST(ValueEncodings, Base64BothWays) {
