@@ -6,7 +6,7 @@
 // "Raw<Name>" partner and the ratios are printed after the report:
 //   Walk         ReadTip and GetDisplayString over a fukuro of to-do tips,
 //                against stepping the fukuro's rows in order and building each
-//                to-do's list line from its bytes;
+//                to-do's list line from its bytes (deadline, priority, memo);
 //   Store        a new tip with PutTip, against one autocommit INSERT;
 //   DiskStore    the same on a folder of a real file system (not /dev/shm);
 //   ReadChangeWrite  GetTip, SetMemo, PutTip, against SELECT then UPDATE;
@@ -120,13 +120,40 @@ private:
     sqlite3_stmt* m_read;
 };
 
-// A raw tip's blob: its list line and a terminator first, then filler up to
-// `size` bytes.
-std::string RawBlob(const std::string& line, size_t size) {
-    std::string blob = line;
-    blob.push_back('\0');
-    if (blob.size() < size) blob.resize(size, 'x');
-    return blob;
+// A raw blob of `size` bytes: `content` first, then filler.
+std::string RawBlob(std::string content, size_t size) {
+    if (content.size() < size) content.resize(size, 'x');
+    return content;
+}
+
+// A raw to-do: its deadline as 8 digits, its priority as one byte and its
+// memo with a terminator, the way a plain program would lay them out.
+std::string RawToDo(int year, int month, int day, int priority, const std::string& memo) {
+    char head[48];
+    std::snprintf(head, sizeof head, "%04d%02d%02d", year, month, day);
+    std::string content(head, 8);
+    content.push_back(static_cast<char>(priority));
+    content += memo;
+    content.push_back('\0');
+    return content;
+}
+
+const char* const kRawPriorityLabels[] = {"", "(\x8b\xd9)", "(\x82\x60)", "(\x82\x61)", "(\x82\x62)"};
+
+// A to-do's list line from a raw to-do's bytes: "yy/mm/dd" and "made" (until),
+// a blank, the priority's label, the memo up to its end or the first line
+// break, which is what the kit's list line holds for a one-line memo.
+void RawToDoLine(const char* bytes, size_t size, std::string* line) {
+    line->clear();
+    if (size < 9) return;
+    char date[16];
+    std::snprintf(date, sizeof date, "%c%c/%c%c/%c%c", bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7]);
+    *line += date;
+    *line += "\x82\xdc\x82\xc5 ";
+    const unsigned priority = static_cast<unsigned char>(bytes[8]);
+    if (priority < sizeof kRawPriorityLabels / sizeof kRawPriorityLabels[0]) *line += kRawPriorityLabels[priority];
+    const char* memo = bytes + 9;
+    line->append(memo, strnlen(memo, size - 9));
 }
 
 void InsertRaw(sqlite3_stmt* insert, long fukuro, long position, const std::string& blob) {
@@ -224,15 +251,29 @@ private:
         return tip;
     }
 
-    // Each to-do's list line, as the kit shows it, in a row of the kit's size.
+    // Each to-do's fields in a row of the kit's size; a raw line that is not
+    // the kit's line ends the run, so both sides always do the same work.
     void FillRaw(StoredSizes& sizes) {
         shm.raw->Exec("BEGIN");
         sqlite3_stmt* insert = shm.raw->Prepare("INSERT INTO tips(fukuro, position, data) VALUES(?1, ?2, ?3)");
-        CString line;
+        CString kitLine, memo;
+        std::string rawLine;
         for (size_t i = 0; i < tips.size(); ++i) {
             kit().GetTip(db(), kToDo, tips[i]);
-            kit().GetDisplayString(line);
-            InsertRaw(insert, kToDo, static_cast<long>(i), RawBlob(line.Bytes(), sizes.Of(tips[i])));
+            CPIMTime limit;
+            int priority = 0;
+            kit().GetLimitDay(limit);
+            kit().GetPriority(&priority);
+            kit().GetMemo(memo);
+            const std::string blob = RawBlob(RawToDo(limit.GetYear(), limit.GetMonth(), limit.GetDay(), priority,
+                                                     memo.Bytes()), sizes.Of(tips[i]));
+            RawToDoLine(blob.data(), blob.size(), &rawLine);
+            kit().GetDisplayString(kitLine);
+            if (rawLine != kitLine.Bytes()) {
+                std::fprintf(stderr, "kit_bench: raw line \"%s\" is not the kit's \"%s\"\n", rawLine.c_str(), kitLine.Bytes().c_str());
+                std::exit(1);
+            }
+            InsertRaw(insert, kToDo, static_cast<long>(i), blob);
         }
         shm.raw->Exec("COMMIT");
     }
@@ -273,9 +314,8 @@ void RawWalk(benchmark::State& state) {
             sqlite3_reset(walk);
             continue;
         }
-        const char* bytes = static_cast<const char*>(sqlite3_column_blob(walk, 0));
-        const size_t size = static_cast<size_t>(sqlite3_column_bytes(walk, 0));
-        line.assign(bytes, strnlen(bytes, size));
+        RawToDoLine(static_cast<const char*>(sqlite3_column_blob(walk, 0)),
+                    static_cast<size_t>(sqlite3_column_bytes(walk, 0)), &line);
         benchmark::DoNotOptimize(line);
     }
 }

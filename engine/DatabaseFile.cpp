@@ -337,8 +337,10 @@ int32_t DatabaseFile::StepRecords(int32_t fukuro, OrderKey from, bool forward, b
 bool DatabaseFile::KeepsRecords() const { return m_format != kFieldRowsFormat; }
 
 int32_t DatabaseFile::ReadChangeMark(ChangeMark* mark) {
-    mark->dataVersion = m_sql.DataVersion();
     mark->ownChanges = m_sql.TotalChanges();
+    mark->hasCommitMark = m_sql.ReadCommitMark(&mark->commits);
+    if (mark->hasCommitMark) return kEngineOk;
+    mark->dataVersion = m_sql.DataVersion();
     return mark->dataVersion < 0 ? kEngineStorageError : kEngineOk;
 }
 

@@ -92,13 +92,17 @@ struct OrderedRecord {
     std::vector<uint8_t> record;
 };
 
-// Moves whenever anything may have been committed to the file: SQLite's
-// data version for other connections, the count of changed rows for this one.
+// Moves whenever anything may have been committed to the file: the shared
+// commit mark (or, without one, SQLite's data version) for other
+// connections, the count of changed rows for this one.
 struct ChangeMark {
+    bool hasCommitMark = false;
+    CommitMark commits;
     int64_t dataVersion = -1;
     int64_t ownChanges = -1;
     bool operator==(const ChangeMark& other) const {
-        return dataVersion == other.dataVersion && ownChanges == other.ownChanges;
+        return hasCommitMark == other.hasCommitMark && dataVersion == other.dataVersion &&
+               ownChanges == other.ownChanges && (!hasCommitMark || commits == other.commits);
     }
 };
 

@@ -175,16 +175,18 @@ int32_t VaroEngine::ReadAhead(OpenDatabase& database, int32_t fukuro, bool forwa
     return kEngineOk;
 }
 
-// The mark is read in the batch's own snapshot.
+// The mark is read before the batch's snapshot is taken: a commit landing
+// in between leaves the mark older than the rows, which costs one more
+// batch, never a stale tip.
 int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward) {
     ReadAheadBatch& batch = state.ahead;
     batch.count = 0;
     batch.next = 0;
+    ChangeMark mark;
+    int32_t code = database.file.ReadChangeMark(&mark);
     ReadTransaction snapshot(database.file.Sql());
     OpenFukuro* open = nullptr;
-    int32_t code = OpenedFukuro(database, fukuro, &open);
-    ChangeMark mark;
-    if (code == kEngineOk) code = database.file.ReadChangeMark(&mark);
+    if (code == kEngineOk) code = OpenedFukuro(database, fukuro, &open);
     const bool inclusive = forward && !state.cursor.onTip;
     if (code == kEngineOk) {
         code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, kReadAheadBatch,

@@ -23,6 +23,7 @@ sqlite3_io_methods g_methods;
 struct FaultFile {
     sqlite3_file base;
     sqlite3_file* real;
+    void volatile* walIndex;  // the first region of its shared memory, once mapped
 };
 
 sqlite3_file* Real(sqlite3_file* file) { return reinterpret_cast<FaultFile*>(file)->real; }
@@ -69,11 +70,16 @@ int SectorSize(sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f))
 int DeviceCharacteristics(sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); }
 
 int ShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
-    return Real(f)->pMethods->xShmMap(Real(f), region, size, extend, out);
+    const int rc = Real(f)->pMethods->xShmMap(Real(f), region, size, extend, out);
+    if (rc == SQLITE_OK && region == 0) reinterpret_cast<FaultFile*>(f)->walIndex = *out;
+    return rc;
 }
 int ShmLock(sqlite3_file* f, int offset, int n, int flags) { return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags); }
 void ShmBarrier(sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); }
-int ShmUnmap(sqlite3_file* f, int remove) { return Real(f)->pMethods->xShmUnmap(Real(f), remove); }
+int ShmUnmap(sqlite3_file* f, int remove) {
+    reinterpret_cast<FaultFile*>(f)->walIndex = nullptr;
+    return Real(f)->pMethods->xShmUnmap(Real(f), remove);
+}
 int Fetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
     return Real(f)->pMethods->xFetch(Real(f), offset, amount, out);
 }
@@ -84,6 +90,7 @@ int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int*
     FaultFile* wrapper = reinterpret_cast<FaultFile*>(file);
     wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
     wrapper->real->pMethods = nullptr;
+    wrapper->walIndex = nullptr;
     const int rc = real->xOpen(real, name, wrapper->real, flags, outFlags);
     // SQLite calls xClose even after a failed open when pMethods is set.
     file->pMethods = wrapper->real->pMethods ? &g_methods : nullptr;
@@ -119,6 +126,11 @@ const char* EngineVfsName() {
     static std::once_flag once;
     std::call_once(once, &Register);
     return g_registered ? g_name : nullptr;
+}
+
+const volatile void* WalIndexOf(sqlite3_file* file) {
+    if (!file || file->pMethods != &g_methods) return nullptr;
+    return reinterpret_cast<FaultFile*>(file)->walIndex;
 }
 
 void ArmStorageFault(StorageFault fault, int writesBefore) {

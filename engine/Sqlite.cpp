@@ -202,6 +202,27 @@ int64_t Connection::DataVersion() {
     return stmt.Next() ? stmt.Int(0) : -1;
 }
 
+bool CommitMark::operator==(const CommitMark& other) const { return memcmp(header, other.header, kSize) == 0; }
+
+// Read as SQLite's own readers do: the first copy, a barrier, the second;
+// equal copies, marked initialised, of the one header version there is.
+bool Connection::ReadCommitMark(CommitMark* mark) const {
+    const uint32_t kWalIndexVersion = 3007000;
+    const size_t kInitialisedFlag = 12;
+    sqlite3_file* file = nullptr;
+    if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK) return false;
+    const volatile uint8_t* shared = static_cast<const volatile uint8_t*>(WalIndexOf(file));
+    if (!shared) return false;
+    uint8_t second[CommitMark::kSize];
+    for (size_t i = 0; i < CommitMark::kSize; ++i) mark->header[i] = shared[i];
+    __atomic_thread_fence(__ATOMIC_SEQ_CST);
+    for (size_t i = 0; i < CommitMark::kSize; ++i) second[i] = shared[CommitMark::kSize + i];
+    uint32_t version = 0;
+    memcpy(&version, mark->header, sizeof version);
+    return version == kWalIndexVersion && mark->header[kInitialisedFlag] != 0 &&
+           memcmp(mark->header, second, CommitMark::kSize) == 0;
+}
+
 int64_t Connection::TotalChanges() const { return m_db ? sqlite3_total_changes64(m_db) : 0; }
 
 int64_t Connection::LastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }

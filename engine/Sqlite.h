@@ -79,6 +79,18 @@ private:
     int m_rc;
 };
 
+// The wal-index header of a file in WAL mode, as SQLite keeps it in the
+// memory every connection to the file shares (two 48-byte copies, the
+// documented layout). Every commit, by any connection of any process,
+// changes it, so two equal readings mean nothing was committed in between;
+// reading it costs no system call, where PRAGMA data_version takes and
+// drops a read lock.
+struct CommitMark {
+    static const size_t kSize = 48;
+    uint8_t header[kSize] = {};
+    bool operator==(const CommitMark& other) const;
+};
+
 class Connection {
 public:
     Connection() = default;
@@ -105,6 +117,10 @@ public:
     bool InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
     // SQLite's data_version: changes when another connection commits.
     int64_t DataVersion();
+    // False while SQLite has no wal-index mapped for the file (before the
+    // first read, or not in WAL mode) and while a writer is half way through
+    // updating the header: DataVersion answers then.
+    bool ReadCommitMark(CommitMark* mark) const;
     // Rows this connection has changed since it opened, rolled back or not.
     int64_t TotalChanges() const;
     int64_t LastInsertId() const;

@@ -11,11 +11,14 @@
 #include "HeapText.h"
 #include "VAROObj.h"
 
+namespace varo {
 namespace {
 
 const size_t kListLineBytes = 255;
 
-std::string FlattenedLine(const uint8_t* data, size_t length) {
+}  // namespace
+
+std::string ListLineText(const uint8_t* data, size_t length) {
     std::string out;
     for (size_t i = 0; data && i < length && out.size() < kListLineBytes;) {
         if (data[i] == '\r' && i + 1 < length && data[i + 1] == '\n') {
@@ -23,16 +26,16 @@ std::string FlattenedLine(const uint8_t* data, size_t length) {
             i += 2;
             continue;
         }
-        const size_t taken = varo::AppendDeviceChar(data, length, i, out);
+        const size_t taken = AppendDeviceChar(data, length, i, out);
         if (taken == 0) break;
         i += taken;
     }
-    varo::TerminateText(out);
+    TerminateText(out);
     return out;
 }
 
-}  // namespace
+}  // namespace varo
 
 char* CVAROObj::CutCRLF(const char* data, unsigned short length, unsigned short* outLength) {
-    return varo::NewHeapText(FlattenedLine(reinterpret_cast<const uint8_t*>(data), length), outLength);
+    return varo::NewHeapText(varo::ListLineText(reinterpret_cast<const uint8_t*>(data), length), outLength);
 }

@@ -5,7 +5,7 @@
 // piece (four digits of year, then two each of month, day, hour, minute and
 // second) through the numeric CPIMTime constructor, without validation:
 // whatever digits another writer stored become the numbers it is given.
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -40,15 +40,25 @@ struct DateNumbers {
     int n[kPieceCount];
 };
 
+// What atoi gives for the `width` characters at `text` (fewer when the text
+// ends first): blanks, a sign, then digits up to the first other character.
+int PieceNumber(const char* text, size_t width) {
+    size_t i = 0;
+    while (i < width && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    const bool negative = i < width && text[i] == '-';
+    if (i < width && (text[i] == '-' || text[i] == '+')) ++i;
+    int value = 0;
+    for (; i < width && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
+    return negative ? -value : value;
+}
+
 // atoi of each piece; a piece beyond the end of the text is empty and 0.
 DateNumbers ReadNumbers(const char* text) {
     DateNumbers numbers = {};
-    const size_t length = std::strlen(text);
+    const size_t length = strnlen(text, kPieces[kSecond].offset + kPieces[kSecond].width);
     for (int i = 0; i < kPieceCount; ++i) {
         if (kPieces[i].offset >= length) continue;
-        char piece[8] = {};
-        std::strncpy(piece, text + kPieces[i].offset, kPieces[i].width);
-        numbers.n[i] = std::atoi(piece);
+        numbers.n[i] = PieceNumber(text + kPieces[i].offset, std::min(kPieces[i].width, length - kPieces[i].offset));
     }
     return numbers;
 }

@@ -32,4 +32,8 @@ void TerminateText(std::string& text);
 // with a NUL, which it includes.
 std::string ConvertDeviceText(const uint8_t* data, size_t length);
 
+// A stored text made fit for one line of a list, as CVAROObj::CutCRLF gives
+// it (CutCRLF.cpp), ending with a NUL that it includes.
+std::string ListLineText(const uint8_t* data, size_t length);
+
 }  // namespace varo

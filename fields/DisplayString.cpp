@@ -6,6 +6,7 @@
 // line and cut to list length.
 #include <string>
 
+#include "DeviceCodes.h"
 #include "FieldTable.h"
 #include "TipRecord.h"
 #include "VAROObj.h"
@@ -182,9 +183,6 @@ int CVAROObj::GetListMemo(CString& text) {
     const int slot = GetterSlot(table::kMemo, CTipRecord::Global().GetKind(), m_readOnly);
     const TIPFIELD* field = slot < 0 ? nullptr : SlotWithData(slot);
     if (!field) return 0;
-    char* line = CutCRLF(reinterpret_cast<const char*>(field->data), field->length, nullptr);
-    if (!line) return 0;
-    text = line;
-    GlobalFree(reinterpret_cast<HGLOBAL>(line));
+    text = ListLineText(field->data, field->length).c_str();
     return 1;
 }

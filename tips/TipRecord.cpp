@@ -245,6 +245,10 @@ BOOL CTipRecord::CopyEntry(int index, const TIPFIELD& entry) {
 
 void CTipRecord::ReleaseSlot(int index) {
     TIPFIELD& slot = m_fields[index];
+    if (!slot.tag && !slot.label && !slot.data) {
+        slot.length = 0;
+        return;
+    }
     ReleaseBlock(slot.tag);
     ReleaseBlock(slot.label);
     ReleaseBlock(slot.data);
