@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <sstream>
+#include <vector>
 
 #include "CalendarTime.h"
 #include "CalendarWriter.h"
@@ -90,13 +91,7 @@ TEST(CalendarWriting, ParameterValuesAreQuotedWhenTheyHoldSeparators) {
 }
 
 TEST(CalendarWriting, TimesAreDatesZonedOrUtc) {
-    DateFields when;
-    when.year = 1905;
-    when.month = 2;
-    when.day = 3;
-    when.hour = 4;
-    when.minute = 5;
-    when.second = 6;
+    const DateFields when{1905, 2, 3, 4, 5, 6};
     std::string out;
     CalendarWriter writer(&out);
     writer.Time("DTSTART", when, TimeForm::kDate);
@@ -118,18 +113,18 @@ TEST(CalendarWriting, ComponentsNestBetweenBeginAndEnd) {
 }
 
 TEST(CalendarWriting, UtcFieldsAgreeWithTheCLibrary) {
-    // Across the kit's years, leap days and the turn of 1970.
-    for (const long long seconds : {-2145916800LL, -1LL, 0LL, 951782400LL, 1709208000LL + 86399, 4102444799LL}) {
+    // Across the kit's years, leap days and the turn of 1970, and one whose
+    // hour, minute and second all differ.
+    for (const long long seconds :
+         {-2145916800LL, -1LL, 0LL, 951782400LL, 1709208000LL + 86399, 4102444799LL, 1234567890LL}) {
         const time_t instant = static_cast<time_t>(seconds);
         struct tm expected;
         gmtime_r(&instant, &expected);
-        const DateFields fields = UtcFields(CPIMTime(static_cast<__int64>(seconds)));
-        EXPECT_EQ(fields.year, expected.tm_year + 1900) << seconds;
-        EXPECT_EQ(fields.month, expected.tm_mon + 1) << seconds;
-        EXPECT_EQ(fields.day, expected.tm_mday) << seconds;
-        EXPECT_EQ(fields.hour, expected.tm_hour) << seconds;
-        EXPECT_EQ(fields.minute, expected.tm_min) << seconds;
-        EXPECT_EQ(fields.second, expected.tm_sec) << seconds;
+        const DateFields f = UtcFields(CPIMTime(static_cast<__int64>(seconds)));
+        EXPECT_EQ((std::vector<int>{f.year, f.month, f.day, f.hour, f.minute, f.second}),
+                  (std::vector<int>{expected.tm_year + 1900, expected.tm_mon + 1, expected.tm_mday, expected.tm_hour,
+                                    expected.tm_min, expected.tm_sec}))
+            << seconds;
     }
 }
 

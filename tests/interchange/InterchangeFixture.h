@@ -56,6 +56,11 @@ inline std::map<std::string, std::string> ByUid(const std::string& text) {
     return items;
 }
 
+// A calendar file around the components, given with their CR LF line ends.
+inline std::string Calendar(const std::string& components) {
+    return "BEGIN:VCALENDAR\r\n" + components + "END:VCALENDAR\r\n";
+}
+
 // Problems libical's parser notes anywhere in a calendar.
 inline int LibicalErrors(const std::string& text) {
     icalcomponent* calendar = icalparser_parse_string(text.c_str());
@@ -100,6 +105,12 @@ protected:
             m_kit.Delete(db, 2);
         }
         m_kit.End();
+    }
+
+    long FukuroSize(long db, long fukuro) {
+        long size = -1;
+        EXPECT_EQ(m_kit.GetFukuroSize(db, fukuro, &size), 0);
+        return size;
     }
 
     // Begins a tip; Put stores it in its home fukuro.

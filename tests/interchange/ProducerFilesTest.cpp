@@ -12,14 +12,18 @@ using namespace varo::interchange;
 
 namespace {
 
+std::string SampleText(const char* name) {
+    std::ifstream in(std::string(VARO_SAMPLES) + "/" + name, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_FALSE(text.empty()) << name;
+    return text;
+}
+
 class ProducerFiles : public InterchangeFixture {
 protected:
     // Imports a sample into the target; its items as exported again.
     std::map<std::string, std::string> ImportSample(const char* name, ImportSummary* summary) {
-        std::ifstream in(std::string(VARO_SAMPLES) + "/" + name, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_FALSE(text.empty()) << name;
-        *summary = Import(m_target, text);
+        *summary = Import(m_target, SampleText(name));
         return ByUid(Export(m_target, FileFormat::kCalendar));
     }
 
@@ -101,10 +105,7 @@ TEST_F(ProducerFiles, OutsideJapanInstantsAreWrittenInUtc) {
 }
 
 TEST_F(ProducerFiles, JapanesePhoneCards) {
-    std::ifstream in(std::string(VARO_SAMPLES) + "/phone-21-sjis.vcf", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const ImportSummary summary = Import(m_target, text);
-    EXPECT_EQ(summary.added, 2);
+    EXPECT_EQ(Import(m_target, SampleText("phone-21-sjis.vcf")).added, 2);
     const std::string cards = Export(m_target, FileFormat::kCard);
     EXPECT_NE(cards.find("\r\nFN:\xe5\xb1\xb1\xe7\x94\xb0 \xe5\xa4\xaa\xe9\x83\x8e\r\n"), std::string::npos) << cards;
     EXPECT_NE(cards.find("\r\nTEL;TYPE=CELL:090-1111-2222\r\n"), std::string::npos);

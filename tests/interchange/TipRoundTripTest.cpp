@@ -85,34 +85,27 @@ protected:
     }
 
     void MakeCards() {
+        using TextSetter = int (CVAROObj::*)(const CString&);
+        // In this order: a name's reading is stored with the name staged last.
+        const std::pair<TextSetter, const char*> texts[] = {
+            {&CVAROObj::SetName, kYamada}, {&CVAROObj::SetNameYomi, kYamadaReading},
+            {&CVAROObj::SetOfficeName, "Example Co."}, {&CVAROObj::SetOfficeNameYomi, "\x82\xa6\x82\xad" /* えく */},
+            {&CVAROObj::SetSection, "Sales"}, {&CVAROObj::SetPosition, "Chief"},
+            {&CVAROObj::SetOfficeTel1, "03-1111-0001\r\n03-1111-0002"}, {&CVAROObj::SetOfficeTel2, "03-1111-0003"},
+            {&CVAROObj::SetOfficeCellular, "090-0000-0001"}, {&CVAROObj::SetOfficePager, "020-0000-0001"},
+            {&CVAROObj::SetPersonalTel, "03-2222-0001"}, {&CVAROObj::SetPersonalCellular, "080-0000-0001"},
+            {&CVAROObj::SetPersonalPager, "020-0000-0002"}, {&CVAROObj::SetOfficeFax, "03-1111-9999"},
+            {&CVAROObj::SetPersonalFax, "03-2222-9999"}, {&CVAROObj::SetOfficeEmailAddress, "taro@example.co.jp"},
+            {&CVAROObj::SetPersonalEmailAddress, "taro@example.jp"}, {&CVAROObj::SetOfficeZip, "100-0001"},
+            {&CVAROObj::SetOfficeAddress, "\x93\x8c\x8b\x9e\x93\x73 1-1" /* 東京都 1-1 */},
+            {&CVAROObj::SetOfficeRemark, "office remark"}, {&CVAROObj::SetPersonalZip, "150-0001"},
+            {&CVAROObj::SetPersonalAddress, "home address, 2-2"},
+            {&CVAROObj::SetPersonalRemark, "line one\r\nline two"}, {&CVAROObj::SetBirthday, "19650412"},
+            {&CVAROObj::SetFree1, "free 1"}, {&CVAROObj::SetFree6, "free 6"},
+        };
         for (unsigned short kind : {0x401, 0x402, 0x403, 0x404}) {
             Begin(kind);
-            m_kit.SetName(kYamada);
-            m_kit.SetNameYomi(kYamadaReading);
-            m_kit.SetOfficeName("Example Co.");
-            m_kit.SetOfficeNameYomi("\x82\xa6\x82\xad");  // えく
-            m_kit.SetSection("Sales");
-            m_kit.SetPosition("Chief");
-            m_kit.SetOfficeTel1("03-1111-0001\r\n03-1111-0002");
-            m_kit.SetOfficeTel2("03-1111-0003");
-            m_kit.SetOfficeCellular("090-0000-0001");
-            m_kit.SetOfficePager("020-0000-0001");
-            m_kit.SetPersonalTel("03-2222-0001");
-            m_kit.SetPersonalCellular("080-0000-0001");
-            m_kit.SetPersonalPager("020-0000-0002");
-            m_kit.SetOfficeFax("03-1111-9999");
-            m_kit.SetPersonalFax("03-2222-9999");
-            m_kit.SetOfficeEmailAddress("taro@example.co.jp");
-            m_kit.SetPersonalEmailAddress("taro@example.jp");
-            m_kit.SetOfficeZip("100-0001");
-            m_kit.SetOfficeAddress("\x93\x8c\x8b\x9e\x93\x73 1-1");  // 東京都 1-1
-            m_kit.SetOfficeRemark("office remark");
-            m_kit.SetPersonalZip("150-0001");
-            m_kit.SetPersonalAddress("home address, 2-2");
-            m_kit.SetPersonalRemark("line one\r\nline two");
-            m_kit.SetBirthday("19650412");
-            m_kit.SetFree1("free 1");
-            m_kit.SetFree6("free 6");
+            for (const auto& [set, text] : texts) EXPECT_EQ((m_kit.*set)(text), 1) << text;
             m_kit.SetSecret(kind == 0x402);
             m_kit.SetNenga(2);
             m_kit.SetSeibo(1);
@@ -123,7 +116,6 @@ protected:
             Put(m_source, 0x300A);
         }
     }
-
 };
 
 TEST_F(TipRoundTrip, EveryCalendarKindComesBackWithTheSameContent) {
@@ -198,14 +190,11 @@ TEST_F(TipRoundTrip, ImportingAgainUpdatesAndChangesNothingElse) {
     MakeCalendarTips();
     const std::string file = Export(m_source, FileFormat::kCalendar);
     EXPECT_EQ(Import(m_target, file).added, 24);
-    long size = 0;
-    m_kit.GetFukuroSize(m_target, 0x300C, &size);
-    EXPECT_EQ(size, 3);
+    EXPECT_EQ(FukuroSize(m_target, 0x300C), 3);
     const ImportSummary again = Import(m_target, file);
     EXPECT_EQ(again.added, 0);
     EXPECT_EQ(again.updated, 24);
-    m_kit.GetFukuroSize(m_target, 0x300C, &size);
-    EXPECT_EQ(size, 3);
+    EXPECT_EQ(FukuroSize(m_target, 0x300C), 3);
     ASSERT_EQ(m_kit.GetTip(m_target, 0, existing), 0);
     CString memo;
     m_kit.GetMemo(memo);
@@ -220,12 +209,12 @@ TEST_F(TipRoundTrip, ImportingAgainUpdatesAndChangesNothingElse) {
 
 TEST_F(TipRoundTrip, TheUidMapOutgrowsOneSettingsValue) {
     // 1500 UIDs of 60 bytes take two settings texts; one UID is not ASCII.
-    std::string file = "BEGIN:VCALENDAR\r\n";
+    std::string todos;
     for (int i = 0; i < 1500; ++i) {
         const std::string uid = (i == 7 ? "caf\xc3\xa9%20" : "") + std::string(50, 'u') + std::to_string(100000 + i);
-        file += "BEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:t\r\nEND:VTODO\r\n";
+        todos += "BEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:t\r\nEND:VTODO\r\n";
     }
-    file += "END:VCALENDAR\r\n";
+    const std::string file = Calendar(todos);
     EXPECT_EQ(Import(m_target, file).added, 1500);
     const ImportSummary again = Import(m_target, file);
     EXPECT_EQ(again.added, 0);
@@ -236,11 +225,8 @@ TEST_F(TipRoundTrip, TheUidMapOutgrowsOneSettingsValue) {
 // A UID names the tip it made: a later file rewrites that tip, but a UID
 // met again on another kind leaves it alone.
 TEST_F(TipRoundTrip, AUidRewritesTheTipItMadeButNoTipOfAnotherKind) {
-    const std::string v1 = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:first\r\nPRIORITY:1\r\nEND:VTODO\r\n"
-                           "END:VCALENDAR\r\n";
-    const std::string v2 = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u1\r\nSUMMARY:second\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
-    EXPECT_EQ(Import(m_target, v1).added, 1);
-    EXPECT_EQ(Import(m_target, v2).updated, 1);
+    EXPECT_EQ(Import(m_target, Calendar("BEGIN:VTODO\r\nUID:u1\r\nSUMMARY:first\r\nPRIORITY:1\r\nEND:VTODO\r\n")).added, 1);
+    EXPECT_EQ(Import(m_target, Calendar("BEGIN:VTODO\r\nUID:u1\r\nSUMMARY:second\r\nEND:VTODO\r\n")).updated, 1);
     const auto items = ByUid(Export(m_target, FileFormat::kCalendar));
     ASSERT_EQ(items.count("u1"), 1u);
     EXPECT_NE(items.at("u1").find("SUMMARY:second\n"), std::string::npos);
@@ -274,34 +260,25 @@ TEST_F(TipRoundTrip, BrokenComponentsAndForeignCharactersAreSkippedWithTheirPlac
 }
 
 TEST_F(TipRoundTrip, AlarmsKeepTheAlarmFukuroInStep) {
-    const std::string withAlarm = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
-                                  "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\nTRIGGER:-PT5M\r\nEND:VALARM\r\n"
-                                  "END:VEVENT\r\nEND:VCALENDAR\r\n";
-    const std::string without = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n"
-                                "END:VEVENT\r\nEND:VCALENDAR\r\n";
-    long size = 0;
+    const std::string event = "BEGIN:VEVENT\r\nUID:a\r\nDTSTART:20300101T000000Z\r\n";
+    const std::string withAlarm = Calendar(event + "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+                                                   "TRIGGER:-PT5M\r\nEND:VALARM\r\nEND:VEVENT\r\n");
     EXPECT_EQ(Import(m_target, withAlarm).added, 1);
-    m_kit.GetFukuroSize(m_target, 0x3016, &size);
-    EXPECT_EQ(size, 1);
+    EXPECT_EQ(FukuroSize(m_target, 0x3016), 1);
     EXPECT_EQ(Import(m_target, withAlarm).updated, 1);
-    m_kit.GetFukuroSize(m_target, 0x3016, &size);
-    EXPECT_EQ(size, 1);
-    EXPECT_EQ(Import(m_target, without).updated, 1);
-    m_kit.GetFukuroSize(m_target, 0x3016, &size);
-    EXPECT_EQ(size, 0);
+    EXPECT_EQ(FukuroSize(m_target, 0x3016), 1);
+    EXPECT_EQ(Import(m_target, Calendar(event + "END:VEVENT\r\n")).updated, 1);
+    EXPECT_EQ(FukuroSize(m_target, 0x3016), 0);
 }
 
 TEST_F(TipRoundTrip, AFukuroGivenTakesEveryTip) {
     long fukuro = 0;
     ASSERT_EQ(m_kit.FukuroCreate(m_target, &fukuro, "imports", 0), 0);
-    const std::string file = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:x\r\nSUMMARY:t\r\nEND:VTODO\r\n"
-                             "BEGIN:VEVENT\r\nUID:y\r\nDTSTART:20300101\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string file = Calendar("BEGIN:VTODO\r\nUID:x\r\nSUMMARY:t\r\nEND:VTODO\r\n"
+                                      "BEGIN:VEVENT\r\nUID:y\r\nDTSTART:20300101\r\nEND:VEVENT\r\n");
     EXPECT_EQ(Import(m_target, file, fukuro).added, 2);
-    long size = 0;
-    m_kit.GetFukuroSize(m_target, fukuro, &size);
-    EXPECT_EQ(size, 2);
-    m_kit.GetFukuroSize(m_target, 0x300C, &size);
-    EXPECT_EQ(size, 0);
+    EXPECT_EQ(FukuroSize(m_target, fukuro), 2);
+    EXPECT_EQ(FukuroSize(m_target, 0x300C), 0);
 }
 
 }  // namespace
