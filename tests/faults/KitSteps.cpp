@@ -23,10 +23,10 @@ bool IsKnownCode(long code) {
     return false;
 }
 
-long PutNewToDo(CVAROObj& kit, long db, const std::string& memo, long* tip) {
+long PutNewToDo(CVAROObj& kit, long db, const std::string& memo, long* tip, long fukuro) {
     kit.SetTipID(0);
     if (kit.SetTipFlag(kToDoKind) != 1 || kit.SetMemo(CString(memo)) != 1) return -1;
-    return kit.PutTip(db, kToDoFukuro, tip);
+    return kit.PutTip(db, fukuro, tip);
 }
 
 bool ReadMemo(CVAROObj& kit, long db, long tip, std::string* memo) {

@@ -19,8 +19,9 @@ const unsigned short kToDoKind = 0x300;
 // kit's own codes, or an engine code.
 bool IsKnownCode(long code);
 
-// Stores a new to-do tip with the memo; the code, the id through `tip`.
-long PutNewToDo(CVAROObj& kit, long db, const std::string& memo, long* tip);
+// Stores a new to-do tip with the memo into `fukuro`; the code, the id
+// through `tip`.
+long PutNewToDo(CVAROObj& kit, long db, const std::string& memo, long* tip, long fukuro = kToDoFukuro);
 // Reads the tip by id and gives its memo; false when it cannot be read.
 bool ReadMemo(CVAROObj& kit, long db, long tip, std::string* memo);
 // Reads the tip, replaces its memo by `change` of it and puts it back in one

@@ -29,11 +29,8 @@ void ReadChangeWriteTest::RaceOnCounters(int tips, const std::vector<unsigned>& 
     long fukuro = 0;
     ASSERT_EQ(kit.FukuroCreate(db, &fukuro, "counters", 0), 0);
     for (int i = 0; i < tips; ++i) {
-        kit.SetTipID(0);
-        ASSERT_EQ(kit.SetTipFlag(kToDoKind), 1);
-        ASSERT_EQ(kit.SetMemo("0"), 1);
         long tip = 0;
-        ASSERT_EQ(kit.PutTip(db, fukuro, &tip), 0);
+        ASSERT_EQ(PutNewToDo(kit, db, "0", &tip, fukuro), 0);
     }
 
     std::vector<std::unique_ptr<Helper>> rivals;
