@@ -133,19 +133,18 @@ TEST_F(SeedingTest, StopsAtTheFirstFailureAndClosesWhatItOpened) {
     EXPECT_EQ(m_kit.Create("db", &db), 2001);
     EXPECT_TRUE(m_puts.empty());
 
-    m_failPut = 3;  // the third holiday
-    engine().calls.clear();
-    EXPECT_EQ(m_kit.Create("db", &db), 2010);
-    EXPECT_EQ(m_puts.size(), 3u);
-    EXPECT_EQ(engine().Ops().back(), kOpFukuroClose);
-    EXPECT_EQ(engine().LastCall(kOpFukuroClose)->args[1].value, 0x3008);
-
-    m_puts.clear();
-    m_failPut = 14;  // the cabinet control tip
-    engine().calls.clear();
-    EXPECT_EQ(m_kit.Create("db", &db), 2010);
-    EXPECT_EQ(m_puts.size(), 14u);
-    EXPECT_EQ(engine().LastCall(kOpFukuroClose)->args[1].value, 0x3011);
+    // The third holiday, then the cabinet control tip: the fukuro it was
+    // put into is closed last.
+    for (const auto& [failing, fukuro] : {std::pair<int, int64_t>{3, 0x3008}, {14, 0x3011}}) {
+        SCOPED_TRACE(failing);
+        m_puts.clear();
+        m_failPut = failing;
+        engine().calls.clear();
+        EXPECT_EQ(m_kit.Create("db", &db), 2010);
+        EXPECT_EQ(m_puts.size(), static_cast<size_t>(failing));
+        EXPECT_EQ(engine().Ops().back(), kOpFukuroClose);
+        EXPECT_EQ(engine().LastCall(kOpFukuroClose)->args[1].value, fukuro);
+    }
     EXPECT_EQ(engine().CallsOf(kOpFukuroLockOpen), 2);
 }
 

@@ -1,62 +1,45 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "CodePage.h"
 #include "ExpectedSchemas.h"
 #include "TipSchemas.h"
 
 namespace {
 
-using Labels = std::vector<std::string>;
+// The Shift-JIS bytes of a label typed in UTF-8, as the platform's
+// converter gives them.
+std::string Sjis(const char* utf8) {
+    std::string sjis;
+    EXPECT_TRUE(Utf8ToCp932(utf8, &sjis)) << utf8;
+    return sjis;
+}
 
-void ExpectLabels(uint16_t kind, const Labels& labels) {
+void ExpectLabels(uint16_t kind, std::initializer_list<const char*> labels) {
     ASSERT_EQ(varo::SchemaFieldCount(kind), static_cast<int>(labels.size()));
-    for (size_t slot = 0; slot < labels.size(); ++slot) {
+    int slot = 0;
+    for (const char* label : labels) {
         ASSERT_NE(varo::SchemaLabel(kind, slot), nullptr) << "slot " << slot;
-        EXPECT_EQ(std::string(varo::SchemaLabel(kind, slot)), labels[slot]) << "kind " << kind << " slot " << slot;
+        EXPECT_EQ(varo::SchemaLabel(kind, slot), Sjis(label)) << "kind " << kind << " slot " << slot;
+        ++slot;
     }
 }
 
-const char* const kKindLabel = "tip\x8e\xed\x95\xca\x83\x74\x83\x89\x83\x62\x83\x4f"; /* tip種別フラッグ */
-const char* const kLinkLabel = "\x83\x8a\x83\x93\x83\x4e\x83\x66\x81\x5b\x83\x5e"; /* リンクデータ */
-const char* const kStampLabel = "\x8d\xc5\x8f\x49\x8d\x58\x90\x56\x93\xfa\x8e\x9e"; /* 最終更新日時 */
-const Labels kCommonLabels = {
-    kKindLabel, "\x83\x56\x81\x5b\x83\x4e\x83\x8c\x83\x62\x83\x67" /* シークレット */,
-    "\x8b\x4c\x93\xfc\x93\xfa" /* 記入日 */, "\x83\x60\x83\x46\x83\x62\x83\x4e" /* チェック */,
-    "\x83\x60\x83\x46\x83\x62\x83\x4e\x93\xfa" /* チェック日 */};
-
-Labels WithCommon(const Labels& own) {
-    Labels all = kCommonLabels;
-    all.insert(all.end(), own.begin(), own.end());
-    return all;
-}
-
 TEST(TipSchemasTest, LabelsAreByteExactShiftJis) {
-    ExpectLabels(0x300, WithCommon({"\x93\xe0\x97\x65" /* 内容 */, "\x8a\xfa\x8c\xc0" /* 期限 */,
-                                    "\x8f\x64\x97\x76\x93\x78" /* 重要度 */,
-                                    "\x95\x5c\x8e\xa6\x8a\x4a\x8e\x6e\x93\xfa" /* 表示開始日 */, kLinkLabel,
-                                    kStampLabel}));
-    ExpectLabels(0x401, WithCommon({
-        "\x96\xbc\x91\x4f" /* 名前 */, "\x89\xef\x8e\xd0\x96\xbc" /* 会社名 */, "\x95\x94\x8f\x90\x96\xbc" /* 部署名 */,
-        "\x96\xf0\x90\x45\x96\xbc" /* 役職名 */, "\x93\x64\x98\x62" /* 電話 */, "\x82\x65\x82\x60\x82\x77" /* ＦＡＸ */,
-        "\x89\xef\x8e\xd0\x97\x58\x95\xd6\x94\xd4\x8d\x86" /* 会社郵便番号 */, "\x89\xef\x8e\xd0\x8f\x5a\x8f\x8a" /* 会社住所 */,
-        "\x89\xef\x8e\xd0\x94\xf5\x8d\x6c" /* 会社備考 */, "\x97\x58\x95\xd6\x94\xd4\x8d\x86" /* 郵便番号 */,
-        "\x8f\x5a\x8f\x8a" /* 住所 */, "\x94\xf5\x8d\x6c" /* 備考 */, "\x8f\x8b\x92\x86\x8c\xa9\x95\x91\x82\xa2" /* 暑中見舞い */,
-        "\x94\x4e\x89\xea\x8f\xf3" /* 年賀状 */, "\x82\xa8\x92\x86\x8c\xb3" /* お中元 */, "\x82\xa8\x8d\xce\x95\xe9" /* お歳暮 */,
-        "\x83\x74\x83\x8a\x81\x5b\x82\x50" /* フリー１ */, "\x83\x74\x83\x8a\x81\x5b\x82\x51" /* フリー２ */,
-        "\x83\x74\x83\x8a\x81\x5b\x82\x52" /* フリー３ */, "\x83\x74\x83\x8a\x81\x5b\x82\x53" /* フリー４ */,
-        "\x83\x74\x83\x8a\x81\x5b\x82\x54" /* フリー５ */, "\x83\x74\x83\x8a\x81\x5b\x82\x55" /* フリー６ */,
-        "\x92\x61\x90\xb6\x93\xfa" /* 誕生日 */, "\x93\x64\x8e\x71\x83\x81\x81\x5b\x83\x8b" /* 電子メール */,
-        "\x83\x4a\x83\x65\x83\x53\x83\x8a\x82\x50" /* カテゴリ１ */, "\x83\x4a\x83\x65\x83\x53\x83\x8a\x82\x51" /* カテゴリ２ */,
-        "\x83\x4a\x83\x65\x83\x53\x83\x8a\x82\x52" /* カテゴリ３ */, kLinkLabel, "\x8a\xe7\x8e\xca\x90\x5e" /* 顔写真 */,
-        kStampLabel}));
-    ExpectLabels(0x900, {kKindLabel, "\x8e\xed\x97\xde\x96\xbc" /* 種類名 */, "\x83\x66\x81\x5b\x83\x5e" /* データ */,
-                         kStampLabel});
+    ExpectLabels(0x300, {"tip種別フラッグ", "シークレット", "記入日", "チェック", "チェック日", "内容", "期限", "重要度",
+                         "表示開始日", "リンクデータ", "最終更新日時"});
+    ExpectLabels(0x401, {"tip種別フラッグ", "シークレット", "記入日", "チェック", "チェック日", "名前", "会社名", "部署名",
+                         "役職名", "電話", "ＦＡＸ", "会社郵便番号", "会社住所", "会社備考", "郵便番号", "住所", "備考",
+                         "暑中見舞い", "年賀状", "お中元", "お歳暮", "フリー１", "フリー２", "フリー３", "フリー４",
+                         "フリー５", "フリー６", "誕生日", "電子メール", "カテゴリ１", "カテゴリ２", "カテゴリ３",
+                         "リンクデータ", "顔写真", "最終更新日時"});
+    ExpectLabels(0x900, {"tip種別フラッグ", "種類名", "データ", "最終更新日時"});
     // LTDY sits at slot 6 in milestones and to-do items under different labels.
-    EXPECT_STREQ(varo::SchemaLabel(0x102, 6), "\x93\xfa\x8e\x9e" /* 日時 */);
-    EXPECT_STREQ(varo::SchemaLabel(0x800, 1), "\x83\x4a\x83\x8c\x83\x93\x83\x67\x83\x79\x81\x5b\x83\x57" /* カレントページ */);
+    EXPECT_EQ(varo::SchemaLabel(0x102, 6), Sjis("日時"));
+    EXPECT_EQ(varo::SchemaLabel(0x800, 1), Sjis("カレントページ"));
 }
 
 TEST(TipSchemasTest, EveryKindHasItsTagsTypesAndSlotCount) {
