@@ -13,6 +13,41 @@ const char kMeeting[] = "\x89\xef\x8b\x63\r\n\x8e\x91\x97\xbf"; /* 会議 / 資�
 const char kYamada[] = "\x8e\x52\x93\x63 \x91\xbe\x98\x59";    /* 山田 太郎 */
 const char kYamadaReading[] = "\x82\xe2\x82\xdc\x82\xbe \x82\xbd\x82\xeb\x82\xa4"; /* やまだ たろう */
 
+// Every text a card is made with, and the getter that reads it back. In
+// this order: a name's reading is stored with the name staged last.
+const struct CardText {
+    int (CVAROObj::*set)(const CString&);
+    int (CVAROObj::*get)(CString&);
+    const char* text;
+} kCardTexts[] = {
+    {&CVAROObj::SetName, &CVAROObj::GetName, kYamada},
+    {&CVAROObj::SetNameYomi, &CVAROObj::GetNameYomi, kYamadaReading},
+    {&CVAROObj::SetOfficeName, &CVAROObj::GetOfficeName, "Example Co."},
+    {&CVAROObj::SetOfficeNameYomi, &CVAROObj::GetOfficeNameYomi, "\x82\xa6\x82\xad" /* えく */},
+    {&CVAROObj::SetSection, &CVAROObj::GetSection, "Sales"},
+    {&CVAROObj::SetPosition, &CVAROObj::GetPosition, "Chief"},
+    {&CVAROObj::SetOfficeTel1, &CVAROObj::GetOfficeTel1, "03-1111-0001\r\n03-1111-0002"},
+    {&CVAROObj::SetOfficeTel2, &CVAROObj::GetOfficeTel2, "03-1111-0003"},
+    {&CVAROObj::SetOfficeCellular, &CVAROObj::GetOfficeCellular, "090-0000-0001"},
+    {&CVAROObj::SetOfficePager, &CVAROObj::GetOfficePager, "020-0000-0001"},
+    {&CVAROObj::SetPersonalTel, &CVAROObj::GetPersonalTel, "03-2222-0001"},
+    {&CVAROObj::SetPersonalCellular, &CVAROObj::GetPersonalCellular, "080-0000-0001"},
+    {&CVAROObj::SetPersonalPager, &CVAROObj::GetPersonalPager, "020-0000-0002"},
+    {&CVAROObj::SetOfficeFax, &CVAROObj::GetOfficeFax, "03-1111-9999"},
+    {&CVAROObj::SetPersonalFax, &CVAROObj::GetPersonalFax, "03-2222-9999"},
+    {&CVAROObj::SetOfficeEmailAddress, &CVAROObj::GetOfficeEmailAddress, "taro@example.co.jp"},
+    {&CVAROObj::SetPersonalEmailAddress, &CVAROObj::GetPersonalEmailAddress, "taro@example.jp"},
+    {&CVAROObj::SetOfficeZip, &CVAROObj::GetOfficeZip, "100-0001"},
+    {&CVAROObj::SetOfficeAddress, &CVAROObj::GetOfficeAddress, "\x93\x8c\x8b\x9e\x93\x73 1-1" /* 東京都 1-1 */},
+    {&CVAROObj::SetOfficeRemark, &CVAROObj::GetOfficeRemark, "office remark"},
+    {&CVAROObj::SetPersonalZip, &CVAROObj::GetPersonalZip, "150-0001"},
+    {&CVAROObj::SetPersonalAddress, &CVAROObj::GetPersonalAddress, "home address, 2-2"},
+    {&CVAROObj::SetPersonalRemark, &CVAROObj::GetPersonalRemark, "line one\r\nline two"},
+    {&CVAROObj::SetBirthday, &CVAROObj::GetBirthday, "19650412"},
+    {&CVAROObj::SetFree1, &CVAROObj::GetFree1, "free 1"},
+    {&CVAROObj::SetFree6, &CVAROObj::GetFree6, "free 6"},
+};
+
 class TipRoundTrip : public InterchangeFixture {
 protected:
     void MakeCalendarTips() {
@@ -85,27 +120,9 @@ protected:
     }
 
     void MakeCards() {
-        using TextSetter = int (CVAROObj::*)(const CString&);
-        // In this order: a name's reading is stored with the name staged last.
-        const std::pair<TextSetter, const char*> texts[] = {
-            {&CVAROObj::SetName, kYamada}, {&CVAROObj::SetNameYomi, kYamadaReading},
-            {&CVAROObj::SetOfficeName, "Example Co."}, {&CVAROObj::SetOfficeNameYomi, "\x82\xa6\x82\xad" /* えく */},
-            {&CVAROObj::SetSection, "Sales"}, {&CVAROObj::SetPosition, "Chief"},
-            {&CVAROObj::SetOfficeTel1, "03-1111-0001\r\n03-1111-0002"}, {&CVAROObj::SetOfficeTel2, "03-1111-0003"},
-            {&CVAROObj::SetOfficeCellular, "090-0000-0001"}, {&CVAROObj::SetOfficePager, "020-0000-0001"},
-            {&CVAROObj::SetPersonalTel, "03-2222-0001"}, {&CVAROObj::SetPersonalCellular, "080-0000-0001"},
-            {&CVAROObj::SetPersonalPager, "020-0000-0002"}, {&CVAROObj::SetOfficeFax, "03-1111-9999"},
-            {&CVAROObj::SetPersonalFax, "03-2222-9999"}, {&CVAROObj::SetOfficeEmailAddress, "taro@example.co.jp"},
-            {&CVAROObj::SetPersonalEmailAddress, "taro@example.jp"}, {&CVAROObj::SetOfficeZip, "100-0001"},
-            {&CVAROObj::SetOfficeAddress, "\x93\x8c\x8b\x9e\x93\x73 1-1" /* 東京都 1-1 */},
-            {&CVAROObj::SetOfficeRemark, "office remark"}, {&CVAROObj::SetPersonalZip, "150-0001"},
-            {&CVAROObj::SetPersonalAddress, "home address, 2-2"},
-            {&CVAROObj::SetPersonalRemark, "line one\r\nline two"}, {&CVAROObj::SetBirthday, "19650412"},
-            {&CVAROObj::SetFree1, "free 1"}, {&CVAROObj::SetFree6, "free 6"},
-        };
         for (unsigned short kind : {0x401, 0x402, 0x403, 0x404}) {
             Begin(kind);
-            for (const auto& [set, text] : texts) EXPECT_EQ((m_kit.*set)(text), 1) << text;
+            for (const CardText& row : kCardTexts) EXPECT_EQ((m_kit.*row.set)(row.text), 1) << row.text;
             m_kit.SetSecret(kind == 0x402);
             m_kit.SetNenga(2);
             m_kit.SetSeibo(1);
@@ -176,6 +193,20 @@ TEST_F(TipRoundTrip, EveryCardKindComesBackInEveryVersion) {
         EXPECT_TRUE(imported.skipped.empty()) << imported.skipped.front();
         EXPECT_TRUE(imported.notes.empty()) << imported.notes.front();
         ExpectSameItems(first, Export(m_target, FileFormat::kCard, version));
+    }
+    // Each field reaches its own place in the kit, not only the same place
+    // on the way out and back in.
+    CSelectTips cards;
+    ASSERT_EQ(m_kit.GetTipList(m_target, 0x300A, cards), 0);
+    ASSERT_EQ(cards.GetSize(), 4);
+    for (int i = 0; i < cards.GetSize(); ++i) {
+        ASSERT_EQ(m_kit.GetTip(m_target, 0x300A, cards[i]), 0);
+        for (const CardText& row : kCardTexts) {
+            CString read;
+            EXPECT_EQ((m_kit.*row.get)(read), 1) << row.text;
+            // The birthday reads back padded to its stored width.
+            EXPECT_EQ(read.Bytes().substr(0, read.Bytes().find_last_not_of(' ') + 1), row.text);
+        }
     }
     const std::string text = Export(m_target, FileFormat::kCard);
     // 仕事 and 親類, the seeded names of categories 1 and 3
