@@ -40,16 +40,13 @@ private:
     std::string m_root;
 };
 
-TEST(EngineLocationTest, AnInstalledKitLoadsTheEngineInstalledBesideIt) {
-    InstalledPrefix prefix(true);
-    EXPECT_EQ(EngineFileBesideKit(prefix.KitLibrary()), prefix.EngineFile());
-}
-
 // Without its own engine an installed kit names that missing file, so Init
 // fails, rather than quietly loading the engine of some build.
-TEST(EngineLocationTest, AnInstalledKitWithoutItsEngineNamesNoOtherEngine) {
-    InstalledPrefix prefix(false);
-    EXPECT_EQ(EngineFileBesideKit(prefix.KitLibrary()), prefix.EngineFile());
+TEST(EngineLocationTest, AnInstalledKitNamesOnlyTheEngineBesideItThereOrNot) {
+    for (bool withEngine : {true, false}) {
+        InstalledPrefix prefix(withEngine);
+        EXPECT_EQ(EngineFileBesideKit(prefix.KitLibrary()), prefix.EngineFile()) << withEngine;
+    }
 }
 
 TEST(EngineLocationTest, AKitInItsBuildTreeLoadsTheBuildsEngine) {
