@@ -104,20 +104,13 @@ protected:
         m_served[fukuro] = tip;
     }
 
-    // The displayed fukuros of the last written cabinet control tip.
-    std::vector<int32_t> ShownCabinets() {
-        const ControlTip& tip = m_written[0x3011];
-        std::vector<int32_t> shown;
-        for (int i = 0; i < tip.count; ++i) shown.push_back(tip.ids[tip.order[i]]);
-        return shown;
-    }
-
     std::vector<int32_t> WrittenOrder(size_t n) {
         const std::vector<int32_t>& order = m_written[0x3011].order;
         return std::vector<int32_t>(order.begin(), order.begin() + n);
     }
 
-    // The fukuros listed by the control tip of `fukuro` as now stored.
+    // The fukuros listed, in display order, by the control tip of `fukuro`
+    // as now stored.
     std::vector<int32_t> Listed(int32_t fukuro) {
         const ControlTip& tip = m_written.count(fukuro) ? m_written[fukuro] : m_served[fukuro];
         std::vector<int32_t> shown;
@@ -184,7 +177,7 @@ TEST_F(CabinetsTest, OrderMovesOnABCD) {
     EXPECT_EQ(OpsAfterInit(), std::vector<int>{});
 
     EXPECT_EQ(m_kit.MoveCab(1, 0, 2), 0);
-    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{B, A, C, D}));
+    EXPECT_EQ(Listed(0x3011), (std::vector<int32_t>{B, A, C, D}));
     EXPECT_EQ(engine().LastCall(kOpModifyTip)->args[2].value, 905);  // the tip that was loaded
 
     // Each move below starts again from A B C D.
@@ -195,7 +188,7 @@ TEST_F(CabinetsTest, OrderMovesOnABCD) {
     for (const auto& move : moves) {
         Serve(0x3011, ControlTip{4, 0, {A, B, C, D}, {0, 1, 2, 3}});
         EXPECT_EQ(m_kit.MoveCab(1, move.from, move.to), 0);
-        EXPECT_EQ(ShownCabinets(), move.shown) << move.from << " before " << move.to;
+        EXPECT_EQ(Listed(0x3011), move.shown) << move.from << " before " << move.to;
     }
 
     EXPECT_EQ(m_kit.MoveCab(1, 0, 4), VARO_ERR_RANGE);
@@ -214,7 +207,7 @@ TEST_F(CabinetsTest, NewCabinetsGoLastIntoTheLowestFreeSlot) {
     EXPECT_EQ(written.count, 4);
     EXPECT_EQ(written.ids[1], 0x4010);
     EXPECT_EQ(written.order[3], 1);
-    EXPECT_EQ(ShownCabinets(), (std::vector<int32_t>{A, D, C, 0x4010}));
+    EXPECT_EQ(Listed(0x3011), (std::vector<int32_t>{A, D, C, 0x4010}));
     // The new cabinet gets an empty folder control tip.
     const ControlTip& folders = m_written[0x4010];
     EXPECT_EQ(folders.count, 0);
