@@ -79,7 +79,7 @@ int32_t VaroEngine::GetDBLocation(const EngineArg* a) {
     KnownDatabase known;
     if (EnsureCatalog() != kEngineOk || m_catalog.Find(a[0].i4, &known) != kEngineOk) return 0;
     if (a[1].i4 == kLocationFile) return AsBool(TextOut(a[2], known.path));
-    if (a[1].i4 == kLocationDocuments) return AsBool(TextOut(a[2], DocumentsPathOf(known.path)));
+    if (a[1].i4 == kLocationDocuments) return AsBool(TextOut(a[2], DocumentsOf(known)));
     return 0;
 }
 
@@ -88,7 +88,7 @@ int32_t VaroEngine::GetDBLocation(const EngineArg* a) {
 // taken, so that every listed location ends in one.
 int32_t VaroEngine::SetDBID(const EngineArg* a) {
     std::string given;
-    if (!a[1].i4Out || !TextArg(a[0], kMaxPathUnits, &given) || EnsureCatalog() != kEngineOk) return 0;
+    if (OnServer() || !a[1].i4Out || !TextArg(a[0], kMaxPathUnits, &given) || EnsureCatalog() != kEngineOk) return 0;
     const std::string path = CanonicalPath(given);
     std::string name;
     if (path.empty() || BaseNameOf(path).size() != static_cast<size_t>(kDatabaseFileNameLength) ||

@@ -16,6 +16,17 @@ const size_t kGenerationBytes = sizeof(uint64_t);
 
 int64_t FukuroByte(int32_t fukuro) { return kFirstFukuroByte + static_cast<uint32_t>(fukuro); }
 
+int64_t ServerSlot(int64_t offset) {
+    return offset < kFirstFukuroByte ? offset : offset - kFirstFukuroByte;
+}
+
+// Exclusive advisory locks another session holds in a lock space: on one
+// slot, or ($2 < 0) on any but the writers' turn.
+const char kOtherHolds[] =
+    "SELECT count(*) FROM pg_locks WHERE locktype='advisory' AND granted AND mode='ExclusiveLock'"
+    " AND pid<>pg_backend_pid() AND database=(SELECT oid FROM pg_database WHERE datname=current_database())"
+    " AND objsubid=1 AND classid=$1::bigint::oid AND ($2::bigint < 0 AND objid<>$3::bigint::oid OR objid=$2::bigint::oid)";
+
 struct flock Bytes(int64_t offset, int64_t length, short type) {
     struct flock lock = {};
     lock.l_type = type;
@@ -38,6 +49,13 @@ bool LockFile::Open(const std::string& path) {
     if (m_fd < 0) m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (m_fd >= 0) MapGeneration(writable);
     return m_fd >= 0;
+}
+
+bool LockFile::OpenOnServer(const std::string& server, int32_t id) {
+    Close();
+    if (m_server.OpenServer(server, kServerCatalogSchema, id, false) != 0) return false;
+    m_serverEpoch = m_server.Server()->Epoch();
+    return true;
 }
 
 // Without a mapping every question is a probe. A file that cannot be
@@ -67,6 +85,8 @@ void LockFile::BumpGeneration() {
 // Closing the descriptor drops its locks; the generation moves after that,
 // through the mapping, which outlives the descriptor.
 void LockFile::Close() {
+    m_server.Close();
+    m_serverHeld.clear();
     if (m_fd >= 0) close(m_fd);
     BumpGeneration();
     if (m_generation) munmap(m_generation, kGenerationBytes);
@@ -81,6 +101,7 @@ void LockFile::Close() {
 // The generation moves after the lock changes, so that an instance that
 // reads the new generation and then probes sees the change.
 bool LockFile::SetByte(int64_t offset, short type) {
+    if (m_server.IsOpen()) return SetServerByte(offset, type);
     if (m_fd < 0) return false;
     struct flock lock = OneByte(offset, type);
     if (fcntl(m_fd, F_OFD_SETLK, &lock) != 0) return false;
@@ -88,7 +109,55 @@ bool LockFile::SetByte(int64_t offset, short type) {
     return true;
 }
 
+// The new lock is taken before the old one goes, so that a change of type
+// never lets another in between.
+bool LockFile::SetServerByte(int64_t offset, short type) {
+    ForgetIfReconnected();
+    ServerConnection& server = *m_server.Server();
+    const int64_t key = ServerLockKey(server.LockSpace(), ServerSlot(offset));
+    auto held = m_serverHeld.find(offset);
+    const short current = held == m_serverHeld.end() ? F_UNLCK : held->second;
+    if (current == type) return true;
+    int64_t taken = 1;
+    if (type == F_RDLCK && server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken) != 0) {
+        return false;
+    }
+    if (type == F_WRLCK && server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken) != 0) {
+        return false;
+    }
+    if (taken != 1) return false;
+    int64_t released = 0;
+    if (current == F_RDLCK) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {key}, &released);
+    if (current == F_WRLCK) server.QueryNumber("SELECT pg_advisory_unlock($1::bigint)::int", {key}, &released);
+    if (type == F_UNLCK) {
+        m_serverHeld.erase(offset);
+    } else {
+        m_serverHeld[offset] = type;
+    }
+    return true;
+}
+
+// A server that cannot answer reports no other holder: the instance's own
+// writes then fail on the same server.
+bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
+    ServerConnection& server = *m_server.Server();
+    const int64_t slot = length == 0 ? -1 : ServerSlot(offset);
+    int64_t count = 0;
+    server.QueryNumber(kOtherHolds, {server.LockSpace(), slot, kWritersLockSlot}, &count);
+    return count > 0;
+}
+
+void LockFile::ForgetIfReconnected() {
+    const uint64_t epoch = m_server.Server()->Epoch();
+    if (epoch == m_serverEpoch) return;
+    m_serverEpoch = epoch;
+    m_serverHeld.clear();
+    m_database = false;
+    m_fukuros.clear();
+}
+
 bool LockFile::OtherHolds(int64_t offset, int64_t length) const {
+    if (m_server.IsOpen()) return OtherHoldsOnServer(offset, length);
     if (m_fd < 0) return false;
     // A read probe conflicts only with another descriptor's write lock.
     struct flock probe = Bytes(offset, length, F_RDLCK);
@@ -146,6 +215,11 @@ bool LockFile::OtherHoldsFukuro(int32_t fukuro) const { return OtherHolds(Fukuro
 // The generation is read before the probe: a lock taken after the probe
 // moves it past the value kept, and the next call probes again.
 bool LockFile::OtherHoldsAny() {
+    if (m_server.IsOpen()) {
+        const bool held = OtherHolds(0, 0);
+        ForgetIfReconnected();
+        return held;
+    }
     if (!m_generation) return OtherHolds(0, 0);
     const uint64_t generation = Generation();
     if (m_quiet && generation == m_quietSince) return false;

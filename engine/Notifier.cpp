@@ -74,7 +74,7 @@ void Notifier::Begin() {
 void Notifier::Free(void* notice) { m_notices.erase(notice); }
 
 void Notifier::FollowCatalog(const std::string& dataFolder) {
-    if (m_catalog.IsOpen() || m_catalog.Open(dataFolder) != kEngineOk) return;
+    if (m_catalog.IsOpen() || m_catalog.OpenIn(m_server, dataFolder) != kEngineOk) return;
     m_catalogSeen = m_catalog.LatestChange();
     m_catalogVersion = m_catalog.Sql().DataVersion();
 }
@@ -82,7 +82,7 @@ void Notifier::FollowCatalog(const std::string& dataFolder) {
 void Notifier::Follow(int32_t db, const std::string& path) {
     if (Follows(db)) return;
     std::unique_ptr<Followed> followed(new Followed);
-    if (followed->file.Open(path, true) != kEngineOk) return;
+    if (followed->file.OpenIn(m_server, db, path, true) != kEngineOk) return;
     followed->seen = followed->file.LatestChange();
     followed->version = followed->file.Sql().DataVersion();
     m_databases.emplace(db, std::move(followed));

@@ -53,6 +53,8 @@ public:
     Notifier& operator=(const Notifier&) = delete;
 
     void SetOwner(void* window) { m_owner = window; }
+    // The server the catalog and databases are on; empty for files.
+    void SetServer(const std::string& server) { m_server = server; }
 
     // kEngineBadArgument for a malformed list; the list is not kept.
     int32_t AddWatch(const WatchList* list);
@@ -88,6 +90,7 @@ private:
     void Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     const HostServices* m_host;
+    std::string m_server;
     void* m_owner = nullptr;
     uint32_t m_adviseData, m_adviseName, m_adviseColour, m_adviseCategory, m_adviseFree;
     std::vector<WatchItem> m_watch;
