@@ -25,7 +25,8 @@ int64_t ServerSlot(int64_t offset) {
 const char kOtherHolds[] =
     "SELECT count(*) FROM pg_locks WHERE locktype='advisory' AND granted AND mode='ExclusiveLock'"
     " AND pid<>pg_backend_pid() AND database=(SELECT oid FROM pg_database WHERE datname=current_database())"
-    " AND objsubid=1 AND classid=$1::bigint::oid AND ($2::bigint < 0 AND objid<>$3::bigint::oid OR objid=$2::bigint::oid)";
+    " AND objsubid=1 AND classid::bigint=$1::bigint"
+    " AND ($2::bigint < 0 AND objid::bigint<>$3::bigint OR objid::bigint=$2::bigint)";
 
 struct flock Bytes(int64_t offset, int64_t length, short type) {
     struct flock lock = {};

@@ -236,6 +236,8 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
         Close();
         return kStoreUnreachable;
     }
+    // The server's notices ("already exists, skipping") are for no one.
+    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
     const int rc = Setup();
     if (rc != SQLITE_OK) Close();
     return rc;
