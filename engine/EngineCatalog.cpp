@@ -74,11 +74,13 @@ int32_t VaroEngine::GetDBColor(const EngineArg* a) {
 
 // Selector 1: the database file's full path (its last 18 characters are the
 // file name); 2: the folder of the documents its tips name, without a final
-// separator.
+// separator. A database on a server answers with the file name in its
+// folder of this machine, so that the folder callers derive from it is the
+// one that holds its documents.
 int32_t VaroEngine::GetDBLocation(const EngineArg* a) {
     KnownDatabase known;
     if (EnsureCatalog() != kEngineOk || m_catalog.Find(a[0].i4, &known) != kEngineOk) return 0;
-    if (a[1].i4 == kLocationFile) return AsBool(TextOut(a[2], known.path));
+    if (a[1].i4 == kLocationFile) return AsBool(TextOut(a[2], LocalPathOf(known)));
     if (a[1].i4 == kLocationDocuments) return AsBool(TextOut(a[2], DocumentsOf(known)));
     return 0;
 }

@@ -209,9 +209,13 @@ std::string VaroEngine::NewDatabasePath(int32_t id) const {
     return m_dataFolder + DatabaseFolderName(id) + "/" + DatabaseFileName(id);
 }
 
+std::string VaroEngine::LocalPathOf(const KnownDatabase& known) const {
+    if (!OnServer()) return known.path;
+    return m_dataFolder + DatabaseFolderName(known.id) + "/" + DatabaseFileName(known.id);
+}
+
 std::string VaroEngine::DocumentsOf(const KnownDatabase& known) const {
-    if (OnServer()) return m_dataFolder + DatabaseFolderName(known.id) + "/documents";
-    return DocumentsPathOf(known.path);
+    return DocumentsPathOf(LocalPathOf(known));
 }
 
 bool VaroEngine::OpenLocks(LockFile& locks, int32_t db, const std::string& path) const {

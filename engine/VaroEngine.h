@@ -146,6 +146,9 @@ private:
     // The folder of the documents a database's tips name; on a server the
     // data folder's own.
     std::string DocumentsOf(const KnownDatabase& known) const;
+    // The database's file; on a server the name it would have in its folder
+    // of this machine.
+    std::string LocalPathOf(const KnownDatabase& known) const;
     // The locks of a database: in its lock file, or on the server.
     bool OpenLocks(LockFile& locks, int32_t db, const std::string& path) const;
     int32_t OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out);
