@@ -24,9 +24,10 @@ const char kLayoutScript[] =
     "CREATE TABLE IF NOT EXISTS varo.store_version(version integer NOT NULL);"
     "INSERT INTO varo.store_version(version) SELECT 1 WHERE NOT EXISTS(SELECT 1 FROM varo.store_version);";
 
-// The SQLite code for a failed result's SQLSTATE.
+// The SQLite code for a failed result's SQLSTATE. A failure without one
+// comes from libpq itself: the connection was lost.
 int CodeOfState(const char* state) {
-    if (!state) return SQLITE_ERROR;
+    if (!state) return kStoreUnreachable;
     const std::string s(state);
     if (s.compare(0, 2, "23") == 0) return SQLITE_CONSTRAINT;
     if (s == "40001" || s == "40P01" || s == "55P03" || s == "57014") return SQLITE_BUSY;
@@ -124,7 +125,12 @@ int ServerStatement::BindNull(int index) {
 }
 
 int ServerStatement::Execute() {
-    if (!m_connection.EnsureConnected()) return kStoreUnreachable;
+    return m_connection.WithReconnect([this] { return ExecuteOnce(); });
+}
+
+int ServerStatement::ExecuteOnce() {
+    if (m_result) PQclear(m_result);
+    m_result = nullptr;
     PGconn* conn = m_connection.m_conn;
     if (m_use == ServerUse::Simple) {
         m_result = PQexec(conn, m_text.c_str());
@@ -256,24 +262,24 @@ int ServerConnection::Setup() {
     if (rc != SQLITE_OK) return rc;
     std::string session = "SET search_path TO \"" + m_schema + "\"";
     if (m_readOnly) session += "; SET default_transaction_read_only TO on";
-    return Simple(session);
+    return SimpleOnce(session);
 }
 
 // The layout is made under the catalog's writers' lock, so that two first
 // connections do not both make it.
 int ServerConnection::CheckLayout() {
     int64_t version = 0;
-    int rc = QueryNumber("SELECT version FROM varo.store_version", {}, &version);
+    int rc = QueryNumberOnce("SELECT version FROM varo.store_version", {}, &version);
     if (rc != SQLITE_OK) {
         const std::string make = "BEGIN; SELECT pg_advisory_xact_lock(" +
                                  std::to_string(ServerLockKey(0, kWritersLockSlot)) + "); " + kLayoutScript +
                                  "COMMIT";
-        rc = Simple(make);
+        rc = SimpleOnce(make);
         if (rc != SQLITE_OK) {
-            Simple("ROLLBACK");
+            SimpleOnce("ROLLBACK");
             return rc;
         }
-        rc = QueryNumber("SELECT version FROM varo.store_version", {}, &version);
+        rc = QueryNumberOnce("SELECT version FROM varo.store_version", {}, &version);
     }
     if (rc != SQLITE_OK) return rc;
     if (version > kServerLayoutVersion) return kStoreSchemaTooNew;
@@ -282,12 +288,24 @@ int ServerConnection::CheckLayout() {
 
 bool ServerConnection::EnsureConnected() {
     if (!m_conn) return false;
-    if (PQstatus(m_conn) == CONNECTION_OK) return true;
+    return PQstatus(m_conn) == CONNECTION_OK || Reconnect();
+}
+
+// The session's advisory locks and prepared statements went with it.
+bool ServerConnection::Reconnect() {
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) return false;
     ++m_epoch;
     for (auto& entry : m_cache) entry.second->Unprepare();
     return Setup() == SQLITE_OK;
+}
+
+int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
+    if (!EnsureConnected()) return kStoreUnreachable;
+    const bool idle = !InTransaction();
+    const int rc = attempt();
+    if (rc != kStoreUnreachable || !idle || !Reconnect()) return rc;
+    return attempt();
 }
 
 int ServerConnection::CodeOfResult(PGresult* result) const {
@@ -314,7 +332,10 @@ void ServerConnection::Counted(PGresult* result) {
 }
 
 int ServerConnection::Simple(const std::string& text) {
-    if (!EnsureConnected()) return kStoreUnreachable;
+    return WithReconnect([this, &text] { return SimpleOnce(text); });
+}
+
+int ServerConnection::SimpleOnce(const std::string& text) {
     PGresult* result = PQexec(m_conn, text.c_str());
     const int rc = CodeOfResult(result);
     PQclear(result);
@@ -348,14 +369,15 @@ bool ServerConnection::InTransaction() const {
 int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {
     *exists = false;
     if (!IsServerSchemaName(schema)) return SQLITE_MISUSE;
-    if (!EnsureConnected()) return kStoreUnreachable;
-    const char* params[] = {schema.c_str()};
-    PGresult* result = PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr, params,
-                                    nullptr, nullptr, 0);
-    const int rc = CodeOfResult(result);
-    *exists = rc == SQLITE_OK && PQntuples(result) > 0;
-    PQclear(result);
-    return rc;
+    return WithReconnect([this, &schema, exists] {
+        const char* params[] = {schema.c_str()};
+        PGresult* result = PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr, params,
+                                        nullptr, nullptr, 0);
+        const int rc = CodeOfResult(result);
+        *exists = rc == SQLITE_OK && PQntuples(result) > 0;
+        PQclear(result);
+        return rc;
+    });
 }
 
 int ServerConnection::DropSchema(const std::string& schema) {
@@ -364,8 +386,11 @@ int ServerConnection::DropSchema(const std::string& schema) {
 }
 
 int ServerConnection::QueryNumber(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
+    return WithReconnect([this, sql, &params, value] { return QueryNumberOnce(sql, params, value); });
+}
+
+int ServerConnection::QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
     *value = 0;
-    if (!EnsureConnected()) return kStoreUnreachable;
     std::vector<std::string> texts;
     for (int64_t param : params) texts.push_back(std::to_string(param));
     std::vector<const char*> pointers;

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -84,6 +85,7 @@ public:
 
 private:
     int Execute();
+    int ExecuteOnce();
     bool HasCell(int column) const;
 
     ServerConnection& m_connection;
@@ -141,11 +143,18 @@ public:
 private:
     friend class ServerStatement;
 
-    // Makes the connection again when it was lost outside a transaction;
-    // false when it is (still) lost.
+    // Makes the connection again when it is known lost; false when it
+    // cannot be made.
     bool EnsureConnected();
+    bool Reconnect();
+    // Runs `attempt`, a step giving a store code; when that lost the
+    // connection outside a transaction (the server restarted since the last
+    // step), makes the connection again and runs it once more.
+    int WithReconnect(const std::function<int()>& attempt);
     int Setup();
     int CheckLayout();
+    int QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value);
+    int SimpleOnce(const std::string& text);
     int CodeOfResult(pg_result* result) const;
     // Runs fixed text through the simple protocol: control statements and
     // scripts.

@@ -225,5 +225,57 @@ TEST_F(ServerStoreTest, AServerOutOfReachAnswersWithItsCodeWithinSeconds) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
+// A cluster of the test's own, to stop and start under a running engine.
+class OwnCluster {
+public:
+    OwnCluster() : m_folder("/tmp/varo-restart-" + std::to_string(getpid())) { m_started = Run("start"); }
+    ~OwnCluster() { Run("stop"); }
+    bool Started() const { return m_started; }
+    bool Run(const char* action) {
+        const std::string command = "VARO_PG_WATCH=" + std::to_string(getpid()) + " " VARO_PG_CLUSTER " " +
+                                    action + " " + m_folder;
+        return system(command.c_str()) == 0;
+    }
+    std::string Server() const { return "host=" + m_folder + "/run dbname=varo user=varo"; }
+
+private:
+    std::string m_folder;
+    bool m_started = false;
+};
+
+// Stopped between two operations, the server answers the next with the
+// code quickly; started again, the next operation reconnects and goes on.
+// The locks held before are gone: another instance may take them, and the
+// first then finds itself read-only rather than writing on.
+TEST_F(ServerStoreTest, AServerRestartedBetweenOperationsIsReconnectedWithoutItsLocks) {
+    OwnCluster cluster;
+    ASSERT_TRUE(cluster.Started());
+    setenv("VARO_SERVER", cluster.Server().c_str(), 1);
+    FakeHost host;
+    std::unique_ptr<Engine> engine = NewEngine(host);
+    std::unique_ptr<Engine> rival = NewEngine(host);
+    setenv("VARO_SERVER", m_server->Server().c_str(), 1);
+    ASSERT_EQ(kEngineOk, Call(*engine, kOpInit, {Address(&m_owner)}));
+    int32_t db = 0;
+    ASSERT_EQ(kEngineOk, Call(*engine, kOpCreate, {Text(u"restarted"), I4Out(&db)}));
+    ASSERT_EQ(kEngineOk, OpenDb(db, engine.get(), kOpLockOpen));
+    int32_t tip = 0;
+    ASSERT_EQ(kEngineOk, PutTip(db, kToDo, 0, ToDoFields("before"), engine.get(), &tip));
+    EXPECT_EQ(kEngineLocked, OpenDb(db, rival.get(), kOpLockOpen));
+
+    ASSERT_TRUE(cluster.Run("halt"));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(kEngineServerUnreachable, PutTip(db, kToDo, tip, ToDoFields("while down"), engine.get()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+    ASSERT_TRUE(cluster.Run("resume"));
+    EXPECT_EQ("before", Memo(db, kToDo, tip, engine.get()));
+    EXPECT_EQ(kEngineOk, OpenDb(db, rival.get(), kOpLockOpen));
+    EXPECT_EQ(kEngineReadOnly, PutTip(db, kToDo, tip, ToDoFields("unlocked"), engine.get()));
+    EXPECT_EQ(0, Call(*engine, kOpDBUnLock, {I4(db)}));
+    EXPECT_EQ(kEngineOk, PutTip(db, kToDo, tip, ToDoFields("by the rival"), rival.get()));
+    EXPECT_EQ("by the rival", Memo(db, kToDo, tip, engine.get()));
+}
+
 }  // namespace
 }  // namespace enginetest
