@@ -61,7 +61,6 @@ const DialectEntry kDialect[] = {
     {kDatabaseSchema, kServerDatabaseSchema, ServerUse::Simple},
     {kCatalogSchema, kServerCatalogTables, ServerUse::Simple},
     {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers)", ServerUse::Simple},
-    {"BEGIN", "BEGIN ISOLATION LEVEL REPEATABLE READ", ServerUse::Simple},
     {"COMMIT", "COMMIT", ServerUse::Simple},
     {"ROLLBACK", "ROLLBACK", ServerUse::Simple},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},

@@ -303,8 +303,10 @@ void Transaction::LeaveQueue() {
     m_inQueue = false;
 }
 
+// On a server each read keeps its own snapshot, as on a file whose BEGIN
+// failed: there a transaction would cost two round trips and save nothing.
 ReadTransaction::ReadTransaction(Connection& connection) : m_connection(connection) {
-    if (m_connection.IsOpen() && !m_connection.InTransaction()) {
+    if (m_connection.IsOpen() && !m_connection.Server() && !m_connection.InTransaction()) {
         m_open = m_connection.Prepare("BEGIN").Run() == SQLITE_OK;
     }
 }

@@ -166,7 +166,7 @@ private:
 // its end when it goes out of scope. SQLite then takes its shared-memory
 // read lock once for all the statements instead of once for each. Nothing
 // happens inside a transaction already open; no write may run inside one.
-// When BEGIN fails the reads run as before, each in its own snapshot.
+// When BEGIN fails, and on a server, the reads run each in its own snapshot.
 class ReadTransaction {
 public:
     explicit ReadTransaction(Connection& connection);
