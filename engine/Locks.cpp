@@ -20,13 +20,15 @@ int64_t ServerSlot(int64_t offset) {
     return offset < kFirstFukuroByte ? offset : offset - kFirstFukuroByte;
 }
 
-// Exclusive advisory locks another session holds in a lock space: on one
-// slot, or ($2 < 0) on any but the writers' turn.
-const char kOtherHolds[] =
-    "SELECT count(*) FROM pg_locks WHERE locktype='advisory' AND granted AND mode='ExclusiveLock'"
-    " AND pid<>pg_backend_pid() AND database=(SELECT oid FROM pg_database WHERE datname=current_database())"
-    " AND objsubid=1 AND classid::bigint=$1::bigint"
-    " AND ($2::bigint < 0 AND objid::bigint<>$3::bigint OR objid::bigint=$2::bigint)";
+// Probes that take a lock and give it straight back: 1 when another session
+// holds the key exclusively (a shared probe fails only then), and 1 when
+// another holds the key at all (an exclusive probe of the session's own
+// key).
+const char kOtherHoldsExclusively[] =
+    "SELECT CASE WHEN pg_try_advisory_lock_shared($1::bigint)"
+    " THEN (NOT pg_advisory_unlock_shared($1::bigint))::int ELSE 1 END";
+const char kOtherHoldsAtAll[] =
+    "SELECT CASE WHEN pg_try_advisory_lock($1::bigint) THEN (NOT pg_advisory_unlock($1::bigint))::int ELSE 1 END";
 
 struct flock Bytes(int64_t offset, int64_t length, short type) {
     struct flock lock = {};
@@ -88,6 +90,7 @@ void LockFile::BumpGeneration() {
 void LockFile::Close() {
     m_server.Close();
     m_serverHeld.clear();
+    m_serverExclusive = 0;
     if (m_fd >= 0) close(m_fd);
     BumpGeneration();
     if (m_generation) munmap(m_generation, kGenerationBytes);
@@ -111,25 +114,36 @@ bool LockFile::SetByte(int64_t offset, short type) {
 }
 
 // The new lock is taken before the old one goes, so that a change of type
-// never lets another in between.
+// never lets another in between. The first exclusive lock of the session
+// comes with its shared hold of the marker slot, which the last one's end
+// gives back; the marker waits out the moment a probe holds it.
 bool LockFile::SetServerByte(int64_t offset, short type) {
     ForgetIfReconnected();
     ServerConnection& server = *m_server.Server();
     const int64_t key = ServerLockKey(server.LockSpace(), ServerSlot(offset));
+    const int64_t marker = ServerLockKey(server.LockSpace(), kHoldsExclusiveSlot);
     auto held = m_serverHeld.find(offset);
     const short current = held == m_serverHeld.end() ? F_UNLCK : held->second;
     if (current == type) return true;
+    int64_t result = 0;
+    const bool firstExclusive = type == F_WRLCK && m_serverExclusive == 0;
+    if (firstExclusive && server.QueryNumber("SELECT 1 FROM (SELECT pg_advisory_lock_shared($1::bigint)) AS taken",
+                                             {marker}, &result) != 0) {
+        return false;
+    }
     int64_t taken = 1;
-    if (type == F_RDLCK && server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken) != 0) {
+    if (type == F_RDLCK) server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken);
+    if (type == F_WRLCK) server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken);
+    if (taken != 1) {
+        if (firstExclusive) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {marker}, &result);
         return false;
     }
-    if (type == F_WRLCK && server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken) != 0) {
-        return false;
+    if (current == F_RDLCK) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {key}, &result);
+    if (current == F_WRLCK) server.QueryNumber("SELECT pg_advisory_unlock($1::bigint)::int", {key}, &result);
+    if (type == F_WRLCK) ++m_serverExclusive;
+    if (current == F_WRLCK && --m_serverExclusive == 0) {
+        server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {marker}, &result);
     }
-    if (taken != 1) return false;
-    int64_t released = 0;
-    if (current == F_RDLCK) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {key}, &released);
-    if (current == F_WRLCK) server.QueryNumber("SELECT pg_advisory_unlock($1::bigint)::int", {key}, &released);
     if (type == F_UNLCK) {
         m_serverHeld.erase(offset);
     } else {
@@ -139,13 +153,14 @@ bool LockFile::SetServerByte(int64_t offset, short type) {
 }
 
 // A server that cannot answer reports no other holder: the instance's own
-// writes then fail on the same server.
+// writes then fail on the same server. The whole file is asked through the
+// marker slot that every holder of an exclusive lock holds.
 bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
     ServerConnection& server = *m_server.Server();
-    const int64_t slot = length == 0 ? -1 : ServerSlot(offset);
-    int64_t count = 0;
-    server.QueryNumber(kOtherHolds, {server.LockSpace(), slot, kWritersLockSlot}, &count);
-    return count > 0;
+    const bool any = length == 0;
+    const int64_t key = ServerLockKey(server.LockSpace(), any ? kHoldsExclusiveSlot : ServerSlot(offset));
+    Statement probe = m_server.Prepare(any ? kOtherHoldsAtAll : kOtherHoldsExclusively);
+    return probe.Bind(1, key).Next() && probe.Int(0) == 1;
 }
 
 void LockFile::ForgetIfReconnected() {
@@ -153,6 +168,7 @@ void LockFile::ForgetIfReconnected() {
     if (epoch == m_serverEpoch) return;
     m_serverEpoch = epoch;
     m_serverHeld.clear();
+    m_serverExclusive = 0;
     m_database = false;
     m_fukuros.clear();
 }

@@ -25,7 +25,8 @@
 // one, keyed by the database's id and the byte's slot (byte 16 + id: the
 // fukuro's id). They vanish with the session, when its process dies or its
 // connection breaks; after a reconnection the instance holds nothing. There
-// is no generation: every question asks the server.
+// is no generation: every question asks the server, with a probe that takes
+// a lock and gives it back, never a look at the server's lock table.
 //
 // Every Try call either takes what it asks for or leaves the instance's locks
 // as they were. One instance, one thread.
@@ -103,6 +104,7 @@ private:
     mutable Connection m_server;
     uint64_t m_serverEpoch = 0;
     std::map<int64_t, short> m_serverHeld;
+    int m_serverExclusive = 0;  // exclusive locks held: the marker is held while there are any
 };
 
 }  // namespace engine

@@ -14,10 +14,12 @@ namespace engine {
 
 // Advisory lock keys on the server: the lock space (a database's id, 0 for
 // the catalog) in the upper half, a slot in the lower: 0 the database lock,
-// 1 presence, 2 the writers' turn, a fukuro's id its lock.
+// 1 presence, 2 the writers' turn, 3 held shared by every session holding
+// any exclusive lock of the space, a fukuro's id its lock.
 const int64_t kDatabaseLockSlot = 0;
 const int64_t kPresenceLockSlot = 1;
 const int64_t kWritersLockSlot = 2;
+const int64_t kHoldsExclusiveSlot = 3;
 
 inline int64_t ServerLockKey(int64_t space, int64_t slot) {
     return static_cast<int64_t>((static_cast<uint64_t>(space) << 32) | (static_cast<uint64_t>(slot) & 0xFFFFFFFFu));
