@@ -60,8 +60,9 @@ const char kServerCatalogTables[] =
 const DialectEntry kDialect[] = {
     {kDatabaseSchema, kServerDatabaseSchema, ServerUse::Simple},
     {kCatalogSchema, kServerCatalogTables, ServerUse::Simple},
-    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers)", ServerUse::Simple},
-    {"COMMIT", "COMMIT", ServerUse::Simple},
+    // Listeners hear of every write transaction when it commits.
+    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Simple},
+    {"COMMIT", "COMMIT", ServerUse::Commit},
     {"ROLLBACK", "ROLLBACK", ServerUse::Simple},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},
     {"PRAGMA integrity_check",
@@ -210,6 +211,7 @@ ServerText TranslateForServer(const char* sqlite, const std::string& schema, int
     result.text = NumberPlaceholders(entry ? entry->server : sqlite, &result.params);
     ReplaceAll(&result.text, "@schema", '"' + schema + '"');
     ReplaceAll(&result.text, "@writers", std::to_string(ServerLockKey(lockSpace, kWritersLockSlot)));
+    ReplaceAll(&result.text, "@space", std::to_string(lockSpace));
     return result;
 }
 

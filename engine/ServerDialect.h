@@ -29,6 +29,7 @@ enum class ServerUse {
     Prepared,  // a prepared statement with parameters
     Simple,    // fixed text through the simple protocol: control statements, scripts
     InsertId,  // prepared; its one returned value is kept as the last insert id
+    Commit,    // simple, the end of a write transaction
 };
 
 struct ServerText {
@@ -37,8 +38,9 @@ struct ServerText {
     ServerUse use = ServerUse::Prepared;
 };
 
-// The server's form of `sqlite`; @schema stands for the quoted schema and
-// @space for the connection's lock space in the texts of the table.
+// The server's form of `sqlite`; @schema stands for the quoted schema,
+// @writers for the key of the writers' turn and @space for the connection's
+// lock space in the texts of the table.
 ServerText TranslateForServer(const char* sqlite, const std::string& schema, int64_t lockSpace);
 
 // ?N (and bare ?, numbered in order) outside quotes turned into $N; *params

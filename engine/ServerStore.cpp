@@ -3,11 +3,16 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace varo {
 namespace engine {
 namespace {
+
+// Write transactions committed by every server connection of this process:
+// their own listeners may hear of them after the next read.
+std::atomic<int64_t> g_processCommits{0};
 
 // Long enough for a loaded server, short enough that an application whose
 // server is gone learns it within a few seconds.
@@ -132,7 +137,7 @@ int ServerStatement::ExecuteOnce() {
     if (m_result) PQclear(m_result);
     m_result = nullptr;
     PGconn* conn = m_connection.m_conn;
-    if (m_use == ServerUse::Simple) {
+    if (m_use == ServerUse::Simple || m_use == ServerUse::Commit) {
         m_result = PQexec(conn, m_text.c_str());
     } else {
         if (!m_prepared) {
@@ -147,6 +152,7 @@ int ServerStatement::ExecuteOnce() {
     }
     const int rc = m_connection.CodeOfResult(m_result);
     if (rc != SQLITE_OK) return rc;
+    if (m_use == ServerUse::Commit) ++g_processCommits;
     m_connection.Counted(m_result);
     m_rows = PQresultStatus(m_result) == PGRES_TUPLES_OK ? PQntuples(m_result) : 0;
     if (m_use == ServerUse::InsertId) {
@@ -262,6 +268,7 @@ int ServerConnection::Setup() {
     if (rc != SQLITE_OK) return rc;
     std::string session = "SET search_path TO \"" + m_schema + "\"";
     if (m_readOnly) session += "; SET default_transaction_read_only TO on";
+    if (m_listening) session += "; LISTEN varo_" + std::to_string(m_lockSpace);
     return SimpleOnce(session);
 }
 
@@ -306,6 +313,22 @@ int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
     const int rc = attempt();
     if (rc != kStoreUnreachable || !idle || !Reconnect()) return rc;
     return attempt();
+}
+
+int ServerConnection::Listen() {
+    m_listening = true;
+    return Simple("LISTEN varo_" + std::to_string(m_lockSpace));
+}
+
+// A lost connection moves the mark too: notifications may have been lost with it.
+int64_t ServerConnection::ChangeMark() {
+    if (!m_listening || !m_conn) return -1;
+    PQconsumeInput(m_conn);
+    while (PGnotify* notice = PQnotifies(m_conn)) {
+        ++m_notices;
+        PQfreemem(notice);
+    }
+    return m_notices + g_processCommits.load() + static_cast<int64_t>(m_epoch);
 }
 
 int ServerConnection::CodeOfResult(PGresult* result) const {

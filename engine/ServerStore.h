@@ -136,6 +136,14 @@ public:
     // Removes the schema with everything in it; nothing when there is none.
     int DropSchema(const std::string& schema);
 
+    // Hears from now on of every write transaction committed in the lock
+    // space, through the server's notifications.
+    int Listen();
+    // For a listening connection: a number that moves whenever a write
+    // transaction of its space was committed, here or elsewhere, as far as
+    // notifications have arrived, with no round trip; -1 otherwise.
+    int64_t ChangeMark();
+
     // Runs a statement of fixed text with up to two integer parameters and
     // reads the first column of its only row as a number (0 for none).
     int QueryNumber(const char* sql, const std::vector<int64_t>& params, int64_t* value);
@@ -167,6 +175,8 @@ private:
     std::string m_schema;
     int64_t m_lockSpace = 0;
     bool m_readOnly = false;
+    bool m_listening = false;
+    int64_t m_notices = 0;
     uint64_t m_epoch = 0;
     int64_t m_totalChanges = 0;
     int64_t m_lastInsertId = 0;

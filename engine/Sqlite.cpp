@@ -245,6 +245,8 @@ int Connection::Exec(const char* script) {
 }
 
 int64_t Connection::DataVersion() {
+    const int64_t mark = m_server ? m_server->ChangeMark() : -1;
+    if (mark >= 0) return mark;
     Statement stmt = Prepare("PRAGMA data_version");
     return stmt.Next() ? stmt.Int(0) : -1;
 }

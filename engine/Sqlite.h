@@ -124,7 +124,9 @@ public:
     // Whether a transaction, read or write, is open on the connection.
     bool InTransaction() const;
     // Changes when another connection commits: SQLite's data_version on a
-    // file, the latest logged change on the server.
+    // file; on a server the latest logged change, or for a connection that
+    // listens (ServerConnection::Listen) its change mark, as soon as the
+    // notification of the commit has arrived.
     int64_t DataVersion();
     // Rows this connection has changed since it opened, rolled back or not.
     int64_t TotalChanges() const;

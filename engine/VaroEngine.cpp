@@ -199,6 +199,8 @@ int32_t VaroEngine::OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out) {
         return kEngineInUse;
     }
     code = database->file.OpenIn(m_server, db, known.path, !database->writable);
+    // Batches read ahead then stay valid without asking the server each time.
+    if (code == kEngineOk && OnServer()) code = CodeFromSqlite(database->file.Sql().Server()->Listen());
     if (code != kEngineOk) return code;
     *out = std::move(database);
     return kEngineOk;
