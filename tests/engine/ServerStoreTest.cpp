@@ -12,6 +12,7 @@
 
 #include "EngineTestSupport.h"
 #include "Notifier.h"
+#include "Sqlite.h"
 
 namespace enginetest {
 namespace {
@@ -223,6 +224,35 @@ TEST_F(ServerStoreTest, AServerOutOfReachAnswersWithItsCodeWithinSeconds) {
     EXPECT_EQ(kEngineServerUnreachable, Call(*engine, kOpCreate, {Text(u"none"), I4Out(&id)}));
     EXPECT_EQ(kEngineServerUnreachable, OpenDb(m_db, engine.get()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// Values the server sends in a form their column's type does not allow, or
+// asked for beyond the row, read as 0 or empty, never past their bytes.
+TEST_F(ServerStoreTest, ValuesInAFormTheirTypeDoesNotAllowReadAsNothing) {
+    engine::Connection sql;
+    ASSERT_EQ(0, sql.OpenServer(m_server->Server(), "varo", 0, true));
+    engine::Statement odd = sql.Prepare(
+        "SELECT 'not a number', '99999999999999999999', '-12', 2.5::float8, NULL::bigint, ''::bytea");
+    ASSERT_TRUE(odd.Next());
+    EXPECT_EQ(0, odd.Int(0));
+    EXPECT_EQ(0, odd.Int(1));
+    EXPECT_EQ(-12, odd.Int(2));
+    EXPECT_EQ(0, odd.Int(3));
+    EXPECT_TRUE(odd.IsNull(4));
+    EXPECT_EQ(0, odd.Int(4));
+    EXPECT_FALSE(odd.IsNull(5));
+    EXPECT_EQ(0u, odd.Span(5).size);
+    EXPECT_EQ(0, odd.Int(6));
+    EXPECT_TRUE(odd.Text(6).empty());
+    EXPECT_FALSE(odd.Next());
+
+    engine::Statement numbers = sql.Prepare("SELECT (-5)::int2, (-7)::int4, (-9)::int8, true, false");
+    ASSERT_TRUE(numbers.Next());
+    EXPECT_EQ(-5, numbers.Int(0));
+    EXPECT_EQ(-7, numbers.Int(1));
+    EXPECT_EQ(-9, numbers.Int(2));
+    EXPECT_EQ(1, numbers.Int(3));
+    EXPECT_EQ(0, numbers.Int(4));
 }
 
 // A cluster of the test's own, to stop and start under a running engine.
