@@ -40,7 +40,9 @@ const char kServerDatabaseSchema[] =
     " topic bigint NOT NULL, fukuros bytea NOT NULL);"
     "CREATE VIEW data_version AS SELECT coalesce(max(seq), 0) AS v FROM change_log;";
 
-// Setting names compare without ASCII case, as the file's NOCASE columns do.
+// Setting names compare without ASCII case, as the file's NOCASE columns do:
+// lower() in the "C" collation folds ASCII letters only, whatever the
+// server's own collation.
 const char kServerCatalogTables[] =
     "CREATE TABLE IF NOT EXISTS catalog_meta(key text PRIMARY KEY, value text);"
     "CREATE TABLE IF NOT EXISTS known_database(id bigint PRIMARY KEY, name text NOT NULL,"
@@ -50,7 +52,8 @@ const char kServerCatalogTables[] =
     " value bigint NOT NULL, PRIMARY KEY(mode, key));"
     "CREATE TABLE IF NOT EXISTS setting_value(selector bigint NOT NULL, section text NOT NULL,"
     " name text NOT NULL, number bigint, text text);"
-    "CREATE UNIQUE INDEX IF NOT EXISTS setting_key ON setting_value(selector, lower(section), lower(name));"
+    "CREATE UNIQUE INDEX IF NOT EXISTS setting_key ON setting_value(selector, lower(section COLLATE \"C\"),"
+    " lower(name COLLATE \"C\"));"
     "CREATE TABLE IF NOT EXISTS catalog_change(seq bigint PRIMARY KEY, database_id bigint NOT NULL,"
     " change bigint NOT NULL);"
     "CREATE OR REPLACE VIEW data_version AS SELECT coalesce(max(seq), 0) AS v FROM catalog_change;"
@@ -63,7 +66,7 @@ const DialectEntry kDialect[] = {
     // Listeners hear of every write transaction when it commits.
     {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Simple},
     {"COMMIT", "COMMIT", ServerUse::Commit},
-    {"ROLLBACK", "ROLLBACK", ServerUse::Simple},
+    {"ROLLBACK", "ROLLBACK", ServerUse::Rollback},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},
     {"PRAGMA integrity_check",
      "SELECT CASE WHEN EXISTS(SELECT 1 FROM meta WHERE key='format') THEN 'ok' ELSE 'no format' END",
@@ -139,12 +142,13 @@ const DialectEntry kDialect[] = {
     {"INSERT OR REPLACE INTO setting_value(selector, section, name, number, text)"
      " VALUES(?1, ?2, ?3, ?4, ?5)",
      "INSERT INTO setting_value(selector, section, name, number, text) VALUES($1, $2, $3, $4, $5)"
-     " ON CONFLICT(selector, lower(section), lower(name)) DO UPDATE SET section=excluded.section,"
+     " ON CONFLICT(selector, lower(section COLLATE \"C\"), lower(name COLLATE \"C\")) DO UPDATE SET"
+     " section=excluded.section,"
      " name=excluded.name, number=excluded.number, text=excluded.text",
      ServerUse::Prepared},
     {"SELECT number, text FROM setting_value WHERE selector=?1 AND section=?2 AND name=?3",
-     "SELECT number, text FROM setting_value WHERE selector=$1 AND lower(section)=lower($2)"
-     " AND lower(name)=lower($3)",
+     "SELECT number, text FROM setting_value WHERE selector=$1"
+     " AND lower(section COLLATE \"C\")=lower($2 COLLATE \"C\") AND lower(name COLLATE \"C\")=lower($3 COLLATE \"C\")",
      ServerUse::Prepared},
 };
 

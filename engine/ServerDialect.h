@@ -30,6 +30,7 @@ enum class ServerUse {
     Simple,    // fixed text through the simple protocol: control statements, scripts
     InsertId,  // prepared; its one returned value is kept as the last insert id
     Commit,    // simple, the end of a write transaction
+    Rollback,  // simple, the end of a failed one
 };
 
 struct ServerText {

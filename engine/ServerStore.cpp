@@ -130,6 +130,10 @@ int ServerStatement::BindNull(int index) {
 }
 
 int ServerStatement::Execute() {
+    if (m_use == ServerUse::Rollback && m_connection.m_lostTransaction) {
+        m_connection.m_lostTransaction = false;
+        return SQLITE_OK;
+    }
     return m_connection.WithReconnect([this] { return ExecuteOnce(); });
 }
 
@@ -137,7 +141,7 @@ int ServerStatement::ExecuteOnce() {
     if (m_result) PQclear(m_result);
     m_result = nullptr;
     PGconn* conn = m_connection.m_conn;
-    if (m_use == ServerUse::Simple || m_use == ServerUse::Commit) {
+    if (m_use != ServerUse::Prepared && m_use != ServerUse::InsertId) {
         m_result = PQexec(conn, m_text.c_str());
     } else {
         if (!m_prepared) {
@@ -259,6 +263,7 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
 // their next use.
 void ServerConnection::Close() {
     m_cache.clear();
+    m_lostTransaction = false;
     if (m_conn) PQfinish(m_conn);
     m_conn = nullptr;
 }
@@ -308,9 +313,10 @@ bool ServerConnection::Reconnect() {
 }
 
 int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
-    if (!EnsureConnected()) return kStoreUnreachable;
+    if (m_lostTransaction || !EnsureConnected()) return kStoreUnreachable;
     const bool idle = !InTransaction();
     const int rc = attempt();
+    if (rc == kStoreUnreachable && !idle) m_lostTransaction = true;
     if (rc != kStoreUnreachable || !idle || !Reconnect()) return rc;
     return attempt();
 }

@@ -20,7 +20,9 @@
 //
 // A connection lost outside a transaction is made again once, at the next
 // statement; Epoch() counts such reconnections, which drop every
-// session-level lock. libpq is included only by ServerStore.cpp.
+// session-level lock. One lost inside a transaction refuses every statement
+// until that transaction's ROLLBACK, so that nothing of it runs on outside
+// it. libpq is included only by ServerStore.cpp.
 #pragma once
 
 #include <cstdint>
@@ -176,6 +178,7 @@ private:
     int64_t m_lockSpace = 0;
     bool m_readOnly = false;
     bool m_listening = false;
+    bool m_lostTransaction = false;
     int64_t m_notices = 0;
     uint64_t m_epoch = 0;
     int64_t m_totalChanges = 0;
