@@ -132,9 +132,10 @@ bool LockFile::SetServerByte(int64_t offset, short type) {
         return false;
     }
     int64_t taken = 1;
-    if (type == F_RDLCK) server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken);
-    if (type == F_WRLCK) server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken);
-    if (taken != 1) {
+    int rc = 0;
+    if (type == F_RDLCK) rc = server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken);
+    if (type == F_WRLCK) rc = server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken);
+    if (rc != 0 || taken != 1) {
         if (firstExclusive) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {marker}, &result);
         return false;
     }
