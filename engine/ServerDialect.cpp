@@ -7,6 +7,7 @@
 
 #include "Catalog.h"
 #include "DatabaseFile.h"
+#include "ServerStore.h"
 
 namespace varo {
 namespace engine {
@@ -206,6 +207,14 @@ std::string NumberPlaceholders(const std::string& sql, int* params) {
         i = end - 1;
     }
     return out;
+}
+
+std::string ServerLayoutScript() {
+    const std::string schema = std::string("\"") + kServerCatalogSchema + '"';
+    return "CREATE SCHEMA IF NOT EXISTS " + schema + "; SET LOCAL search_path TO " + schema + "; " +
+           kServerCatalogTables + " CREATE TABLE IF NOT EXISTS store_version(version integer NOT NULL);" +
+           " INSERT INTO store_version(version) SELECT " + std::to_string(kServerLayoutVersion) +
+           " WHERE NOT EXISTS(SELECT 1 FROM store_version);";
 }
 
 ServerText TranslateForServer(const char* sqlite, const std::string& schema, int64_t lockSpace) {

@@ -44,6 +44,11 @@ struct ServerText {
 // lock space in the texts of the table.
 ServerText TranslateForServer(const char* sqlite, const std::string& schema, int64_t lockSpace);
 
+// The script, to run inside a transaction, that makes the layout of the
+// version kServerLayoutVersion on a server that has none: the schema of the
+// catalog with its tables, and the version.
+std::string ServerLayoutScript();
+
 // ?N (and bare ?, numbered in order) outside quotes turned into $N; *params
 // the highest number.
 std::string NumberPlaceholders(const std::string& sql, int* params);

@@ -24,11 +24,6 @@ const Oid kInt8Type = 20;
 const Oid kInt2Type = 21;
 const Oid kInt4Type = 23;
 
-const char kLayoutScript[] =
-    "CREATE SCHEMA IF NOT EXISTS varo;"
-    "CREATE TABLE IF NOT EXISTS varo.store_version(version integer NOT NULL);"
-    "INSERT INTO varo.store_version(version) SELECT 1 WHERE NOT EXISTS(SELECT 1 FROM varo.store_version);";
-
 // The SQLite code for a failed result's SQLSTATE. A failure without one
 // comes from libpq itself: the connection was lost.
 int CodeOfState(const char* state) {
@@ -284,8 +279,8 @@ int ServerConnection::CheckLayout() {
     int rc = QueryNumberOnce("SELECT version FROM varo.store_version", {}, &version);
     if (rc != SQLITE_OK) {
         const std::string make = "BEGIN; SELECT pg_advisory_xact_lock(" +
-                                 std::to_string(ServerLockKey(0, kWritersLockSlot)) + "); " + kLayoutScript +
-                                 "COMMIT";
+                                 std::to_string(ServerLockKey(0, kWritersLockSlot)) + "); " + ServerLayoutScript() +
+                                 " COMMIT";
         rc = SimpleOnce(make);
         if (rc != SQLITE_OK) {
             SimpleOnce("ROLLBACK");
