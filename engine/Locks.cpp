@@ -87,7 +87,11 @@ void LockFile::BumpGeneration() {
 
 // Closing the descriptor drops its locks; the generation moves after that,
 // through the mapping, which outlives the descriptor.
+// A server session's locks go only once its process has seen the
+// connection close: they are given back first, so that others see them
+// gone as soon as Close returns.
 void LockFile::Close() {
+    if (m_server.IsOpen()) m_server.Server()->UnlockAll();
     m_server.Close();
     m_serverHeld.clear();
     m_serverExclusive = 0;

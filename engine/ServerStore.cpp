@@ -316,6 +316,10 @@ int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
     return attempt();
 }
 
+void ServerConnection::UnlockAll() {
+    if (m_conn && PQstatus(m_conn) == CONNECTION_OK) SimpleOnce("SELECT pg_advisory_unlock_all()");
+}
+
 int ServerConnection::Listen() {
     m_listening = true;
     return Simple("LISTEN varo_" + std::to_string(m_lockSpace));

@@ -138,6 +138,9 @@ public:
     // Removes the schema with everything in it; nothing when there is none.
     int DropSchema(const std::string& schema);
 
+    // Gives back every session-level lock, on a connection still up; never
+    // reconnects for that.
+    void UnlockAll();
     // Hears from now on of every write transaction committed in the lock
     // space, through the server's notifications.
     int Listen();
