@@ -100,7 +100,12 @@ void ServerStatement::Reset() {
 int ServerStatement::BindText(int index, const char* data, size_t size) {
     if (index < 1 || index > m_params || size > INT32_MAX) return SQLITE_RANGE;
     const size_t i = static_cast<size_t>(index - 1);
-    m_values[i].assign(data, size);
+    // An empty value may come without its bytes (a null pointer).
+    if (size == 0) {
+        m_values[i].clear();
+    } else {
+        m_values[i].assign(data, size);
+    }
     m_pointers[i] = m_values[i].c_str();
     m_lengths[i] = static_cast<int>(size);
     m_formats[i] = 0;
