@@ -12,6 +12,8 @@ const int64_t kCatalogFormat = 1;
 // The catalog keeps this many recent changes for instances to pick up.
 const int64_t kKeptChanges = 1000;
 
+}  // namespace
+
 const char kCatalogSchema[] =
     "CREATE TABLE IF NOT EXISTS catalog_meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS known_database(id INTEGER PRIMARY KEY, name TEXT NOT NULL,"
@@ -26,9 +28,11 @@ const char kCatalogSchema[] =
     " change INTEGER NOT NULL);"
     "INSERT OR IGNORE INTO catalog_meta(key, value) VALUES('format', 1), ('next_database', 1);";
 
+namespace {
+
 int32_t Code(int rc) { return CodeFromSqlite(rc); }
 
-int Changes(Connection& sql) { return sqlite3_changes(sql.Handle()); }
+int Changes(Connection& sql) { return sql.Changes(); }
 
 }  // namespace
 
@@ -37,6 +41,13 @@ int32_t Catalog::Open(const std::string& dataFolder) {
     const std::string path = dataFolder + kCatalogFileName;
     if (!IsRegularFile(path)) CreatePrivateFile(path);
     int32_t code = Code(m_sql.Open(path, false));
+    if (code == kEngineOk) code = CreateSchema();
+    if (code != kEngineOk) m_sql.Close();
+    return code;
+}
+
+int32_t Catalog::OpenOnServer(const std::string& server) {
+    int32_t code = Code(m_sql.OpenServer(server, kServerCatalogSchema, 0, false));
     if (code == kEngineOk) code = CreateSchema();
     if (code != kEngineOk) m_sql.Close();
     return code;

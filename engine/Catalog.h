@@ -28,6 +28,9 @@
 namespace varo {
 namespace engine {
 
+// The script that makes the catalog's tables where they are missing.
+extern const char kCatalogSchema[];
+
 struct KnownDatabase {
     int32_t id = 0;
     std::string name;
@@ -57,6 +60,12 @@ public:
     // Opens (making the folder and the file when missing) the catalog of the
     // data folder.
     int32_t Open(const std::string& dataFolder);
+    // Opens (making its tables when missing) the catalog on the server.
+    int32_t OpenOnServer(const std::string& server);
+    // OpenOnServer when `server` is given, else Open.
+    int32_t OpenIn(const std::string& server, const std::string& dataFolder) {
+        return server.empty() ? Open(dataFolder) : OpenOnServer(server);
+    }
     bool IsOpen() const { return m_sql.IsOpen(); }
     Connection& Sql() { return m_sql; }
 

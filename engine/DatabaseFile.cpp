@@ -18,7 +18,9 @@ const int64_t kFormat = 3;
 const int64_t kKeptChanges = 10000;
 const int64_t kPruneEvery = 128;
 
-const char kSchema[] =
+}  // namespace
+
+const char kDatabaseSchema[] =
     "PRAGMA application_id=1447121487;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
     "CREATE TABLE fukuro(id INTEGER PRIMARY KEY, name TEXT NOT NULL DEFAULT '',"
@@ -35,6 +37,8 @@ const char kSchema[] =
     "CREATE INDEX trash_fukuro ON trash(fukuro_id);"
     "CREATE TABLE change_log(seq INTEGER PRIMARY KEY, tip_id INTEGER NOT NULL, change INTEGER NOT NULL,"
     " topic INTEGER NOT NULL, fukuros BLOB NOT NULL);";
+
+namespace {
 
 static_assert(kDatabaseApplicationId == 1447121487, "the schema's application id");
 
@@ -66,7 +70,7 @@ int32_t NotFoundOr(const Statement& stmt, int32_t notFound) {
 int32_t FillNewFile(Connection& sql, const std::string& name) {
     Transaction txn(sql);
     int32_t code = Code(txn.Begin());
-    if (code == kEngineOk) code = Code(sql.Exec(kSchema));
+    if (code == kEngineOk) code = Code(sql.Exec(kDatabaseSchema));
     for (int32_t id = kFirstFixedFukuro; code == kEngineOk && id <= kLastFixedFukuro; ++id) {
         Statement insert = sql.Prepare("INSERT INTO fukuro(id, fixed) VALUES(?1, 1)");
         code = Code(insert.Bind(1, id).Run());
@@ -113,6 +117,22 @@ int32_t DatabaseFile::Create(const std::string& path, const std::string& name) {
     return code;
 }
 
+int32_t DatabaseFile::CreateOnServer(const std::string& server, int32_t id, const std::string& name) {
+    Connection sql;
+    int32_t code = Code(sql.OpenServer(server, DatabaseFolderName(id), id, false));
+    return code == kEngineOk ? FillNewFile(sql, name) : code;
+}
+
+int32_t DatabaseFile::DropOnServer(const std::string& server, int32_t id) {
+    Connection sql;
+    int32_t code = Code(sql.OpenServer(server, kServerCatalogSchema, id, false));
+    Transaction txn(sql);
+    if (code == kEngineOk) code = Code(txn.Begin());
+    if (code == kEngineOk) code = Code(sql.Server()->DropSchema(DatabaseFolderName(id)));
+    if (code == kEngineOk) code = Code(sql.Server()->DropSchema(BackupSchemaName(DatabaseFolderName(id))));
+    return CommitIfOk(txn, code);
+}
+
 int32_t DatabaseFile::Identify(const std::string& path, std::string* name) {
     if (!IsRegularFile(path)) return kEngineNoSuchDatabase;
     Connection sql;
@@ -141,6 +161,23 @@ int32_t DatabaseFile::Open(const std::string& path, bool readOnly) {
     }
     if (code != kEngineOk) Close();
     return code;
+}
+
+// Every database on a server has the current format: the server store came
+// after the last upgrade.
+int32_t DatabaseFile::OpenOnServer(const std::string& server, int32_t id, bool readOnly) {
+    int32_t code = Code(m_sql.OpenServer(server, DatabaseFolderName(id), id, readOnly));
+    bool exists = false;
+    if (code == kEngineOk) code = Code(m_sql.Server()->SchemaExists(DatabaseFolderName(id), &exists));
+    if (code == kEngineOk && !exists) code = kEngineNoSuchDatabase;
+    if (code == kEngineOk) code = ReadFormat(&m_format);
+    if (code == kEngineOk && m_format != kFormat) code = kEngineCorrupt;
+    if (code != kEngineOk) Close();
+    return code;
+}
+
+int32_t DatabaseFile::OpenIn(const std::string& server, int32_t id, const std::string& path, bool readOnly) {
+    return server.empty() ? Open(path, readOnly) : OpenOnServer(server, id, readOnly);
 }
 
 int32_t DatabaseFile::ReadFormat(int64_t* format) {

@@ -52,6 +52,8 @@ const int32_t kLastFixedFukuro = 0x3016;
 const int32_t kFirstNewFukuro = 0x4000;
 // PRAGMA application_id of every database file and backup copy: "VARO".
 const int64_t kDatabaseApplicationId = 0x5641524F;
+// The script that makes a new database's tables.
+extern const char kDatabaseSchema[];
 
 enum class ChangeKind : int32_t {
     TipAdded = 1,
@@ -113,8 +115,16 @@ public:
     static int32_t Create(const std::string& path, const std::string& name);
     // Whether `path` is a database file of this engine; its recorded name.
     static int32_t Identify(const std::string& path, std::string* name);
+    // Create, Open and removal of database `id` on the server `server`, in
+    // the schema named like its folder (ServerStore.h); made in one
+    // transaction, and removed with its backup.
+    static int32_t CreateOnServer(const std::string& server, int32_t id, const std::string& name);
+    static int32_t DropOnServer(const std::string& server, int32_t id);
 
     int32_t Open(const std::string& path, bool readOnly);
+    int32_t OpenOnServer(const std::string& server, int32_t id, bool readOnly);
+    // OpenOnServer when `server` is given, else Open of `path`.
+    int32_t OpenIn(const std::string& server, int32_t id, const std::string& path, bool readOnly);
     // Ends the connection and leaves the line of writers.
     void Close();
     Connection& Sql() { return m_sql; }

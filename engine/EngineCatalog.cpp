@@ -74,12 +74,14 @@ int32_t VaroEngine::GetDBColor(const EngineArg* a) {
 
 // Selector 1: the database file's full path (its last 18 characters are the
 // file name); 2: the folder of the documents its tips name, without a final
-// separator.
+// separator. A database on a server answers with the file name in its
+// folder of this machine, so that the folder callers derive from it is the
+// one that holds its documents.
 int32_t VaroEngine::GetDBLocation(const EngineArg* a) {
     KnownDatabase known;
     if (EnsureCatalog() != kEngineOk || m_catalog.Find(a[0].i4, &known) != kEngineOk) return 0;
-    if (a[1].i4 == kLocationFile) return AsBool(TextOut(a[2], known.path));
-    if (a[1].i4 == kLocationDocuments) return AsBool(TextOut(a[2], DocumentsPathOf(known.path)));
+    if (a[1].i4 == kLocationFile) return AsBool(TextOut(a[2], LocalPathOf(known)));
+    if (a[1].i4 == kLocationDocuments) return AsBool(TextOut(a[2], DocumentsOf(known)));
     return 0;
 }
 
@@ -88,7 +90,7 @@ int32_t VaroEngine::GetDBLocation(const EngineArg* a) {
 // taken, so that every listed location ends in one.
 int32_t VaroEngine::SetDBID(const EngineArg* a) {
     std::string given;
-    if (!a[1].i4Out || !TextArg(a[0], kMaxPathUnits, &given) || EnsureCatalog() != kEngineOk) return 0;
+    if (OnServer() || !a[1].i4Out || !TextArg(a[0], kMaxPathUnits, &given) || EnsureCatalog() != kEngineOk) return 0;
     const std::string path = CanonicalPath(given);
     std::string name;
     if (path.empty() || BaseNameOf(path).size() != static_cast<size_t>(kDatabaseFileNameLength) ||

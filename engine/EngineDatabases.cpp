@@ -82,25 +82,28 @@ int32_t VaroEngine::Create(const EngineArg* a) {
     if (code == kEngineOk) code = m_catalog.AllocateDatabaseId(&id);
     if (code != kEngineOk) return code;
     const std::string folder = m_dataFolder + DatabaseFolderName(id);
-    const std::string path = folder + "/" + DatabaseFileName(id);
-    if (!MakeFolders(folder) || !MakeFolders(DocumentsPathOf(path))) return kEngineStorageError;
-    code = DatabaseFile::Create(path, name);
-    if (code != kEngineOk) {
-        RemoveEmptyFolder(DocumentsPathOf(path));
-        RemoveEmptyFolder(folder);
-        return code;
-    }
     KnownDatabase known;
     known.id = id;
     known.name = name;
-    known.path = path;
+    known.path = NewDatabasePath(id);
+    if (!MakeFolders(folder) || !MakeFolders(DocumentsOf(known))) return kEngineStorageError;
+    code = OnServer() ? DatabaseFile::CreateOnServer(m_server, id, name) : DatabaseFile::Create(known.path, name);
+    if (code != kEngineOk) {
+        RemoveEmptyFolder(DocumentsOf(known));
+        RemoveEmptyFolder(folder);
+        return code;
+    }
     code = m_catalog.Register(known);
     OpenDatabase* database = nullptr;
     if (code == kEngineOk) code = OpenDatabaseById(id, &database);
     if (code != kEngineOk) {
         m_catalog.Remove(id);
-        RemoveFile(path);
-        RemoveEmptyFolder(DocumentsPathOf(path));
+        if (OnServer()) {
+            DatabaseFile::DropOnServer(m_server, id);
+        } else {
+            RemoveFile(known.path);
+        }
+        RemoveEmptyFolder(DocumentsOf(known));
         RemoveEmptyFolder(folder);
         return code;
     }
@@ -143,15 +146,15 @@ int32_t VaroEngine::DBRestore(const EngineArg* a) {
     if (code == kEngineOk) code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
     std::string date;
-    code = ExamineBackup(known.path, true, &date);
+    code = ExamineBackup(m_catalog.Sql(), known.path, true, &date);
     if (code != kEngineOk) return code;
     if (IsOpenedExplicitly(db)) return kEngineInUse;
-    if (!IsWritableFile(known.path)) return kEngineReadOnly;
+    if (!OnServer() && !IsWritableFile(known.path)) return kEngineReadOnly;
     ExclusiveUse exclusive;
     code = TakeExclusiveUse(db, known.path, &exclusive);
     if (code != kEngineOk) return code;
     DatabaseFile target;
-    code = target.Open(known.path, false);
+    code = target.OpenIn(m_server, db, known.path, false);
     return code != kEngineOk ? code : RestoreBackup(target, known.path);
 }
 
@@ -162,11 +165,17 @@ int32_t VaroEngine::DeleteFiles(const EngineArg* a) {
     if (code == kEngineOk) code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
     if (IsOpenedExplicitly(db)) return kEngineInUse;
-    if (!IsRegularFile(known.path)) return kEngineNoSuchDatabase;
+    if (!OnServer() && !IsRegularFile(known.path)) return kEngineNoSuchDatabase;
     ExclusiveUse exclusive;
     code = TakeExclusiveUse(db, known.path, &exclusive);
     if (code != kEngineOk) return code;
     m_notifier.Unfollow(db);
+    if (OnServer()) {
+        code = DatabaseFile::DropOnServer(m_server, db);
+        RemoveEmptyFolder(DocumentsOf(known));
+        RemoveEmptyFolder(m_dataFolder + DatabaseFolderName(db));
+        return code;
+    }
     bool removed = RemoveFile(known.path);
     for (const char* suffix : kCompanionSuffixes) removed = RemoveFile(known.path + suffix) && removed;
     removed = RemoveFile(BackupPathOf(known.path)) && removed;
@@ -183,7 +192,7 @@ int32_t VaroEngine::CheckBKFlg(const EngineArg* a) {
     KnownDatabase known;
     if (code == kEngineOk) code = m_catalog.Find(a[0].i4, &known);
     std::string date;
-    return code != kEngineOk ? code : ExamineBackup(known.path, false, &date);
+    return code != kEngineOk ? code : ExamineBackup(m_catalog.Sql(), known.path, false, &date);
 }
 
 int32_t VaroEngine::CheckRestore(const EngineArg* a) {
@@ -191,14 +200,14 @@ int32_t VaroEngine::CheckRestore(const EngineArg* a) {
     KnownDatabase known;
     if (code == kEngineOk) code = m_catalog.Find(a[0].i4, &known);
     std::string date;
-    return code != kEngineOk ? code : ExamineBackup(known.path, true, &date);
+    return code != kEngineOk ? code : ExamineBackup(m_catalog.Sql(), known.path, true, &date);
 }
 
 int32_t VaroEngine::GetBackupDate(const EngineArg* a) {
     KnownDatabase known;
     if (EnsureCatalog() != kEngineOk || m_catalog.Find(a[0].i4, &known) != kEngineOk) return 0;
     std::string date;
-    if (ExamineBackup(known.path, false, &date) != kEngineOk) return 0;
+    if (ExamineBackup(m_catalog.Sql(), known.path, false, &date) != kEngineOk) return 0;
     return TextOut(a[1], date) == kEngineOk ? 1 : 0;
 }
 

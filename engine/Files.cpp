@@ -56,6 +56,11 @@ std::string ResolveDataFolder(const HostServices* host) {
     return std::string();
 }
 
+std::string ResolveServer() {
+    const char* server = getenv("VARO_SERVER");
+    return server ? server : "";
+}
+
 std::string DatabaseFolderName(int32_t id) {
     char name[16];
     snprintf(name, sizeof name, "vdb%08x", static_cast<uint32_t>(id));

@@ -25,6 +25,10 @@ namespace engine {
 // '/'. Empty when none can be found.
 std::string ResolveDataFolder(const HostServices* host);
 
+// $VARO_SERVER: a libpq connection string naming the server that keeps the
+// catalog and the databases; empty for the data folder's files.
+std::string ResolveServer();
+
 // The names that belong to database `id`.
 std::string DatabaseFolderName(int32_t id);  // "vdb0000002a"
 std::string DatabaseFileName(int32_t id);    // "vdb0000002a.sqlite", 18 characters

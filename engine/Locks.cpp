@@ -16,6 +16,20 @@ const size_t kGenerationBytes = sizeof(uint64_t);
 
 int64_t FukuroByte(int32_t fukuro) { return kFirstFukuroByte + static_cast<uint32_t>(fukuro); }
 
+int64_t ServerSlot(int64_t offset) {
+    return offset < kFirstFukuroByte ? offset : offset - kFirstFukuroByte;
+}
+
+// Probes that take a lock and give it straight back: 1 when another session
+// holds the key exclusively (a shared probe fails only then), and 1 when
+// another holds the key at all (an exclusive probe of the session's own
+// key).
+const char kOtherHoldsExclusively[] =
+    "SELECT CASE WHEN pg_try_advisory_lock_shared($1::bigint)"
+    " THEN (NOT pg_advisory_unlock_shared($1::bigint))::int ELSE 1 END";
+const char kOtherHoldsAtAll[] =
+    "SELECT CASE WHEN pg_try_advisory_lock($1::bigint) THEN (NOT pg_advisory_unlock($1::bigint))::int ELSE 1 END";
+
 struct flock Bytes(int64_t offset, int64_t length, short type) {
     struct flock lock = {};
     lock.l_type = type;
@@ -38,6 +52,13 @@ bool LockFile::Open(const std::string& path) {
     if (m_fd < 0) m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (m_fd >= 0) MapGeneration(writable);
     return m_fd >= 0;
+}
+
+bool LockFile::OpenOnServer(const std::string& server, int32_t id) {
+    Close();
+    if (m_server.OpenServer(server, kServerCatalogSchema, id, false) != 0) return false;
+    m_serverEpoch = m_server.Server()->Epoch();
+    return true;
 }
 
 // Without a mapping every question is a probe. A file that cannot be
@@ -66,7 +87,14 @@ void LockFile::BumpGeneration() {
 
 // Closing the descriptor drops its locks; the generation moves after that,
 // through the mapping, which outlives the descriptor.
+// A server session's locks go only once its process has seen the
+// connection close: they are given back first, so that others see them
+// gone as soon as Close returns.
 void LockFile::Close() {
+    if (m_server.IsOpen()) m_server.Server()->UnlockAll();
+    m_server.Close();
+    m_serverHeld.clear();
+    m_serverExclusive = 0;
     if (m_fd >= 0) close(m_fd);
     BumpGeneration();
     if (m_generation) munmap(m_generation, kGenerationBytes);
@@ -81,6 +109,7 @@ void LockFile::Close() {
 // The generation moves after the lock changes, so that an instance that
 // reads the new generation and then probes sees the change.
 bool LockFile::SetByte(int64_t offset, short type) {
+    if (m_server.IsOpen()) return SetServerByte(offset, type);
     if (m_fd < 0) return false;
     struct flock lock = OneByte(offset, type);
     if (fcntl(m_fd, F_OFD_SETLK, &lock) != 0) return false;
@@ -88,7 +117,69 @@ bool LockFile::SetByte(int64_t offset, short type) {
     return true;
 }
 
+// The new lock is taken before the old one goes, so that a change of type
+// never lets another in between. The first exclusive lock of the session
+// comes with its shared hold of the marker slot, which the last one's end
+// gives back; the marker waits out the moment a probe holds it.
+bool LockFile::SetServerByte(int64_t offset, short type) {
+    ForgetIfReconnected();
+    ServerConnection& server = *m_server.Server();
+    const int64_t key = ServerLockKey(server.LockSpace(), ServerSlot(offset));
+    const int64_t marker = ServerLockKey(server.LockSpace(), kHoldsExclusiveSlot);
+    auto held = m_serverHeld.find(offset);
+    const short current = held == m_serverHeld.end() ? F_UNLCK : held->second;
+    if (current == type) return true;
+    int64_t result = 0;
+    const bool firstExclusive = type == F_WRLCK && m_serverExclusive == 0;
+    if (firstExclusive && server.QueryNumber("SELECT 1 FROM (SELECT pg_advisory_lock_shared($1::bigint)) AS taken",
+                                             {marker}, &result) != 0) {
+        return false;
+    }
+    int64_t taken = 1;
+    int rc = 0;
+    if (type == F_RDLCK) rc = server.QueryNumber("SELECT pg_try_advisory_lock_shared($1::bigint)::int", {key}, &taken);
+    if (type == F_WRLCK) rc = server.QueryNumber("SELECT pg_try_advisory_lock($1::bigint)::int", {key}, &taken);
+    if (rc != 0 || taken != 1) {
+        if (firstExclusive) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {marker}, &result);
+        return false;
+    }
+    if (current == F_RDLCK) server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {key}, &result);
+    if (current == F_WRLCK) server.QueryNumber("SELECT pg_advisory_unlock($1::bigint)::int", {key}, &result);
+    if (type == F_WRLCK) ++m_serverExclusive;
+    if (current == F_WRLCK && --m_serverExclusive == 0) {
+        server.QueryNumber("SELECT pg_advisory_unlock_shared($1::bigint)::int", {marker}, &result);
+    }
+    if (type == F_UNLCK) {
+        m_serverHeld.erase(offset);
+    } else {
+        m_serverHeld[offset] = type;
+    }
+    return true;
+}
+
+// A server that cannot answer reports no other holder: the instance's own
+// writes then fail on the same server. The whole file is asked through the
+// marker slot that every holder of an exclusive lock holds.
+bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
+    ServerConnection& server = *m_server.Server();
+    const bool any = length == 0;
+    const int64_t key = ServerLockKey(server.LockSpace(), any ? kHoldsExclusiveSlot : ServerSlot(offset));
+    Statement probe = m_server.Prepare(any ? kOtherHoldsAtAll : kOtherHoldsExclusively);
+    return probe.Bind(1, key).Next() && probe.Int(0) == 1;
+}
+
+void LockFile::ForgetIfReconnected() {
+    const uint64_t epoch = m_server.Server()->Epoch();
+    if (epoch == m_serverEpoch) return;
+    m_serverEpoch = epoch;
+    m_serverHeld.clear();
+    m_serverExclusive = 0;
+    m_database = false;
+    m_fukuros.clear();
+}
+
 bool LockFile::OtherHolds(int64_t offset, int64_t length) const {
+    if (m_server.IsOpen()) return OtherHoldsOnServer(offset, length);
     if (m_fd < 0) return false;
     // A read probe conflicts only with another descriptor's write lock.
     struct flock probe = Bytes(offset, length, F_RDLCK);
@@ -146,6 +237,11 @@ bool LockFile::OtherHoldsFukuro(int32_t fukuro) const { return OtherHolds(Fukuro
 // The generation is read before the probe: a lock taken after the probe
 // moves it past the value kept, and the next call probes again.
 bool LockFile::OtherHoldsAny() {
+    if (m_server.IsOpen()) {
+        const bool held = OtherHolds(0, 0);
+        ForgetIfReconnected();
+        return held;
+    }
     if (!m_generation) return OtherHolds(0, 0);
     const uint64_t generation = Generation();
     if (m_quiet && generation == m_quietSince) return false;

@@ -20,13 +20,24 @@
 // holds a lock is never kept: its holder may die, which drops the lock
 // without moving the generation.
 //
+// On a server the same bytes are advisory locks of the server session
+// (ServerDialect.h): a read lock a shared one, a write lock an exclusive
+// one, keyed by the database's id and the byte's slot (byte 16 + id: the
+// fukuro's id). They vanish with the session, when its process dies or its
+// connection breaks; after a reconnection the instance holds nothing. There
+// is no generation: every question asks the server, with a probe that takes
+// a lock and gives it back, never a look at the server's lock table.
+//
 // Every Try call either takes what it asks for or leaves the instance's locks
 // as they were. One instance, one thread.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
+
+#include "Sqlite.h"
 
 namespace varo {
 namespace engine {
@@ -42,6 +53,8 @@ public:
     // neither opened nor created. A file that cannot be written still gives
     // read locks, so presence works while every write lock is refused.
     bool Open(const std::string& path);
+    // The locks of database `id` on the server; false when it cannot be reached.
+    bool OpenOnServer(const std::string& server, int32_t id);
     void Close();
 
     bool TakePresence();
@@ -75,6 +88,10 @@ private:
     bool OtherHolds(int64_t offset, int64_t length = 1) const;
     // The lock byte 0 should carry for the current holdings.
     short DatabaseByteType() const;
+    bool SetServerByte(int64_t offset, short type);
+    bool OtherHoldsOnServer(int64_t offset, int64_t length) const;
+    // Forgets the holdings a lost server session took with it.
+    void ForgetIfReconnected();
 
     int m_fd = -1;
     uint64_t* m_generation = nullptr;  // in the shared mapping; null without one
@@ -83,6 +100,11 @@ private:
     uint64_t m_quietSince = 0;         // ...at this generation
     bool m_database = false;
     std::set<int32_t> m_fukuros;
+    // On a server: the session and the lock type it holds on each byte.
+    mutable Connection m_server;
+    uint64_t m_serverEpoch = 0;
+    std::map<int64_t, short> m_serverHeld;
+    int m_serverExclusive = 0;  // exclusive locks held: the marker is held while there are any
 };
 
 }  // namespace engine

@@ -10,6 +10,7 @@ namespace {
 
 const int32_t kMaxWatchItems = 100000;
 const int kChangesPerPoll = 500;
+const std::chrono::milliseconds kServerRecheck(20);
 
 bool SameItem(const WatchItem& a, const WatchItem& b) {
     return a.db == b.db && a.fukuro == b.fukuro && a.tip == b.tip;
@@ -74,7 +75,8 @@ void Notifier::Begin() {
 void Notifier::Free(void* notice) { m_notices.erase(notice); }
 
 void Notifier::FollowCatalog(const std::string& dataFolder) {
-    if (m_catalog.IsOpen() || m_catalog.Open(dataFolder) != kEngineOk) return;
+    if (m_catalog.IsOpen() || m_catalog.OpenIn(m_server, dataFolder) != kEngineOk) return;
+    if (m_catalog.Sql().Server()) m_catalog.Sql().Server()->Listen();
     m_catalogSeen = m_catalog.LatestChange();
     m_catalogVersion = m_catalog.Sql().DataVersion();
 }
@@ -82,7 +84,8 @@ void Notifier::FollowCatalog(const std::string& dataFolder) {
 void Notifier::Follow(int32_t db, const std::string& path) {
     if (Follows(db)) return;
     std::unique_ptr<Followed> followed(new Followed);
-    if (followed->file.Open(path, true) != kEngineOk) return;
+    if (followed->file.OpenIn(m_server, db, path, true) != kEngineOk) return;
+    if (followed->file.Sql().Server()) followed->file.Sql().Server()->Listen();
     followed->seen = followed->file.LatestChange();
     followed->version = followed->file.Sql().DataVersion();
     m_databases.emplace(db, std::move(followed));
@@ -95,10 +98,16 @@ void Notifier::Poll() {
     PollCatalog();
 }
 
+bool Notifier::Due(Connection& sql, int64_t version, int64_t* known, Clock::time_point* asked) {
+    const Clock::time_point now = Clock::now();
+    if (version == *known && !(sql.Server() && now - *asked >= kServerRecheck)) return false;
+    *known = version;
+    *asked = now;
+    return true;
+}
+
 void Notifier::PollDatabase(int32_t db, Followed& followed) {
-    const int64_t version = followed.file.Sql().DataVersion();
-    if (version == followed.version) return;
-    followed.version = version;
+    if (!Due(followed.file.Sql(), followed.file.Sql().DataVersion(), &followed.version, &followed.asked)) return;
     std::vector<ChangeRecord> changes;
     do {
         if (followed.file.ChangesAfter(followed.seen, kChangesPerPoll, &changes) != kEngineOk) return;
@@ -110,10 +119,9 @@ void Notifier::PollDatabase(int32_t db, Followed& followed) {
 }
 
 void Notifier::PollCatalog() {
-    if (!m_catalog.IsOpen()) return;
-    const int64_t version = m_catalog.Sql().DataVersion();
-    if (version == m_catalogVersion) return;
-    m_catalogVersion = version;
+    if (!m_catalog.IsOpen() || !Due(m_catalog.Sql(), m_catalog.Sql().DataVersion(), &m_catalogVersion, &m_catalogAsked)) {
+        return;
+    }
     std::vector<CatalogChange> changes;
     if (m_catalog.ChangesAfter(m_catalogSeen, &changes) != kEngineOk) return;
     for (const CatalogChange& change : changes) {

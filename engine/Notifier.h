@@ -16,10 +16,15 @@
 //   WM_ON_ADVISEDBNAME    wParam the database id, lParam 0, for every rename
 //   WM_ON_ADVISEDBCOLOR   and recolouring, to every owner window
 // Changes made by any instance in any process arrive the same way, the
-// instance's own included. Entries logged before a database was followed, or
+// instance's own included. On a server the connections listen for the
+// server's notifications of commits (ServerConnection::Listen): a pump reads
+// the change log when one has arrived or a commit was made in this process,
+// and otherwise at most every kServerRecheck, which bounds the delay of a
+// notification still on its way. Entries logged before a database was followed, or
 // before BeginAdviseData, are never posted.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -53,6 +58,8 @@ public:
     Notifier& operator=(const Notifier&) = delete;
 
     void SetOwner(void* window) { m_owner = window; }
+    // The server the catalog and databases are on; empty for files.
+    void SetServer(const std::string& server) { m_server = server; }
 
     // kEngineBadArgument for a malformed list; the list is not kept.
     int32_t AddWatch(const WatchList* list);
@@ -73,11 +80,17 @@ public:
     void Poll();
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Followed {
         DatabaseFile file;
         int64_t seen = 0;
         int64_t version = -1;
+        Clock::time_point asked;
     };
+
+    // Whether the log of the store behind `sql`, now at `version`, is to be
+    // read; notes the reading.
+    static bool Due(Connection& sql, int64_t version, int64_t* known, Clock::time_point* asked);
 
     void PollDatabase(int32_t db, Followed& followed);
     void PollCatalog();
@@ -88,6 +101,7 @@ private:
     void Post(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     const HostServices* m_host;
+    std::string m_server;
     void* m_owner = nullptr;
     uint32_t m_adviseData, m_adviseName, m_adviseColour, m_adviseCategory, m_adviseFree;
     std::vector<WatchItem> m_watch;
@@ -97,6 +111,7 @@ private:
     Catalog m_catalog;
     int64_t m_catalogSeen = 0;
     int64_t m_catalogVersion = -1;
+    Clock::time_point m_catalogAsked;
     std::map<void*, std::unique_ptr<AdviseNotice>> m_notices;
 };
 

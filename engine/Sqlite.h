@@ -1,14 +1,19 @@
-// A thin layer over SQLite: one connection with its cache of prepared
+// The engine's storage layer: one connection with its cache of prepared
 // statements, statements that bind and read typed values, a write
 // transaction that rolls back unless committed, and a read transaction that
 // gives the reads of one operation one snapshot.
+//
+// Beneath it lie two stores: SQLite files, and a PostgreSQL server
+// (ServerStore.h) that takes the same statements. A connection is opened on
+// one or the other; every caller above is written once for both. Each call
+// picks its store with one branch, not a virtual call.
 //
 // Only prepared statements reach SQLite; every value, name and text is bound
 // as a parameter. Connections go through the engine's VFS (FaultVfs.h). SQL
 // texts live as long as their connection (string literals, or texts built
 // once and kept): the statement cache keys on their addresses. A connection
-// and its statements belong to one thread. Failures are SQLite result codes;
-// CodeFromSqlite maps them to engine codes.
+// and its statements belong to one thread. Failures are SQLite result codes,
+// for both stores; CodeFromSqlite maps them to engine codes.
 //
 // A connection given a writer queue (WriterQueue.h) begins each write
 // transaction only in its turn and gives the turn on when the transaction
@@ -18,9 +23,12 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "ServerStore.h"
 
 namespace varo {
 namespace engine {
@@ -30,7 +38,9 @@ class WriterQueue;
 // The engine code for a SQLite result: 0 for SQLITE_OK/ROW/DONE, kEngineFull
 // for a full disk, kEngineCorrupt for a damaged file, kEngineBusy when the
 // file stayed busy past the wait (other writers, not a lock an instance
-// took), kEngineReadOnly for a read-only file, else kEngineStorageError.
+// took), kEngineReadOnly for a read-only file, kEngineServerUnreachable and
+// kEngineServerTooNew for the server's own failures, else
+// kEngineStorageError.
 int32_t CodeFromSqlite(int rc);
 
 // Bytes of a column, valid until the statement steps again or is reset.
@@ -43,6 +53,7 @@ class Statement {
 public:
     // A statement whose preparation failed; every call reports `rc`.
     explicit Statement(sqlite3_stmt* stmt, int rc) : m_stmt(stmt), m_rc(rc) {}
+    explicit Statement(ServerStatement* server, int rc) : m_server(server), m_rc(rc) {}
     Statement(Statement&& other) noexcept;
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -75,7 +86,10 @@ public:
     bool IsNull(int column) const;
 
 private:
-    sqlite3_stmt* m_stmt;
+    ByteSpan ServerBytes(int column) const;
+
+    sqlite3_stmt* m_stmt = nullptr;
+    ServerStatement* m_server = nullptr;
     int m_rc;
 };
 
@@ -102,20 +116,29 @@ public:
     // foreign keys on and, for a writable file, the WAL journal with full
     // syncs (a commit is on disk before it is acknowledged).
     int Open(const std::string& path, bool readOnly);
+    // Opens a connection to the server `conninfo` (a libpq connection
+    // string) on `schema` (ServerStore.h).
+    int OpenServer(const std::string& conninfo, const std::string& schema, int64_t lockSpace, bool readOnly);
     void Close();
     // The queue that write transactions wait in; null for none. It must
     // outlive the connection's transactions.
     void SetWriterQueue(WriterQueue* queue) { m_writers = queue; }
     WriterQueue* Writers() const { return m_writers; }
-    bool IsOpen() const { return m_db != nullptr; }
+    bool IsOpen() const { return m_db != nullptr || m_server != nullptr; }
+    // The SQLite handle; null on the server.
     sqlite3* Handle() const { return m_db; }
+    // The server connection; null on a file.
+    ServerConnection* Server() const { return m_server.get(); }
 
     Statement Prepare(const char* sql);
     // Runs each statement of a script of fixed SQL, in order.
     int Exec(const char* script);
     // Whether a transaction, read or write, is open on the connection.
-    bool InTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
-    // SQLite's data_version: changes when another connection commits.
+    bool InTransaction() const;
+    // Changes when another connection commits: SQLite's data_version on a
+    // file; on a server the latest logged change, or for a connection that
+    // listens (ServerConnection::Listen) its change mark, as soon as the
+    // notification of the commit has arrived.
     int64_t DataVersion();
     // False while SQLite has no wal-index mapped for the file (before the
     // first read, or not in WAL mode) and while a writer is half way through
@@ -124,9 +147,12 @@ public:
     // Rows this connection has changed since it opened, rolled back or not.
     int64_t TotalChanges() const;
     int64_t LastInsertId() const;
+    // Rows the latest statement changed.
+    int Changes() const;
 
 private:
     sqlite3* m_db = nullptr;
+    std::unique_ptr<ServerConnection> m_server;
     std::unordered_map<const char*, sqlite3_stmt*> m_cache;
     WriterQueue* m_writers = nullptr;
 };
@@ -158,7 +184,7 @@ private:
 // its end when it goes out of scope. SQLite then takes its shared-memory
 // read lock once for all the statements instead of once for each. Nothing
 // happens inside a transaction already open; no write may run inside one.
-// When BEGIN fails the reads run as before, each in its own snapshot.
+// When BEGIN fails, and on a server, the reads run each in its own snapshot.
 class ReadTransaction {
 public:
     explicit ReadTransaction(Connection& connection);

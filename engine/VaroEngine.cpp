@@ -127,7 +127,8 @@ VaroEngine::Handler VaroEngine::HandlerFor(int op) {
 }
 
 VaroEngine::VaroEngine(const HostServices* host)
-    : m_host(host), m_dataFolder(ResolveDataFolder(host)), m_notifier(host) {
+    : m_host(host), m_dataFolder(ResolveDataFolder(host)), m_server(ResolveServer()), m_notifier(host) {
+    m_notifier.SetServer(m_server);
     m_pumpHook = m_host->addPumpHook(&RunPoll, this);
 }
 
@@ -174,7 +175,7 @@ int32_t VaroEngine::EnsureCatalog() {
     const std::string canonical = CanonicalPath(m_dataFolder);
     if (canonical.empty()) return kEngineStorageError;
     m_dataFolder = canonical == "/" ? canonical : canonical + "/";
-    const int32_t code = m_catalog.Open(m_dataFolder);
+    const int32_t code = m_catalog.OpenIn(m_server, m_dataFolder);
     if (code == kEngineOk) m_notifier.FollowCatalog(m_dataFolder);
     return code;
 }
@@ -185,21 +186,42 @@ int32_t VaroEngine::OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out) {
     KnownDatabase known;
     code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
-    if (!IsRegularFile(known.path)) return kEngineNoSuchDatabase;
+    if (!OnServer() && !IsRegularFile(known.path)) return kEngineNoSuchDatabase;
     std::unique_ptr<OpenDatabase> database(new OpenDatabase);
     database->id = db;
     database->path = known.path;
-    database->writable = IsWritableFile(known.path);
+    database->writable = OnServer() || IsWritableFile(known.path);
     // A database given over to DeleteFiles or DBRestore cannot be opened.
-    if (!database->locks.Open(LockPathOf(known.path))) {
+    if (!OpenLocks(database->locks, db, known.path)) {
+        if (OnServer()) return kEngineServerUnreachable;
         database->writable = false;
     } else if (!database->locks.TakePresence()) {
         return kEngineInUse;
     }
-    code = database->file.Open(known.path, !database->writable);
+    code = database->file.OpenIn(m_server, db, known.path, !database->writable);
+    // Batches read ahead then stay valid without asking the server each time.
+    if (code == kEngineOk && OnServer()) code = CodeFromSqlite(database->file.Sql().Server()->Listen());
     if (code != kEngineOk) return code;
     *out = std::move(database);
     return kEngineOk;
+}
+
+std::string VaroEngine::NewDatabasePath(int32_t id) const {
+    if (OnServer()) return DatabaseFolderName(id);
+    return m_dataFolder + DatabaseFolderName(id) + "/" + DatabaseFileName(id);
+}
+
+std::string VaroEngine::LocalPathOf(const KnownDatabase& known) const {
+    if (!OnServer()) return known.path;
+    return m_dataFolder + DatabaseFolderName(known.id) + "/" + DatabaseFileName(known.id);
+}
+
+std::string VaroEngine::DocumentsOf(const KnownDatabase& known) const {
+    return DocumentsPathOf(LocalPathOf(known));
+}
+
+bool VaroEngine::OpenLocks(LockFile& locks, int32_t db, const std::string& path) const {
+    return OnServer() ? locks.OpenOnServer(m_server, db) : locks.Open(LockPathOf(path));
 }
 
 int32_t VaroEngine::OpenDatabaseById(int32_t db, OpenDatabase** out) {
@@ -253,7 +275,7 @@ bool VaroEngine::IsOpenedExplicitly(int32_t db) const {
 int32_t VaroEngine::TakeExclusiveUse(int32_t db, const std::string& path, ExclusiveUse* use) {
     auto found = m_open.find(db);
     if (found == m_open.end()) {
-        return use->locks.Open(LockPathOf(path)) && use->locks.TakeExclusiveUse() ? kEngineOk : kEngineInUse;
+        return OpenLocks(use->locks, db, path) && use->locks.TakeExclusiveUse() ? kEngineOk : kEngineInUse;
     }
     OpenDatabase& opening = *found->second;
     if (opening.openedExplicitly || !opening.locks.TakeExclusiveUse()) return kEngineInUse;

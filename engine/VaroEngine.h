@@ -140,6 +140,17 @@ private:
 
     // Shared steps.
     int32_t EnsureCatalog();
+    bool OnServer() const { return !m_server.empty(); }
+    // The place of a new database's store: its file, or on a server its schema.
+    std::string NewDatabasePath(int32_t id) const;
+    // The folder of the documents a database's tips name; on a server the
+    // data folder's own.
+    std::string DocumentsOf(const KnownDatabase& known) const;
+    // The database's file; on a server the name it would have in its folder
+    // of this machine.
+    std::string LocalPathOf(const KnownDatabase& known) const;
+    // The locks of a database: in its lock file, or on the server.
+    bool OpenLocks(LockFile& locks, int32_t db, const std::string& path) const;
     int32_t OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out);
     int32_t OpenDatabaseById(int32_t db, OpenDatabase** out);
     // The open database, or kEngineNotOpen (kEngineNoSuchDatabase when the id
@@ -274,6 +285,7 @@ private:
     const HostServices* m_host;
     int m_pumpHook = 0;
     std::string m_dataFolder;
+    std::string m_server;  // the libpq connection string of the store; empty for files
     Catalog m_catalog;
     std::map<int32_t, std::unique_ptr<OpenDatabase>> m_open;
     bool m_readOnly = false;  // the read-only state last fixed

@@ -48,6 +48,8 @@ const CodeText kCodeTexts[] = {
     {kEngineInUse, "the database is open, here or in another program"},
     {kEngineChanged, "the tip was stored by another program since it was read"},
     {kEngineBusy, "other programs kept the database busy too long; try again"},
+    {kEngineServerUnreachable, "the database server cannot be reached"},
+    {kEngineServerTooNew, "the database server was set up by a newer version; update this program"},
 };
 
 void PrintMessage(const std::string& message) { fprintf(stderr, "varo: %s\n", message.c_str()); }

@@ -29,6 +29,8 @@ enum EngineCode : int {
     kEngineInUse = 2016,           ///< open somewhere: the operation needs the database to itself
     kEngineChanged = 2017,         ///< the tip was stored by another writer since this instance read it
     kEngineBusy = 2018,            ///< other writers kept the database busy past the waiting bound
+    kEngineServerUnreachable = 2019,  ///< the database server cannot be reached
+    kEngineServerTooNew = 2020,       ///< the server keeps its tables in a newer layout than this engine knows
 };
 
 }  // namespace varo

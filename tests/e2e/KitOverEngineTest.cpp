@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "EngineCodes.h"
+#include "ServerSandbox.h"
 #include "VAROObj.h"
 #include "Window.h"
 
@@ -89,6 +90,8 @@ protected:
         return memo.Bytes();
     }
 
+    // Made first: the kit's engine and the probes read VARO_SERVER.
+    servertest::ServerSandbox m_server;
     OwnerWindow m_owner;
     CVAROObj m_kit;
     long m_db = 0;

@@ -212,6 +212,7 @@ void EngineTest::SetUp() {
                std::to_string(getpid()) + "/";
     nftw(m_folder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
     setenv("VARO_DATA_DIR", m_folder.c_str(), 1);
+    m_server.reset(new servertest::ServerSandbox);
     m_host.reset(new FakeHost);
     m_engine = NewEngine(*m_host);
 }
@@ -219,6 +220,7 @@ void EngineTest::SetUp() {
 void EngineTest::TearDown() {
     m_engine.reset();
     m_host.reset();
+    m_server.reset();
     nftw(m_folder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -16,6 +16,7 @@
 #include "EngineCodes.h"
 #include "EngineInterface.h"
 #include "EngineOperations.h"
+#include "ServerSandbox.h"
 
 namespace enginetest {
 
@@ -147,6 +148,8 @@ protected:
     std::string Location(int32_t db, int32_t which = 1);
 
     std::string m_folder;
+    // Declared before the engines, which must be gone when it drops the database.
+    std::unique_ptr<servertest::ServerSandbox> m_server;
     std::unique_ptr<FakeHost> m_host;
     std::unique_ptr<varo::Engine> m_engine;
 };

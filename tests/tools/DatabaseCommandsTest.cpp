@@ -83,4 +83,18 @@ TEST(DatabaseCommands, DeleteForgetsOrRemovesTheFiles) {
     sandbox.Expect({"db", "delete", "forgotten", "--forget"}, 1);
 }
 
+// A server out of reach is named in the failure; the connection string,
+// password and all, never appears.
+TEST(DatabaseCommands, AServerOutOfReachIsReportedWithoutItsConnectionString) {
+    VaroSandbox sandbox;
+    sandbox.SetVariable("VARO_SERVER", "host=" + sandbox.Root() + "/nowhere dbname=varo user=clerk password=hunter2");
+    const VaroResult created = sandbox.Expect({"db", "create", "shared"}, 1, "the database server cannot be reached");
+    const VaroResult listed = sandbox.Run({"db", "list"});
+    EXPECT_NE(0, listed.exitCode);
+    for (const VaroResult* result : {&created, &listed}) {
+        EXPECT_FALSE(Contains(result->out + result->err, "hunter2"));
+        EXPECT_FALSE(Contains(result->out + result->err, "clerk"));
+    }
+}
+
 }  // namespace
