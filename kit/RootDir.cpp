@@ -1,5 +1,10 @@
 #include "RootDir.h"
 
+#include <stdlib.h>
+
+#include <string>
+
+#include "CodePage.h"
 #include "EngineInterface.h"
 #include "Registry.h"
 
@@ -8,10 +13,12 @@ namespace {
 
 const char kSuiteKey[] = "Software\\Orvel\\TRIXPAD";
 const char kRootDirValue[] = "ROOTDIR";
+const char kServerValue[] = "SERVER";
+const char kServerVariable[] = "VARO_SERVER";
 
-}  // namespace
-
-RootDirRead ReadRootDir(CString* out) {
+// Reads the text value `name` of the suite's key, of at most kMaxPathBytes
+// with its terminator.
+RootDirRead ReadSuiteText(const char* name, CString* out) {
     HKEY key = nullptr;
     const LONG opened = RegOpenKeyEx(HKEY_CURRENT_USER, kSuiteKey, 0, KEY_READ, &key);
     if (opened == ERROR_FILE_NOT_FOUND) return RootDirRead::kMissing;
@@ -19,7 +26,7 @@ RootDirRead ReadRootDir(CString* out) {
     BYTE buffer[kMaxPathBytes] = {};
     DWORD size = sizeof buffer;
     DWORD type = 0;
-    const LONG status = RegQueryValueEx(key, kRootDirValue, nullptr, &type, buffer, &size);
+    const LONG status = RegQueryValueEx(key, name, nullptr, &type, buffer, &size);
     RegCloseKey(key);
     if (status == ERROR_FILE_NOT_FOUND) return RootDirRead::kMissing;
     if (status != ERROR_SUCCESS || type != REG_SZ || size == 0) return RootDirRead::kUnreadable;
@@ -30,6 +37,19 @@ RootDirRead ReadRootDir(CString* out) {
     if (length == size || length == 0) return RootDirRead::kUnreadable;
     *out = CString(reinterpret_cast<const char*>(buffer), static_cast<int>(length));
     return RootDirRead::kRead;
+}
+
+}  // namespace
+
+RootDirRead ReadRootDir(CString* out) { return ReadSuiteText(kRootDirValue, out); }
+
+void AdoptServerSetting() {
+    if (getenv(kServerVariable)) return;
+    CString server;
+    std::string utf8;
+    if (ReadSuiteText(kServerValue, &server) == RootDirRead::kRead && Cp932ToUtf8(server.Bytes(), &utf8)) {
+        setenv(kServerVariable, utf8.c_str(), 0);
+    }
 }
 
 RootDirRead EngineFileFromRootDir(CString* out) {

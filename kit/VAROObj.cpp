@@ -3,6 +3,7 @@
 
 #include "EngineHost.h"
 #include "EngineOperations.h"
+#include "RootDir.h"
 
 using namespace varo;
 
@@ -45,6 +46,7 @@ CVAROObj::~CVAROObj() {
 }
 
 int CVAROObj::Init(CWnd* parent) {
+    varo::AdoptServerSetting();
     if (!m_engine->Start(parent)) return 0;
     m_engine->Call(kOpInit, {ArgAddress(parent ? parent->GetSafeHwnd() : nullptr)});
     return 1;

@@ -12,11 +12,16 @@ const Command kCommands[] = {
      "The database gets a to-do item due in a week, an address card with phone numbers, a meeting\n"
      "tomorrow with an alarm and a memo pinned to the page board.",
      0, 0, "", 0, false, RunDemo},
-    {"setup", "[FOLDER]", "record where the suite is installed (ROOTDIR): its engine and data folder",
+    {"setup", "[FOLDER] [--server URL]", "record where the suite is installed (ROOTDIR), or its database server",
      "FOLDER holds the engine VARO.ocx; by default the engine installed (or built) with varo.\n"
      "Every application then loads that engine and keeps its data in FOLDER/data/ (unless\n"
-     "VARO_DATA_DIR says otherwise).",
-     0, 1, "", 0, false, RunSetup},
+     "VARO_DATA_DIR says otherwise).\n"
+     "  --server URL  keep every database on a PostgreSQL server instead (SERVER): a libpq\n"
+     "                connection string such as postgresql://user@host/varo or\n"
+     "                \"host=/run/postgresql dbname=varo\"; an empty URL goes back to files.\n"
+     "                VARO_SERVER, when set, comes first. ROOTDIR is left as it is unless\n"
+     "                FOLDER is given too.",
+     0, 1, "server=", 0, false, RunSetup},
     {"db list", "", "list the known databases", nullptr, 0, 0, "", 0, false, RunDbList},
     {"db create", "NAME", "create a database, seeded with the holidays, a cabinet and its folders", nullptr, 1, 1,
      "", 0, false, RunDbCreate},

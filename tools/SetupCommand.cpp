@@ -1,6 +1,7 @@
 // varo setup: records where the suite is installed (the registry value
 // ROOTDIR), so that every application's kit loads the engine found there and
-// keeps its data under it.
+// keeps its data under it; or the database server every application's
+// engine keeps its databases on (the value SERVER).
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@ namespace {
 
 const char kSuiteKey[] = "Software\\Orvel\\TRIXPAD";
 const char kRootDirValue[] = "ROOTDIR";
+const char kServerValue[] = "SERVER";
 const char kEngineFileName[] = "VARO.ocx";
 // The kit reads at most this many bytes of ROOTDIR plus the engine's name,
 // terminator included.
@@ -40,13 +42,19 @@ bool FileExists(const std::string& path) {
     return file != nullptr;
 }
 
-LONG WriteRootDir(const CString& folder) {
+// Writes the text value `name` of the suite's key; an empty text removes it.
+LONG WriteSuiteText(const char* name, const CString& text) {
     HKEY key = nullptr;
     LONG status = RegCreateKeyEx(HKEY_CURRENT_USER, kSuiteKey, &key);
     if (status != ERROR_SUCCESS) return status;
-    const std::string& bytes = folder.Bytes();
-    status = RegSetValueEx(key, kRootDirValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
-                           static_cast<DWORD>(bytes.size() + 1));
+    const std::string& bytes = text.Bytes();
+    if (bytes.empty()) {
+        status = RegDeleteValue(key, name);
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    } else {
+        status = RegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.c_str()),
+                               static_cast<DWORD>(bytes.size() + 1));
+    }
     RegCloseKey(key);
     return status;
 }
@@ -64,10 +72,29 @@ std::string DefaultEngineFolder() {
     return VARO_ENGINE_FOLDER;
 }
 
-}  // namespace
+// The server's connection string is never printed: it may hold a password.
+int SetupServer(const std::string& server) {
+    CString text;
+    if (!FromUtf8(server, &text)) return ReportFailure("the server's connection string is not UTF-8 text");
+    if (static_cast<size_t>(text.GetLength()) + 1 > kMaxEnginePathBytes) {
+        return ReportFailure("the server's connection string is too long (at most " +
+                             std::to_string(kMaxEnginePathBytes - 1) + " bytes)");
+    }
+    const LONG status = WriteSuiteText(kServerValue, text);
+    if (status != ERROR_SUCCESS) {
+        return ReportFailure("cannot write SERVER to the registry (error " + std::to_string(status) + ")");
+    }
+    if (server.empty()) {
+        std::printf("removed SERVER under HKEY_CURRENT_USER\\%s: databases are kept in files\n", kSuiteKey);
+    } else {
+        std::printf("wrote SERVER under HKEY_CURRENT_USER\\%s: databases are kept on that server\n", kSuiteKey);
+    }
+    if (std::getenv("VARO_SERVER")) std::printf("VARO_SERVER is set in this environment and comes first\n");
+    return kExitOk;
+}
 
 // FOLDER defaults to the folder of the engine installed or built with varo.
-int RunSetup(const Invocation& call) {
+int SetupRootDir(const Invocation& call) {
     const std::string given = call.args.empty() ? DefaultEngineFolder() : call.args[0];
     std::string folder;
     if (!AbsoluteFolder(given, &folder)) return ReportFailure("no such folder: " + given);
@@ -80,7 +107,7 @@ int RunSetup(const Invocation& call) {
         return ReportFailure("the folder's path is too long for the suite (at most " +
                              std::to_string(kMaxEnginePathBytes - sizeof kEngineFileName) + " bytes): " + folder);
     }
-    const LONG status = WriteRootDir(sjis);
+    const LONG status = WriteSuiteText(kRootDirValue, sjis);
     if (status != ERROR_SUCCESS) {
         return ReportFailure("cannot write ROOTDIR to the registry (error " + std::to_string(status) + ")");
     }
@@ -93,6 +120,15 @@ int RunSetup(const Invocation& call) {
         std::printf("data folder: %sdata/\n", folder.c_str());
     }
     return kExitOk;
+}
+
+}  // namespace
+
+int RunSetup(const Invocation& call) {
+    const std::string* server = call.Value("server");
+    if (!server) return SetupRootDir(call);
+    const int code = SetupServer(*server);
+    return code == kExitOk && !call.args.empty() ? SetupRootDir(call) : code;
 }
 
 }  // namespace tool

@@ -1,5 +1,6 @@
 // varo setup: ROOTDIR written for an installed suite, and what the kit then
-// does with it: load the engine found there and keep the data beside it.
+// does with it: load the engine found there and keep the data beside it;
+// SERVER written for a database server, which every engine then uses.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -46,6 +47,25 @@ TEST(SetupCommand, RecordsTheSuiteFolderWhichTheKitThenUses) {
     fs::copy_file(engine, deep + "/VARO.ocx");
     sandbox.Expect({"setup", deep}, 1, "too long for the suite");
     EXPECT_TRUE(Contains(sandbox.Run({"db", "list"}).out, "office"));
+}
+
+// A server out of reach shows that the engine took SERVER from the registry:
+// the same command worked on files before and works again once it is gone.
+// The connection string, with its password, is never printed.
+TEST(SetupCommand, RecordsTheServerWhichEveryEngineThenUses) {
+    VaroSandbox sandbox;
+    sandbox.SetVariable("VARO_SERVER", "");
+    sandbox.Expect({"db", "create", "office"}, 0);
+    const std::string server = "host=" + sandbox.Root() + "/no-server dbname=varo password=s3cret connect_timeout=2";
+    const VaroResult written = sandbox.Expect({"setup", "--server", server}, 0, "wrote SERVER");
+    const VaroResult refused = sandbox.Expect({"db", "create", "shop"}, 1, "the database server cannot be reached");
+    const VaroResult unlisted = sandbox.Expect({"db", "list"}, 1);
+    for (const VaroResult& result : {written, refused, unlisted}) {
+        EXPECT_FALSE(Contains(result.out + result.err, "s3cret")) << result.out << result.err;
+    }
+    sandbox.Expect({"setup", "--server", ""}, 0, "removed SERVER");
+    EXPECT_TRUE(Contains(sandbox.Run({"db", "list"}).out, "office"));
+    sandbox.Expect({"setup", "--server", std::string(300, 'x')}, 1, "too long");
 }
 
 }  // namespace
