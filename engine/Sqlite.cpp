@@ -185,6 +185,7 @@ int Connection::Open(const std::string& path, bool readOnly) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &m_mainFile);
     rc = Exec("PRAGMA foreign_keys=ON;");
     if (rc == SQLITE_OK && !readOnly) rc = Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
     if (rc != SQLITE_OK) Close();
@@ -206,6 +207,7 @@ void Connection::Close() {
     m_cache.clear();
     if (m_db) sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_mainFile = nullptr;
 }
 
 Statement Connection::Prepare(const char* sql) {
@@ -258,9 +260,7 @@ bool CommitMark::operator==(const CommitMark& other) const { return memcmp(heade
 bool Connection::ReadCommitMark(CommitMark* mark) const {
     const uint32_t kWalIndexVersion = 3007000;
     const size_t kInitialisedFlag = 12;
-    sqlite3_file* file = nullptr;
-    if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK) return false;
-    const volatile uint8_t* shared = static_cast<const volatile uint8_t*>(WalIndexOf(file));
+    const volatile uint8_t* shared = static_cast<const volatile uint8_t*>(WalIndexOf(m_mainFile));
     if (!shared) return false;
     uint8_t second[CommitMark::kSize];
     for (size_t i = 0; i < CommitMark::kSize; ++i) mark->header[i] = shared[i];

@@ -152,6 +152,7 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    sqlite3_file* m_mainFile = nullptr;  // the database file, where the commit mark is found
     std::unique_ptr<ServerConnection> m_server;
     std::unordered_map<const char*, sqlite3_stmt*> m_cache;
     WriterQueue* m_writers = nullptr;
