@@ -11,9 +11,6 @@
 namespace varo {
 namespace {
 
-const char kSuiteKey[] = "Software\\Orvel\\TRIXPAD";
-const char kRootDirValue[] = "ROOTDIR";
-const char kServerValue[] = "SERVER";
 const char kServerVariable[] = "VARO_SERVER";
 
 // Reads the text value `name` of the suite's key, of at most kMaxPathBytes

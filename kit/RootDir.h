@@ -7,11 +7,9 @@
 #include <cstddef>
 
 #include "CString.h"
+#include "SuiteSettings.h"
 
 namespace varo {
-
-// The longest path, terminator included, that the suite's files may have.
-const size_t kMaxPathBytes = 260;
 
 // What a read of ROOTDIR found. A value that is there but cannot be used
 // must not be taken for a missing one: the suite would then quietly run on

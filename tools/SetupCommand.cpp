@@ -12,19 +12,14 @@
 #include "Commands.h"
 #include "Registry.h"
 #include "Results.h"
+#include "SuiteSettings.h"
 #include "Text.h"
 
 namespace varo {
 namespace tool {
 namespace {
 
-const char kSuiteKey[] = "Software\\Orvel\\TRIXPAD";
-const char kRootDirValue[] = "ROOTDIR";
-const char kServerValue[] = "SERVER";
 const char kEngineFileName[] = "VARO.ocx";
-// The kit reads at most this many bytes of ROOTDIR plus the engine's name,
-// terminator included.
-const size_t kMaxEnginePathBytes = 260;
 
 // The folder as an absolute path ending in its separator; false when it
 // does not exist.
@@ -76,9 +71,9 @@ std::string DefaultEngineFolder() {
 int SetupServer(const std::string& server) {
     CString text;
     if (!FromUtf8(server, &text)) return ReportFailure("the server's connection string is not UTF-8 text");
-    if (static_cast<size_t>(text.GetLength()) + 1 > kMaxEnginePathBytes) {
+    if (static_cast<size_t>(text.GetLength()) + 1 > kMaxPathBytes) {
         return ReportFailure("the server's connection string is too long (at most " +
-                             std::to_string(kMaxEnginePathBytes - 1) + " bytes)");
+                             std::to_string(kMaxPathBytes - 1) + " bytes)");
     }
     const LONG status = WriteSuiteText(kServerValue, text);
     if (status != ERROR_SUCCESS) {
@@ -103,9 +98,9 @@ int SetupRootDir(const Invocation& call) {
     }
     CString sjis;
     if (!FromUtf8(folder, &sjis)) return ReportFailure("the folder's name has no Shift-JIS form: " + folder);
-    if (static_cast<size_t>(sjis.GetLength()) + sizeof kEngineFileName > kMaxEnginePathBytes) {
+    if (static_cast<size_t>(sjis.GetLength()) + sizeof kEngineFileName > kMaxPathBytes) {
         return ReportFailure("the folder's path is too long for the suite (at most " +
-                             std::to_string(kMaxEnginePathBytes - sizeof kEngineFileName) + " bytes): " + folder);
+                             std::to_string(kMaxPathBytes - sizeof kEngineFileName) + " bytes): " + folder);
     }
     const LONG status = WriteSuiteText(kRootDirValue, sjis);
     if (status != ERROR_SUCCESS) {

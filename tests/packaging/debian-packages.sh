@@ -27,6 +27,7 @@ libvarokit1 usr/lib/libvarokit.so.$version
 libvarokit1 usr/lib/varokit/VARO.ocx
 libvarokit-dev usr/lib/libvarokit.so
 libvarokit-dev usr/include/varokit/VAROObj.h
+libvarokit-dev usr/include/varokit/SuiteSettings.h
 libvarokit-dev usr/include/varokit/PIMTime.h
 libvarokit-dev usr/include/varokit/EngineCodes.h
 libvarokit-dev usr/include/varokit/VarokitApi.h
