@@ -180,6 +180,28 @@ int32_t DatabaseFile::OpenIn(const std::string& server, int32_t id, const std::s
     return server.empty() ? Open(path, readOnly) : OpenOnServer(server, id, readOnly);
 }
 
+int32_t DatabaseFile::CreateIn(const std::string& server, int32_t id, const std::string& path,
+                               const std::string& name) {
+    return server.empty() ? Create(path, name) : CreateOnServer(server, id, name);
+}
+
+int32_t DatabaseFile::RemoveIn(const std::string& server, int32_t id, const std::string& path) {
+    if (!server.empty()) return DropOnServer(server, id);
+    const std::string kept[] = {path,         path + "-wal",       path + "-shm",    path + "-journal",
+                                BackupPathOf(path), WritersPathOf(path), LockPathOf(path)};
+    bool removed = true;
+    for (const std::string& file : kept) removed = RemoveFile(file) && removed;
+    return removed ? kEngineOk : kEngineStorageError;
+}
+
+bool DatabaseFile::IsPresentIn(const std::string& server, const std::string& path) {
+    return !server.empty() || IsRegularFile(path);
+}
+
+bool DatabaseFile::IsWritableIn(const std::string& server, const std::string& path) {
+    return !server.empty() || IsWritableFile(path);
+}
+
 int32_t DatabaseFile::ReadFormat(int64_t* format) {
     const int32_t code = MetaNumber("format", format);
     if (code == kEngineNotFound) return kEngineCorrupt;

@@ -121,6 +121,16 @@ public:
     static int32_t CreateOnServer(const std::string& server, int32_t id, const std::string& name);
     static int32_t DropOnServer(const std::string& server, int32_t id);
 
+    // Database `id` on `server` when one is given, else the file at `path`:
+    // made (Create or CreateOnServer); removed with everything kept beside
+    // it, its backup included (the file's companions, lock and queue files;
+    // on a server DropOnServer), kEngineStorageError when something stays;
+    // whether it is there and may be written (always, on a server).
+    static int32_t CreateIn(const std::string& server, int32_t id, const std::string& path, const std::string& name);
+    static int32_t RemoveIn(const std::string& server, int32_t id, const std::string& path);
+    static bool IsPresentIn(const std::string& server, const std::string& path);
+    static bool IsWritableIn(const std::string& server, const std::string& path);
+
     int32_t Open(const std::string& path, bool readOnly);
     int32_t OpenOnServer(const std::string& server, int32_t id, bool readOnly);
     // OpenOnServer when `server` is given, else Open of `path`.

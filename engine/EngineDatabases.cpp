@@ -20,9 +20,6 @@ const size_t kPasswordBlockSize = 96;
 const size_t kPasswordFieldSize = 32;
 const size_t kMaxSecretBytes = 1024;
 
-// The companions SQLite keeps beside a database file.
-const char* const kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
-
 void FillVersionBlock(uint8_t* block, uint32_t major, uint32_t minor, uint32_t third, uint32_t fourth) {
     memset(block, 0, kVersionBlockSize);
     PutWord(block, kVersionBlockSize);
@@ -87,7 +84,7 @@ int32_t VaroEngine::Create(const EngineArg* a) {
     known.name = name;
     known.path = NewDatabasePath(id);
     if (!MakeFolders(folder) || !MakeFolders(DocumentsOf(known))) return kEngineStorageError;
-    code = OnServer() ? DatabaseFile::CreateOnServer(m_server, id, name) : DatabaseFile::Create(known.path, name);
+    code = DatabaseFile::CreateIn(m_server, id, known.path, name);
     if (code != kEngineOk) {
         RemoveEmptyFolder(DocumentsOf(known));
         RemoveEmptyFolder(folder);
@@ -98,11 +95,7 @@ int32_t VaroEngine::Create(const EngineArg* a) {
     if (code == kEngineOk) code = OpenDatabaseById(id, &database);
     if (code != kEngineOk) {
         m_catalog.Remove(id);
-        if (OnServer()) {
-            DatabaseFile::DropOnServer(m_server, id);
-        } else {
-            RemoveFile(known.path);
-        }
+        DatabaseFile::RemoveIn(m_server, id, known.path);
         RemoveEmptyFolder(DocumentsOf(known));
         RemoveEmptyFolder(folder);
         return code;
@@ -149,7 +142,7 @@ int32_t VaroEngine::DBRestore(const EngineArg* a) {
     code = ExamineBackup(m_catalog.Sql(), known.path, true, &date);
     if (code != kEngineOk) return code;
     if (IsOpenedExplicitly(db)) return kEngineInUse;
-    if (!OnServer() && !IsWritableFile(known.path)) return kEngineReadOnly;
+    if (!DatabaseFile::IsWritableIn(m_server, known.path)) return kEngineReadOnly;
     ExclusiveUse exclusive;
     code = TakeExclusiveUse(db, known.path, &exclusive);
     if (code != kEngineOk) return code;
@@ -165,26 +158,16 @@ int32_t VaroEngine::DeleteFiles(const EngineArg* a) {
     if (code == kEngineOk) code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
     if (IsOpenedExplicitly(db)) return kEngineInUse;
-    if (!OnServer() && !IsRegularFile(known.path)) return kEngineNoSuchDatabase;
+    if (!DatabaseFile::IsPresentIn(m_server, known.path)) return kEngineNoSuchDatabase;
     ExclusiveUse exclusive;
     code = TakeExclusiveUse(db, known.path, &exclusive);
     if (code != kEngineOk) return code;
     m_notifier.Unfollow(db);
-    if (OnServer()) {
-        code = DatabaseFile::DropOnServer(m_server, db);
-        RemoveEmptyFolder(DocumentsOf(known));
-        RemoveEmptyFolder(m_dataFolder + DatabaseFolderName(db));
-        return code;
-    }
-    bool removed = RemoveFile(known.path);
-    for (const char* suffix : kCompanionSuffixes) removed = RemoveFile(known.path + suffix) && removed;
-    removed = RemoveFile(BackupPathOf(known.path)) && removed;
-    removed = RemoveFile(WritersPathOf(known.path)) && removed;
-    removed = RemoveFile(LockPathOf(known.path)) && removed;
+    code = DatabaseFile::RemoveIn(m_server, db, known.path);
     // Documents the user keeps there stay: only empty folders go.
-    RemoveEmptyFolder(DocumentsPathOf(known.path));
-    RemoveEmptyFolder(FolderOf(known.path));
-    return removed ? kEngineOk : kEngineStorageError;
+    RemoveEmptyFolder(DocumentsOf(known));
+    RemoveEmptyFolder(FolderOf(LocalPathOf(known)));
+    return code;
 }
 
 int32_t VaroEngine::CheckBKFlg(const EngineArg* a) {

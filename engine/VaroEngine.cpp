@@ -186,11 +186,11 @@ int32_t VaroEngine::OpenInto(int32_t db, std::unique_ptr<OpenDatabase>* out) {
     KnownDatabase known;
     code = m_catalog.Find(db, &known);
     if (code != kEngineOk) return code;
-    if (!OnServer() && !IsRegularFile(known.path)) return kEngineNoSuchDatabase;
+    if (!DatabaseFile::IsPresentIn(m_server, known.path)) return kEngineNoSuchDatabase;
     std::unique_ptr<OpenDatabase> database(new OpenDatabase);
     database->id = db;
     database->path = known.path;
-    database->writable = OnServer() || IsWritableFile(known.path);
+    database->writable = DatabaseFile::IsWritableIn(m_server, known.path);
     // A database given over to DeleteFiles or DBRestore cannot be opened.
     if (!OpenLocks(database->locks, db, known.path)) {
         if (OnServer()) return kEngineServerUnreachable;
