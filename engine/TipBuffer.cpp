@@ -221,17 +221,18 @@ char* CopyTerminated(const std::string& text, char* at) {
 
 }  // namespace
 
-HandedOutTip::HandedOutTip(int32_t db, const StoredTip& tip) : m_db(db) {
+void HandedOutTip::Fill(int32_t db, const StoredTip& tip) {
+    m_db = db;
     const size_t count = tip.fields.size();
     const size_t pointerBytes = (count + 1) * sizeof(TIPFIELD*);
     const size_t entryBytes = count * sizeof(TIPFIELD);
     size_t textBytes = 0;
     for (const StoredField& field : tip.fields) textBytes += field.tag.size() + field.label.size() + 2 + field.data.size();
     static_assert(sizeof(TIPFIELD*) % alignof(TIPFIELD) == 0, "entries follow the pointers aligned");
-    m_block.reset(new unsigned char[pointerBytes + entryBytes + textBytes]);
-    TIPFIELD** pointers = reinterpret_cast<TIPFIELD**>(m_block.get());
-    TIPFIELD* entries = reinterpret_cast<TIPFIELD*>(m_block.get() + pointerBytes);
-    char* bytes = reinterpret_cast<char*>(m_block.get() + pointerBytes + entryBytes);
+    m_block.resize(pointerBytes + entryBytes + textBytes);
+    TIPFIELD** pointers = reinterpret_cast<TIPFIELD**>(m_block.data());
+    TIPFIELD* entries = reinterpret_cast<TIPFIELD*>(m_block.data() + pointerBytes);
+    char* bytes = reinterpret_cast<char*>(m_block.data() + pointerBytes + entryBytes);
     for (size_t i = 0; i < count; ++i) {
         const StoredField& source = tip.fields[i];
         TIPFIELD& entry = entries[i];
@@ -253,15 +254,29 @@ HandedOutTip::HandedOutTip(int32_t db, const StoredTip& tip) : m_db(db) {
 }
 
 void* TipPool::Add(int32_t db, const StoredTip& tip) {
-    std::unique_ptr<HandedOutTip> handed(new HandedOutTip(db, tip));
+    std::unique_ptr<HandedOutTip> handed;
+    if (m_spares.empty()) {
+        handed.reset(new HandedOutTip);
+    } else {
+        handed = std::move(m_spares.back());
+        m_spares.pop_back();
+    }
+    handed->Fill(db, tip);
     void* address = handed->Address();
     m_tips.emplace(address, std::move(handed));
     return address;
 }
 
+// Blocks of ordinary tips are kept; one grown for a tip of large fields is
+// not, so that a pool never holds more than a few small blocks unused.
 int32_t TipPool::Release(int32_t db, void* address) {
+    const size_t kSpares = 2;
+    const size_t kLargestKeptBlock = 16384;
     auto found = m_tips.find(address);
     if (found == m_tips.end() || found->second->Database() != db) return kEngineBadArgument;
+    if (m_spares.size() < kSpares && found->second->Capacity() <= kLargestKeptBlock) {
+        m_spares.push_back(std::move(found->second));
+    }
     m_tips.erase(found);
     return kEngineOk;
 }

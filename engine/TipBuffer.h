@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "EngineInterface.h"
@@ -86,22 +87,27 @@ StoredTip CompactLayout(const StoredTip& tip);
 // One tip buffer handed out by the engine, a copy of a tip in one block of
 // its own: the pointer array, the entries, then every tag, label (each
 // zero-terminated) and data byte they point at. A field without data has a
-// null data pointer.
+// null data pointer. Filling it again reuses the block.
 class HandedOutTip {
 public:
-    HandedOutTip(int32_t db, const StoredTip& tip);
+    HandedOutTip() = default;
     HandedOutTip(const HandedOutTip&) = delete;
     HandedOutTip& operator=(const HandedOutTip&) = delete;
 
-    void* Address() { return m_block.get(); }
+    // REQUIRES: the block is not handed out.
+    void Fill(int32_t db, const StoredTip& tip);
+    void* Address() { return m_block.data(); }
     int32_t Database() const { return m_db; }
+    size_t Capacity() const { return m_block.capacity(); }
 
 private:
-    int32_t m_db;
-    std::unique_ptr<unsigned char[]> m_block;
+    int32_t m_db = 0;
+    std::vector<unsigned char> m_block;
 };
 
 // The tip buffers an engine instance has handed out and not yet got back.
+// A few given back are kept for the next ones, so that a walk does not
+// allocate a block per tip.
 class TipPool {
 public:
     void* Add(int32_t db, const StoredTip& tip);
@@ -110,7 +116,8 @@ public:
     int32_t Release(int32_t db, void* address);
 
 private:
-    std::map<void*, std::unique_ptr<HandedOutTip>> m_tips;
+    std::unordered_map<void*, std::unique_ptr<HandedOutTip>> m_tips;
+    std::vector<std::unique_ptr<HandedOutTip>> m_spares;
 };
 
 }  // namespace engine

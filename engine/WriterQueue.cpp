@@ -20,7 +20,8 @@ const int64_t kFirstSlotByte = 4096;
 const uint32_t kSlots = 65536;
 // Tickets this far back are looked at; more writers than this never wait at once.
 const uint32_t kWindow = kSlots / 2 - 1;
-const int64_t kNextTicketOffset = 0;
+const size_t kNextTicketOffset = 0;
+const size_t kSleepersOffset = 8;
 const size_t kFirstBellOffset = kFirstSlotByte + kSlots;
 const size_t kFileSize = kFirstBellOffset + kSlots * sizeof(uint32_t);
 // A waiter looks again at least this often, in case the writer before it
@@ -38,33 +39,39 @@ bool SetLock(int fd, int command, int64_t offset, int64_t length, short type) {
 
 int64_t SlotByte(uint32_t ticket) { return kFirstSlotByte + ticket % kSlots; }
 
-// A counter as stored; a new or short file counts from 0.
-uint32_t ReadCounter(int fd, int64_t offset) {
-    uint8_t bytes[4] = {};
-    if (pread(fd, bytes, sizeof bytes, offset) != static_cast<ssize_t>(sizeof bytes)) return 0;
+// The ticket counter as stored in the mapped file, little-endian; read and
+// written only under the counter's lock.
+uint32_t ReadCounter(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-bool WriteCounter(int fd, int64_t offset, uint32_t value) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    return pwrite(fd, bytes, sizeof bytes, offset) == static_cast<ssize_t>(sizeof bytes);
+void WriteCounter(uint8_t* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // Sleeps while the bell still reads `heard`, at most `longest`; a ring, a
-// signal or the time-out ends the sleep.
-void SleepUntilRung(uint32_t* bell, uint32_t heard, std::chrono::nanoseconds longest) {
+// signal or the time-out ends the sleep. The sleeper is counted before the
+// bell is compared, so that a ringer that finds no sleeper has rung before
+// the comparison, which then fails at once.
+void SleepUntilRung(uint32_t* bell, uint32_t heard, uint32_t* sleepers, std::chrono::nanoseconds longest) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(longest);
     struct timespec timeout = {};
     timeout.tv_sec = static_cast<time_t>(seconds.count());
     timeout.tv_nsec = static_cast<long>((longest - seconds).count());
+    __atomic_fetch_add(sleepers, 1, __ATOMIC_SEQ_CST);
     syscall(SYS_futex, bell, FUTEX_WAIT, heard, &timeout, nullptr, 0);
+    __atomic_fetch_sub(sleepers, 1, __ATOMIC_SEQ_CST);
 }
 
-void Ring(uint32_t* bell) {
+// Without a sleeper anywhere in the line there is nobody to wake, and the
+// system call is saved. A sleeper killed in its sleep leaves the count
+// raised, which costs later rings only that call.
+void Ring(uint32_t* bell, const uint32_t* sleepers) {
     __atomic_fetch_add(bell, 1, __ATOMIC_SEQ_CST);
-    syscall(SYS_futex, bell, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+    if (__atomic_load_n(sleepers, __ATOMIC_SEQ_CST) != 0) {
+        syscall(SYS_futex, bell, FUTEX_WAKE, INT_MAX, nullptr, nullptr, 0);
+    }
 }
 
 }  // namespace
@@ -103,13 +110,15 @@ uint32_t* WriterQueue::Bell(uint32_t ticket) const {
     return reinterpret_cast<uint32_t*>(m_map + kFirstBellOffset + sizeof(uint32_t) * (ticket % kSlots));
 }
 
+uint32_t* WriterQueue::Sleepers() const { return reinterpret_cast<uint32_t*>(m_map + kSleepersOffset); }
+
 // The counter's lock is held for a read and a write of four bytes by a
 // live process, so waiting for it blocks only briefly.
 bool WriterQueue::TakeTicket() {
     if (!SetLock(m_fd, F_OFD_SETLKW, kCounterByte, 1, F_WRLCK)) return false;
-    const uint32_t ticket = ReadCounter(m_fd, kNextTicketOffset);
-    const bool taken = WriteCounter(m_fd, kNextTicketOffset, ticket + 1) &&
-                       SetLock(m_fd, F_OFD_SETLK, SlotByte(ticket), 1, F_WRLCK);
+    const uint32_t ticket = ReadCounter(m_map + kNextTicketOffset);
+    const bool taken = SetLock(m_fd, F_OFD_SETLK, SlotByte(ticket), 1, F_WRLCK);
+    if (taken) WriteCounter(m_map + kNextTicketOffset, ticket + 1);
     SetLock(m_fd, F_OFD_SETLK, kCounterByte, 1, F_UNLCK);
     if (taken) m_ticket = ticket;
     return taken;
@@ -148,7 +157,7 @@ bool WriterQueue::Enter(std::chrono::milliseconds bound) {
             LeaveLine();
             return false;
         }
-        SleepUntilRung(bell, heard, std::min<std::chrono::nanoseconds>(deadline - now, kLongestSleep));
+        SleepUntilRung(bell, heard, Sleepers(), std::min<std::chrono::nanoseconds>(deadline - now, kLongestSleep));
     }
     m_inside = true;
     return true;
@@ -164,7 +173,7 @@ void WriterQueue::Leave() {
 // writer woken finds it free.
 void WriterQueue::LeaveLine() {
     SetLock(m_fd, F_OFD_SETLK, SlotByte(m_ticket), 1, F_UNLCK);
-    Ring(Bell(m_ticket + 1));
+    Ring(Bell(m_ticket + 1), Sleepers());
 }
 
 }  // namespace engine

@@ -8,6 +8,8 @@
 // F_OFD_*) on it:
 //
 //   bytes 0-3        the number of the next ticket, 32-bit little-endian
+//   bytes 8-11       how many writers sleep on a bell now, so that a writer
+//                    that leaves with nobody asleep makes no wake-up call
 //   byte 0 (lock)    the ticket counter's lock, held just long enough to
 //                    read and advance the number and to take the slot
 //   byte 4096 + n    slot n: write-locked by the holder of a ticket t with
@@ -63,6 +65,7 @@ private:
     bool EarlierWriterWaiting() const;
     bool SlotRangeHeld(int64_t firstSlot, int64_t count) const;
     uint32_t* Bell(uint32_t ticket) const;
+    uint32_t* Sleepers() const;
     // Gives up the slot and wakes the writer after.
     void LeaveLine();
 

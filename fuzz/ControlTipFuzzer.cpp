@@ -146,7 +146,8 @@ void CheckRead(const DecodedTip& tip, int n) {
     StoredTip written;
     Require(varo::engine::ReadTipBuffer(record.Buffer(n), &written) == varo::kEngineOk,
             "the control data's buffer passes the engine's validation");
-    varo::engine::HandedOutTip again(kDatabase, written);
+    varo::engine::HandedOutTip again;
+    again.Fill(kDatabase, written);
     Require(record.Read(static_cast<TIPFIELD* const*>(again.Address()), n), "a written control tip reads");
     Require(record.count == count && record.displayPosition == position, "numbers survive a write and a read");
     for (int i = 0; i < n; ++i) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -316,17 +317,43 @@ TEST_F(KitOverEngineTest, TheCreatorDeletesAndRestoresWhatItOnlySeeded) {
     m_other = 0;
 }
 
+// Whichever way the record was read, right before the other process's store
+// or long before it, the store that follows sees the change.
 TEST_F(KitOverEngineTest, AChangeByAnotherProcessGivesAConflictThenTheSecondPutWrites) {
     const long tip = NewTip(0x300, 0x300C, "first");
-    ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
-    ASSERT_EQ(m_kit.SetMemo("mine"), 1);
-    EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
-    long stored = 0;
-    EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), VARO_ERR_CHANGED);
-    EXPECT_EQ(Memo(tip), "theirs");
-    ASSERT_EQ(m_kit.SetMemo("mine"), 1);
-    EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), 0);
-    EXPECT_EQ(Memo(tip), "mine");
+    const std::vector<std::function<void()>> reads = {
+        [&] { ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0); },
+        [&] {
+            ASSERT_EQ(m_kit.FukuroOpen(m_db, 0x300C), 0);
+            long read = 0;
+            do {
+                ASSERT_EQ(m_kit.ReadTip(m_db, 0x300C, 1), 0);
+                ASSERT_EQ(m_kit.GetTipID(&read), 1);
+            } while (read != 0 && read != tip);
+            ASSERT_EQ(read, tip);
+        },
+        [&] {
+            ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+            long stored = 0;
+            ASSERT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), 0);
+        },
+    };
+    for (size_t way = 0; way < reads.size(); ++way) {
+        SCOPED_TRACE(way);
+        reads[way]();
+        ASSERT_EQ(m_kit.SetMemo("mine"), 1);
+        EXPECT_EQ(PutByProbe(tip, "theirs"), "0\n");
+        long stored = 0;
+        EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), VARO_ERR_CHANGED);
+        EXPECT_EQ(Memo(tip), "theirs");
+        ASSERT_EQ(m_kit.GetTip(m_db, 0x300C, tip), 0);
+        ASSERT_EQ(m_kit.SetMemo("mine"), 1);
+        EXPECT_EQ(m_kit.PutTip(m_db, 0x300C, &stored), 0);
+        EXPECT_EQ(Memo(tip), "mine");
+        if (way == 1) {
+            EXPECT_EQ(m_kit.FukuroClose(m_db, 0x300C), 0);
+        }
+    }
 }
 
 TEST_F(KitOverEngineTest, AFukuroLockedByAnotherProcessMakesTipsReadOnly) {

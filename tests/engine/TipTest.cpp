@@ -176,6 +176,16 @@ TEST_F(TipTest, HandedOutBuffersStayValidUntilReleasedAndOnlyOnce) {
     EXPECT_EQ(kEngineBadArgument, On(kOpReleaseTip, {Address(first)}));
     int local = 0;
     EXPECT_EQ(kEngineBadArgument, On(kOpReleaseTip, {Address(&local)}));
+    // Blocks given back serve later tips, never one still held.
+    const int32_t shorter = PutToDo(m_db, kToDo, "s");
+    for (int round = 0; round < 3; ++round) {
+        void* again = nullptr;
+        ASSERT_EQ(kEngineOk, On(kOpGetTip, {I4(0), I4(round % 2 ? id : shorter), AddressOut(&again)}));
+        EXPECT_NE(second, again);
+        EXPECT_EQ(round % 2 ? "overwritten" : "s", TextOf(FindTag(ReadBack(again), "MEMO")));
+        EXPECT_EQ(kEngineOk, On(kOpReleaseTip, {Address(again)}));
+    }
+    EXPECT_EQ("overwritten", TextOf(FindTag(ReadBack(second), "MEMO")));
     // A buffer outlives the closing of its database.
     ASSERT_EQ(kEngineOk, Call(*m_engine, kOpClose, {I4(m_db)}));
     EXPECT_EQ("overwritten", TextOf(FindTag(ReadBack(second), "MEMO")));
