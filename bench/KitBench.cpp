@@ -13,6 +13,20 @@
 //   RandomGetTip GetTip by random id, against SELECT by key.
 // Then the bytes per tip of both files.
 //
+// Each "Floor<Name>" does, with raw SQLite on the engine's own file, only
+// the storage work that the engine's layout and the kit's contract cannot
+// avoid, with none of their checks, copies or calls: a bound on what the kit
+// can reach, printed as its share of the raw rate beside the kit's.
+//   Walk         stepping the fukuro's member rows and tip rows in order, 64
+//                to a snapshot, without building lines;
+//   Store        one transaction writing the tip row, its member row (and
+//                order index) and the change-log row that carries notices
+//                to other processes;
+//   ReadChangeWrite  the checked read, the stored version read again as the
+//                kit's put does, then a transaction writing the tip row and
+//                its change-log row;
+//   RandomGetTip the checked read (the tip row and its membership).
+//
 // The main data folder lies in /dev/shm when there is one, so that both
 // sides measure the work rather than the disk's sync; DiskStore's lies in
 // $VARO_BENCH_DISK_DIR, else /var/tmp.
@@ -90,6 +104,9 @@ public:
         sqlite3_stmt* statement = Prepare(sql);
         return sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
     }
+    // The row id of the last row inserted into a table with one: a member
+    // row (without row id) leaves the tip's.
+    sqlite3_int64 LastRowId() const { return sqlite3_last_insert_rowid(m_db); }
     // The bytes of the file's pages in use, after moving the log into it.
     sqlite3_int64 UsedBytes() {
         Exec("PRAGMA wal_checkpoint(TRUNCATE)");
@@ -162,6 +179,32 @@ void InsertRaw(sqlite3_stmt* insert, long fukuro, long position, const std::stri
     sqlite3_bind_blob(insert, 3, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
     sqlite3_step(insert);
     sqlite3_reset(insert);
+}
+
+// The floor's statements, on the engine's tables with the engine's settings.
+const char kFloorWalk[] =
+    "SELECT m.position, m.tip_id, t.stamp, t.fields FROM member m JOIN tip t ON t.id = m.tip_id"
+    " WHERE m.fukuro_id = ?1 AND (m.position, m.tip_id) > (?2, ?3) ORDER BY m.position, m.tip_id LIMIT 64";
+const char kFloorRead[] =
+    "SELECT t.trashed, EXISTS(SELECT 1 FROM member WHERE tip_id = ?1 AND fukuro_id = ?2), t.stamp, t.fields"
+    " FROM tip t WHERE t.id = ?1";
+const char kFloorInsertTip[] = "INSERT INTO tip(stamp, trashed, fields) VALUES('20270101000000', 0, ?1)";
+const char kFloorInsertMember[] =
+    "INSERT INTO member(fukuro_id, tip_id, position) VALUES(?1, last_insert_rowid(), ?2)";
+const char kFloorUpdateTip[] = "UPDATE tip SET stamp = ?2, fields = ?3 WHERE id = ?1";
+const char kFloorLog[] = "INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, 0, ?3)";
+
+void Step(sqlite3_stmt* statement) {
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+    }
+    sqlite3_reset(statement);
+}
+
+// The little-endian fukuro id a change-log row lists.
+std::string FukuroBytes(long fukuro) {
+    std::string bytes;
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(fukuro >> shift));
+    return bytes;
 }
 
 long StoreMemo(CVAROObj& kit, long db) {
@@ -392,6 +435,125 @@ void RawRandomGetTip(benchmark::State& state) {
     }
 }
 
+// A second connection to the kit's own file.
+RawDatabase& FloorFile() {
+    static RawDatabase file(BenchData::Get().shm.engineFile);
+    static bool ready = (file.Exec("PRAGMA foreign_keys=ON"), true);
+    (void)ready;
+    return file;
+}
+
+// The next batch after (position, tip); empty at the fukuro's end.
+size_t FloorBatch(sqlite3_stmt* walk, sqlite3_int64* position, sqlite3_int64* tip, std::vector<std::string>* batch) {
+    FloorFile().Exec("BEGIN");
+    sqlite3_bind_int64(walk, 1, kToDo);
+    sqlite3_bind_int64(walk, 2, *position);
+    sqlite3_bind_int64(walk, 3, *tip);
+    size_t count = 0;
+    for (; count < batch->size() && sqlite3_step(walk) == SQLITE_ROW; ++count) {
+        *position = sqlite3_column_int64(walk, 0);
+        *tip = sqlite3_column_int64(walk, 1);
+        (*batch)[count].assign(static_cast<const char*>(sqlite3_column_blob(walk, 3)),
+                               static_cast<size_t>(sqlite3_column_bytes(walk, 3)));
+    }
+    sqlite3_reset(walk);
+    FloorFile().Exec("COMMIT");
+    return count;
+}
+
+void FloorWalk(benchmark::State& state) {
+    sqlite3_stmt* walk = FloorFile().Prepare(kFloorWalk);
+    std::vector<std::string> batch(64);
+    size_t next = 0, count = 0;
+    sqlite3_int64 position = INT64_MIN, tip = INT64_MIN;
+    for (auto _ : state) {
+        if (next == count) {
+            next = 0;
+            count = FloorBatch(walk, &position, &tip, &batch);
+            if (count == 0) {
+                position = tip = INT64_MIN;
+                count = FloorBatch(walk, &position, &tip, &batch);
+            }
+            if (count == 0) {
+                state.SkipWithError("the fukuro holds no tips");
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(batch[next++]);
+    }
+}
+
+void FloorStore(benchmark::State& state) {
+    RawDatabase& file = FloorFile();
+    sqlite3_stmt* tipRow = file.Prepare(kFloorInsertTip);
+    sqlite3_stmt* memberRow = file.Prepare(kFloorInsertMember);
+    sqlite3_stmt* logRow = file.Prepare(kFloorLog);
+    const std::string& fields = BenchData::Get().memoBlob;
+    const std::string fukuros = FukuroBytes(kMemo);
+    sqlite3_int64 position = sqlite3_int64(1) << 40;
+    for (auto _ : state) {
+        file.Exec("BEGIN IMMEDIATE");
+        sqlite3_bind_blob(tipRow, 1, fields.data(), static_cast<int>(fields.size()), SQLITE_STATIC);
+        Step(tipRow);
+        sqlite3_bind_int64(memberRow, 1, kMemo);
+        sqlite3_bind_int64(memberRow, 2, position++);
+        Step(memberRow);
+        sqlite3_bind_int64(logRow, 1, file.LastRowId());
+        sqlite3_bind_int64(logRow, 2, 1);
+        sqlite3_bind_blob(logRow, 3, fukuros.data(), static_cast<int>(fukuros.size()), SQLITE_STATIC);
+        Step(logRow);
+        file.Exec("COMMIT");
+    }
+}
+
+// The checked read of GetTip: the tip row and its membership.
+void FloorRead(sqlite3_stmt* read, sqlite3_int64 tip, std::string* stamp, std::string* fields) {
+    sqlite3_bind_int64(read, 1, tip);
+    sqlite3_bind_int64(read, 2, kToDo);
+    if (sqlite3_step(read) == SQLITE_ROW) {
+        stamp->assign(reinterpret_cast<const char*>(sqlite3_column_text(read, 2)),
+                      static_cast<size_t>(sqlite3_column_bytes(read, 2)));
+        fields->assign(static_cast<const char*>(sqlite3_column_blob(read, 3)),
+                       static_cast<size_t>(sqlite3_column_bytes(read, 3)));
+    }
+    sqlite3_reset(read);
+}
+
+void FloorReadChangeWrite(benchmark::State& state) {
+    BenchData& data = BenchData::Get();
+    RawDatabase& file = FloorFile();
+    sqlite3_stmt* read = file.Prepare(kFloorRead);
+    sqlite3_stmt* update = file.Prepare(kFloorUpdateTip);
+    sqlite3_stmt* logRow = file.Prepare(kFloorLog);
+    const std::string fukuros = FukuroBytes(kToDo);
+    std::string stamp, fields;
+    size_t next = 0;
+    for (auto _ : state) {
+        const long tip = data.tips[next++ % data.tips.size()];
+        FloorRead(read, tip, &stamp, &fields);
+        FloorRead(read, tip, &stamp, &fields);
+        file.Exec("BEGIN IMMEDIATE");
+        sqlite3_bind_int64(update, 1, tip);
+        sqlite3_bind_text(update, 2, stamp.data(), static_cast<int>(stamp.size()), SQLITE_STATIC);
+        sqlite3_bind_blob(update, 3, fields.data(), static_cast<int>(fields.size()), SQLITE_STATIC);
+        Step(update);
+        sqlite3_bind_int64(logRow, 1, tip);
+        sqlite3_bind_int64(logRow, 2, 2);
+        sqlite3_bind_blob(logRow, 3, fukuros.data(), static_cast<int>(fukuros.size()), SQLITE_STATIC);
+        Step(logRow);
+        file.Exec("COMMIT");
+    }
+}
+
+void FloorRandomGetTip(benchmark::State& state) {
+    BenchData& data = BenchData::Get();
+    sqlite3_stmt* read = FloorFile().Prepare(kFloorRead);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
+    std::string stamp, fields;
+    for (auto _ : state) FloorRead(read, data.tips[pick(random)], &stamp, &fields);
+}
+
 BENCHMARK(KitWalk);
 BENCHMARK(RawWalk);
 BENCHMARK(KitStore)->Iterations(10000);
@@ -402,6 +564,10 @@ BENCHMARK(KitReadChangeWrite);
 BENCHMARK(RawReadChangeWrite);
 BENCHMARK(KitRandomGetTip);
 BENCHMARK(RawRandomGetTip);
+BENCHMARK(FloorWalk);
+BENCHMARK(FloorStore)->Iterations(10000);
+BENCHMARK(FloorReadChangeWrite);
+BENCHMARK(FloorRandomGetTip);
 
 // Fills a fukuro with `count` tips, then walks it once with ReadTip and
 // GetDisplayString, reporting resident memory before and after the walk.
