@@ -574,7 +574,7 @@ int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
     if (next <= 0 || next >= INT32_MAX) return kEngineStorageError;
     const int32_t newId = static_cast<int32_t>(next);
     Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
-    code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
+    code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
     if (code == kEngineOk) *id = newId;
     return code;
 }
@@ -582,7 +582,7 @@ int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
 int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
     if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
     Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2, fields=?3 WHERE id=?1");
-    return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
+    return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
 }
 
 // The position comes from a subquery of VALUES: an INSERT from a SELECT of
@@ -591,12 +591,12 @@ int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
     Statement insert = m_sql.Prepare(
         "INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
         " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))");
-    return Code(insert.Bind(1, fukuro).Bind(2, tip).Run());
+    return Code(insert.Bind(1, fukuro).Bind(2, tip).Send());
 }
 
 int32_t DatabaseFile::RemoveMember(int32_t fukuro, int32_t tip) {
     Statement remove = m_sql.Prepare("DELETE FROM member WHERE fukuro_id=?1 AND tip_id=?2");
-    return Code(remove.Bind(1, fukuro).Bind(2, tip).Run());
+    return Code(remove.Bind(1, fukuro).Bind(2, tip).Send());
 }
 
 int32_t DatabaseFile::Trash(int32_t tip) {
@@ -608,7 +608,7 @@ int32_t DatabaseFile::Trash(int32_t tip) {
     };
     for (const char* sql : steps) {
         Statement step = m_sql.Prepare(sql);
-        const int32_t code = Code(step.Bind(1, tip).Run());
+        const int32_t code = Code(step.Bind(1, tip).Send());
         if (code != kEngineOk) return code;
     }
     return kEngineOk;
@@ -623,12 +623,16 @@ int32_t DatabaseFile::Restore(int32_t tip) {
     };
     for (const char* sql : steps) {
         Statement step = m_sql.Prepare(sql);
-        const int32_t code = Code(step.Bind(1, tip).Run());
+        const int32_t code = Code(step.Bind(1, tip).Send());
         if (code != kEngineOk) return code;
     }
     return kEngineOk;
 }
 
+// The oldest entries go in batches, at every kPruneEvery-th entry, so that
+// most commits leave the head of the log alone; at least kKeptChanges
+// entries always stay. The statement finds its turn itself, so that neither
+// waits for an answer.
 int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_t>& fukuros,
                           PreferenceTopic topic) {
     const std::vector<uint8_t> ids = EncodeIds(fukuros);
@@ -637,15 +641,13 @@ int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_
         Statement log = m_sql.Prepare(
             "INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)");
         code = Code(log.Bind(1, tip).Bind(2, static_cast<int32_t>(kind)).Bind(3, static_cast<int>(topic))
-                       .BindBlobInPlace(4, ids.data(), ids.size()).Run());
+                       .BindBlobInPlace(4, ids.data(), ids.size()).Send());
     }
     if (code != kEngineOk) return code;
-    // The oldest entries go in batches, so that most commits leave the head
-    // of the log alone; at least kKeptChanges entries always stay.
-    const int64_t seq = m_sql.LastInsertId();
-    if (seq % kPruneEvery != 0) return kEngineOk;
-    Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= ?1");
-    return Code(prune.Bind(1, seq - kKeptChanges).Run());
+    Statement prune = m_sql.Prepare(
+        "DELETE FROM change_log WHERE seq <= (SELECT max(seq) FROM change_log) - ?1"
+        " AND (SELECT max(seq) FROM change_log) % ?2 = 0");
+    return Code(prune.Bind(1, kKeptChanges).Bind(2, kPruneEvery).Send());
 }
 
 int64_t DatabaseFile::LatestChange() {

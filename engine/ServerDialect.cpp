@@ -108,8 +108,8 @@ const DialectEntry kDialect[] = {
      ServerUse::Prepared},
     {"INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)",
      "INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"
-     " SELECT coalesce(max(seq), 0) + 1, $1::bigint, $2::bigint, $3::bigint, $4::bytea FROM change_log RETURNING seq",
-     ServerUse::InsertId},
+     " SELECT coalesce(max(seq), 0) + 1, $1::bigint, $2::bigint, $3::bigint, $4::bytea FROM change_log",
+     ServerUse::Prepared},
     {"INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"
      " SELECT max(?1, coalesce(max(seq), 0)) + 1, 0, ?2, 0, x'' FROM change_log",
      "INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"

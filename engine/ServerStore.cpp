@@ -14,6 +14,15 @@ namespace {
 // their own listeners may hear of them after the next read.
 std::atomic<int64_t> g_processCommits{0};
 
+std::atomic<uint64_t> g_roundTrips{0};
+
+// Every exchange that waits for the server's answer passes here.
+template <typename Answer>
+Answer RoundTrip(Answer answer) {
+    ++g_roundTrips;
+    return answer;
+}
+
 // Long enough for a loaded server, short enough that an application whose
 // server is gone learns it within a few seconds.
 const char kConnectTimeoutSeconds[] = "3";
@@ -63,6 +72,8 @@ bool ParseDecimal(const char* text, size_t size, int64_t* value) {
 }  // namespace
 
 const char kServerCatalogSchema[] = "varo";
+
+uint64_t ServerRoundTrips() { return g_roundTrips.load(); }
 
 bool IsServerSchemaName(const std::string& name) {
     if (name.empty() || name.size() > 63 || name[0] < 'a' || name[0] > 'z') return false;
@@ -140,21 +151,7 @@ int ServerStatement::Execute() {
 int ServerStatement::ExecuteOnce() {
     if (m_result) PQclear(m_result);
     m_result = nullptr;
-    PGconn* conn = m_connection.m_conn;
-    if (m_use != ServerUse::Prepared && m_use != ServerUse::InsertId) {
-        m_result = PQexec(conn, m_text.c_str());
-    } else {
-        if (!m_prepared) {
-            PGresult* prepared = PQprepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr);
-            const int rc = m_connection.CodeOfResult(prepared);
-            PQclear(prepared);
-            if (rc != SQLITE_OK) return rc;
-            m_prepared = true;
-        }
-        m_result = PQexecPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
-                                  m_formats.data(), 1);
-    }
-    const int rc = m_connection.CodeOfResult(m_result);
+    const int rc = m_connection.HasSent() ? ExchangeAfterSent() : Exchange();
     if (rc != SQLITE_OK) return rc;
     if (m_use == ServerUse::Commit) ++g_processCommits;
     m_connection.Counted(m_result);
@@ -166,6 +163,67 @@ int ServerStatement::ExecuteOnce() {
         m_row = -1;
     }
     return m_damaged ? SQLITE_CORRUPT : SQLITE_OK;
+}
+
+bool ServerStatement::IsPrepared() const { return m_use == ServerUse::Prepared || m_use == ServerUse::InsertId; }
+
+// One round trip, and one more on the statement's first use for its preparation.
+int ServerStatement::Exchange() {
+    PGconn* conn = m_connection.m_conn;
+    if (!IsPrepared()) {
+        m_result = RoundTrip(PQexec(conn, m_text.c_str()));
+        return m_connection.CodeOfResult(m_result);
+    }
+    if (!m_prepared) {
+        PGresult* prepared = RoundTrip(PQprepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr));
+        const int rc = m_connection.CodeOfResult(prepared);
+        PQclear(prepared);
+        if (rc != SQLITE_OK) return rc;
+        m_prepared = true;
+    }
+    m_result = RoundTrip(PQexecPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
+                                        m_formats.data(), 1));
+    return m_connection.CodeOfResult(m_result);
+}
+
+// A prepared statement or the COMMIT joins the statements sent before it,
+// and one round trip answers them all; a script first waits for their
+// answers. The first failure among them is the statement's own, but a
+// ROLLBACK runs whatever they answered.
+int ServerStatement::ExchangeAfterSent() {
+    if (IsPrepared() || m_use == ServerUse::Commit) {
+        const int sent = m_connection.SendInPipeline(*this);
+        const int rc = m_connection.CollectSent(sent == SQLITE_OK ? &m_result : nullptr);
+        return rc != SQLITE_OK ? rc : sent;
+    }
+    const int rc = m_connection.CollectSent(nullptr);
+    return rc == SQLITE_OK || m_use == ServerUse::Rollback ? Exchange() : rc;
+}
+
+// The parameters are copied into the connection's output as it is sent.
+bool ServerStatement::SendItself() {
+    PGconn* conn = m_connection.m_conn;
+    if (m_use == ServerUse::Commit) {
+        return PQsendQueryParams(conn, m_text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1) == 1;
+    }
+    if (!m_prepared) {
+        if (PQsendPrepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr) != 1) return false;
+        m_connection.m_sent.push_back(ServerConnection::SentStatement{this, true});
+        m_prepared = true;
+    }
+    return PQsendQueryPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
+                               m_formats.data(), 1) == 1;
+}
+
+int ServerStatement::Send() {
+    if (m_use != ServerUse::Prepared || !m_connection.InTransaction()) {
+        int rc;
+        while ((rc = Step()) == SQLITE_ROW) {
+        }
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    m_done = true;
+    return m_connection.WithReconnect([this] { return m_connection.SendInPipeline(*this); });
 }
 
 int ServerStatement::Step() {
@@ -262,6 +320,7 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
 // Statements stay cached across a reconnection: they are prepared again on
 // their next use.
 void ServerConnection::Close() {
+    m_sent.clear();
     m_cache.clear();
     m_lostTransaction = false;
     if (m_conn) PQfinish(m_conn);
@@ -308,6 +367,7 @@ bool ServerConnection::Reconnect() {
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) return false;
     ++m_epoch;
+    m_sent.clear();
     for (auto& entry : m_cache) entry.second->Unprepare();
     return Setup() == SQLITE_OK;
 }
@@ -355,6 +415,41 @@ int ServerConnection::CodeOfResult(PGresult* result) const {
     return CodeOfState(PQresultErrorField(result, PG_DIAG_SQLSTATE));
 }
 
+int ServerConnection::SendInPipeline(ServerStatement& statement) {
+    if (PQpipelineStatus(m_conn) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
+    if (!statement.SendItself()) return CodeOfResult(nullptr);
+    m_sent.push_back(SentStatement{&statement, false});
+    return SQLITE_OK;
+}
+
+// Each statement's answer ends with a null result, and the pipeline's with
+// its sync. Once the connection is lost nothing more comes.
+int ServerConnection::CollectSent(PGresult** last) {
+    std::vector<SentStatement> sent;
+    sent.swap(m_sent);
+    int rc = RoundTrip(PQpipelineSync(m_conn)) == 1 ? SQLITE_OK : CodeOfResult(nullptr);
+    for (size_t i = 0; i < sent.size() && PQstatus(m_conn) == CONNECTION_OK; ++i) {
+        PGresult* result = PQgetResult(m_conn);
+        const int code = CodeOfResult(result);
+        if (rc == SQLITE_OK) rc = code;
+        if (sent[i].preparation && code != SQLITE_OK) sent[i].statement->Unprepare();
+        const bool kept = last && i + 1 == sent.size();
+        if (kept) {
+            *last = result;
+        } else {
+            if (code == SQLITE_OK && !sent[i].preparation) Counted(result);
+            PQclear(result);
+        }
+        if (!result) continue;
+        while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
+    }
+    if (PQstatus(m_conn) == CONNECTION_OK) PQclear(PQgetResult(m_conn));
+    if (PQexitPipelineMode(m_conn) != 1 && rc == SQLITE_OK) rc = CodeOfResult(nullptr);
+    return rc;
+}
+
+int ServerConnection::SettleSent() { return m_sent.empty() ? SQLITE_OK : CollectSent(nullptr); }
+
 void ServerConnection::Counted(PGresult* result) {
     int64_t changed = 0;
     const char* tuples = PQcmdTuples(result);
@@ -369,7 +464,9 @@ int ServerConnection::Simple(const std::string& text) {
 }
 
 int ServerConnection::SimpleOnce(const std::string& text) {
-    PGresult* result = PQexec(m_conn, text.c_str());
+    const int settled = SettleSent();
+    if (settled != SQLITE_OK) return settled;
+    PGresult* result = RoundTrip(PQexec(m_conn, text.c_str()));
     const int rc = CodeOfResult(result);
     PQclear(result);
     return rc;
@@ -403,9 +500,11 @@ int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {
     *exists = false;
     if (!IsServerSchemaName(schema)) return SQLITE_MISUSE;
     return WithReconnect([this, &schema, exists] {
+        const int settled = SettleSent();
+        if (settled != SQLITE_OK) return settled;
         const char* params[] = {schema.c_str()};
-        PGresult* result = PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr, params,
-                                        nullptr, nullptr, 0);
+        PGresult* result = RoundTrip(PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr,
+                                                params, nullptr, nullptr, 0));
         const int rc = CodeOfResult(result);
         *exists = rc == SQLITE_OK && PQntuples(result) > 0;
         PQclear(result);
@@ -423,13 +522,15 @@ int ServerConnection::QueryNumber(const char* sql, const std::vector<int64_t>& p
 }
 
 int ServerConnection::QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
+    const int settled = SettleSent();
+    if (settled != SQLITE_OK) return settled;
     *value = 0;
     std::vector<std::string> texts;
     for (int64_t param : params) texts.push_back(std::to_string(param));
     std::vector<const char*> pointers;
     for (const std::string& text : texts) pointers.push_back(text.c_str());
-    PGresult* result = PQexecParams(m_conn, sql, static_cast<int>(pointers.size()), nullptr, pointers.data(),
-                                    nullptr, nullptr, 0);
+    PGresult* result = RoundTrip(PQexecParams(m_conn, sql, static_cast<int>(pointers.size()), nullptr,
+                                            pointers.data(), nullptr, nullptr, 0));
     int rc = CodeOfResult(result);
     if (rc == SQLITE_OK && PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0 &&
         PQnfields(result) > 0 && !PQgetisnull(result, 0, 0)) {

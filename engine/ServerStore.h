@@ -47,6 +47,10 @@ const int kStoreSchemaTooNew = 0x7E0002;
 // The version of the server layout this engine makes and understands.
 const int64_t kServerLayoutVersion = 1;
 
+// Round trips to a server made by every connection of this process: a
+// statement, or a batch of them sent together, and its answer.
+uint64_t ServerRoundTrips();
+
 // The schema of the catalog on the server.
 extern const char kServerCatalogSchema[];
 
@@ -74,6 +78,10 @@ public:
 
     // SQLITE_ROW with a row to read, SQLITE_DONE at the end, else a failure.
     int Step();
+    // A prepared statement inside a transaction is only sent, its answer
+    // read with the next statement's (ServerConnection); anything else runs
+    // to its end. The code of the sending, or of the run.
+    int Send();
 
     // A column of the current row; a value the server sent in a form the
     // column's type does not allow reads as 0 or empty and marks the
@@ -86,8 +94,16 @@ public:
     void Unprepare() { m_prepared = false; }
 
 private:
+    friend class ServerConnection;
+
     int Execute();
     int ExecuteOnce();
+    bool IsPrepared() const;
+    int Exchange();
+    int ExchangeAfterSent();
+    // Puts the statement, and its preparation when it needs one, in the
+    // connection's pipeline; false when that fails.
+    bool SendItself();
     bool HasCell(int column) const;
 
     ServerConnection& m_connection;
@@ -168,6 +184,18 @@ private:
     int CheckLayout();
     int QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value);
     int SimpleOnce(const std::string& text);
+    // The pipeline of statements sent inside a write transaction (Send)
+    // without waiting for their answers, which the next statement that
+    // waits reads with its own, in one round trip: a failure among them
+    // then shows there, at the latest at the COMMIT, and the transaction
+    // is rolled back as after any failure.
+    bool HasSent() const { return !m_sent.empty(); }
+    int SendInPipeline(ServerStatement& statement);
+    // Sends the pipeline's sync and reads every answer; the first failure.
+    // `last`, when given, receives the result of the last statement sent.
+    int CollectSent(pg_result** last);
+    // CollectSent before a statement that cannot join the pipeline.
+    int SettleSent();
     int CodeOfResult(pg_result* result) const;
     // Runs fixed text through the simple protocol: control statements and
     // scripts.
@@ -188,6 +216,11 @@ private:
     int64_t m_lastInsertId = 0;
     int m_changes = 0;
     std::unordered_map<const char*, std::unique_ptr<ServerStatement>> m_cache;
+    struct SentStatement {
+        ServerStatement* statement;
+        bool preparation;  // the statement's preparation rather than its run
+    };
+    std::vector<SentStatement> m_sent;
 };
 
 }  // namespace engine

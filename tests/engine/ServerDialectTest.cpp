@@ -33,7 +33,7 @@ TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
 
     const ServerText log = TranslateForServer("INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)",
                                               "vdb0000002a", 42);
-    EXPECT_EQ(ServerUse::InsertId, log.use);
+    EXPECT_EQ(ServerUse::Prepared, log.use);
     EXPECT_EQ(4, log.params);
 
     const ServerText plain = TranslateForServer("SELECT name FROM fukuro WHERE id=?1", "vdb0000002a", 42);
