@@ -463,6 +463,27 @@ int32_t DatabaseFile::PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* sta
     return kEngineOk;
 }
 
+// One row for each fukuro holding the tip, or one row without a fukuro.
+int32_t DatabaseFile::PlaceForStore(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                                    std::string* stamp, std::vector<int32_t>* holders) {
+    holders->clear();
+    Statement find = m_sql.Prepare(
+        "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+        " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, m.fukuro_id"
+        " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+        " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id");
+    find.Bind(1, tip).Bind(2, fukuro);
+    if (!find.Next()) return Code(find.rc());
+    *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
+    *fukuroExists = find.Int(1) != 0;
+    *member = find.Int(2) != 0;
+    find.BlobInto(3, stamp);
+    do {
+        if (!find.IsNull(4)) holders->push_back(static_cast<int32_t>(find.Int(4)));
+    } while (find.Next());
+    return Code(find.rc());
+}
+
 int32_t DatabaseFile::IsMember(int32_t fukuro, int32_t tip, bool* member) {
     Statement find = m_sql.Prepare("SELECT 1 FROM member WHERE fukuro_id=?1 AND tip_id=?2");
     find.Bind(1, fukuro).Bind(2, tip);

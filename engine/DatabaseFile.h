@@ -177,6 +177,10 @@ public:
     // file that keeps records.
     int32_t PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
                             OrderedRecord* record);
+    // TipPlace with the tip's stored stamp and the fukuros holding it, in
+    // one statement: what a store over the tip checks and logs.
+    int32_t PlaceForStore(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                          std::string* stamp, std::vector<int32_t>* holders);
     int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
     int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);

@@ -22,28 +22,32 @@ const int kReadAheadBatch = 64;
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
 
+// What a store over a tip found of it: its stored stamp, and the fukuros
+// holding it, which the change log names.
+struct StoreTarget {
+    std::string stamp;
+    std::vector<int32_t> holders;
+};
+
 // Stores a checked tip inside the caller's transaction: a new one (id 0) at
-// the end of the fukuro, an existing one in place, refused when `expected`
-// is given and the stored stamp is no longer that. Its LMTM is renewed
-// inside the transaction, so that writers in other processes always move it
-// forward.
-int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const std::string* expected, StoredTip* tip,
-                 int32_t* stored) {
+// the end of the fukuro, an existing one, found as `target`, in place,
+// refused when `expected` is given and the stored stamp is no longer that.
+// Its LMTM is renewed inside the transaction, so that writers in other
+// processes always move it forward.
+int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const StoreTarget& target,
+                 const std::string* expected, StoredTip* tip, int32_t* stored) {
     int32_t code = kEngineOk;
-    std::string previous;
-    if (id != 0) code = file.StoredStamp(id, &previous);
-    if (code == kEngineOk && expected && previous != *expected) code = kEngineChanged;
-    RenewStamp(tip, NextStamp(previous, time(nullptr)));
+    if (expected && target.stamp != *expected) code = kEngineChanged;
+    RenewStamp(tip, NextStamp(target.stamp, time(nullptr)));
     int32_t newId = id;
-    std::vector<int32_t> holders{fukuro};
     if (code == kEngineOk && id == 0) {
         code = file.InsertTip(*tip, &newId);
         if (code == kEngineOk) code = file.AddMember(fukuro, newId);
     } else if (code == kEngineOk) {
         code = file.ReplaceTip(id, *tip);
-        if (code == kEngineOk) code = file.FukurosOf(id, &holders);
     }
     const ChangeKind kind = id == 0 ? ChangeKind::TipAdded : ChangeKind::TipChanged;
+    const std::vector<int32_t> holders = id == 0 ? std::vector<int32_t>{fukuro} : target.holders;
     if (code == kEngineOk) code = file.Log(kind, newId, holders, TopicOf(*tip));
     if (code == kEngineOk) *stored = newId;
     return code;
@@ -63,6 +67,17 @@ int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
     bool fukuroExists = false;
     bool member = false;
     const int32_t code = file.TipPlace(tip, fukuro, &state, &fukuroExists, &member);
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
+}
+
+// CheckTipIn with what a store over the tip needs read in the same statement.
+int32_t CheckStoreTarget(DatabaseFile& file, int32_t fukuro, int32_t tip, StoreTarget* target) {
+    if (tip <= 0) return kEngineNoSuchTip;
+    TipState state = TipState::Missing;
+    bool fukuroExists = false;
+    bool member = false;
+    const int32_t code =
+        file.PlaceForStore(tip, fukuro, &state, &fukuroExists, &member, &target->stamp, &target->holders);
     return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
 }
 
@@ -262,14 +277,17 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     DatabaseFile& file = database->file;
     Transaction txn(file.Sql());
     if (database->writable) code = CodeFromSqlite(txn.Begin());
-    if (code == kEngineOk) code = id == 0 ? file.FukuroExists(fukuro) : CheckTipIn(file, fukuro, id);
+    StoreTarget target;
+    if (code == kEngineOk) code = id == 0 ? file.FukuroExists(fukuro) : CheckStoreTarget(file, fukuro, id, &target);
     if (code == kEngineOk) {
         code = CheckWritable(*database, {fukuro}, id == 0 ? std::vector<int32_t>() : std::vector<int32_t>{id});
     }
     if (code == kEngineOk) code = buffer;
     const bool seen = id != 0 && m_seen.db == a[0].i4 && m_seen.tip == id;
     int32_t stored = 0;
-    if (code == kEngineOk) code = StoreTip(file, fukuro, id, seen ? &m_seen.stamp : nullptr, &m_incoming, &stored);
+    if (code == kEngineOk) {
+        code = StoreTip(file, fukuro, id, target, seen ? &m_seen.stamp : nullptr, &m_incoming, &stored);
+    }
     code = CommitIfOk(txn, code);
     if (code != kEngineOk) return code;
     *idInOut = stored;

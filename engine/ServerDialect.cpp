@@ -91,6 +91,15 @@ const DialectEntry kDialect[] = {
      " EXISTS(SELECT 1 FROM member WHERE tip_id=$1 AND fukuro_id=$2), t.stamp, t.fields"
      " FROM (SELECT $1::bigint AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id",
      ServerUse::Prepared},
+    {"SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+     " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, m.fukuro_id"
+     " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+     " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id",
+     "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=$2),"
+     " EXISTS(SELECT 1 FROM member WHERE tip_id=$1 AND fukuro_id=$2), t.stamp, m.fukuro_id"
+     " FROM (SELECT $1::bigint AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+     " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id",
+     ServerUse::Prepared},
     {"INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
      " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))",
      "INSERT INTO member(fukuro_id, tip_id, position)"

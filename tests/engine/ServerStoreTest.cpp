@@ -362,7 +362,7 @@ TEST_F(ServerStoreTest, CommonOperationsKeepToTheirRoundTrips) {
     }
     EXPECT_LE(store, 5u);
     EXPECT_LE(get, 2u);
-    EXPECT_LE(change, 6u);
+    EXPECT_LE(change, 4u);
     EXPECT_LE(walk, 4u);
 }
 
