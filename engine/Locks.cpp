@@ -168,6 +168,12 @@ bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
     return probe.Bind(1, key).Next() && probe.Int(0) == 1;
 }
 
+void LockFile::ProbeAhead() {
+    if (!m_server.IsOpen()) return;
+    const int64_t key = ServerLockKey(m_server.Server()->LockSpace(), kHoldsExclusiveSlot);
+    m_server.Prepare(kOtherHoldsAtAll).Bind(1, key).SendAhead();
+}
+
 void LockFile::ForgetIfReconnected() {
     const uint64_t epoch = m_server.Server()->Epoch();
     if (epoch == m_serverEpoch) return;

@@ -76,6 +76,10 @@ public:
     // whole file, or none while the generation has not moved since a probe
     // found nothing; when it finds nothing, neither can the probes above.
     bool OtherHoldsAny();
+    // On a server, sends the probe of OtherHoldsAny ahead, so that its
+    // answer comes while the caller waits for its database; the next
+    // OtherHoldsAny reads it. Nothing on a file.
+    void ProbeAhead();
 
 private:
     void MapGeneration(bool writable);

@@ -151,7 +151,13 @@ int ServerStatement::Execute() {
 int ServerStatement::ExecuteOnce() {
     if (m_result) PQclear(m_result);
     m_result = nullptr;
-    const int rc = m_connection.HasSent() ? ExchangeAfterSent() : Exchange();
+    int rc;
+    if (m_connection.m_ahead == this) {
+        rc = m_connection.TakeAnswerAhead(&m_result);
+    } else {
+        m_connection.DropAnswerAhead();
+        rc = m_connection.HasSent() ? ExchangeAfterSent() : Exchange();
+    }
     if (rc != SQLITE_OK) return rc;
     if (m_use == ServerUse::Commit) ++g_processCommits;
     m_connection.Counted(m_result);
@@ -213,6 +219,19 @@ bool ServerStatement::SendItself() {
     }
     return PQsendQueryPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
                                m_formats.data(), 1) == 1;
+}
+
+// Only a statement prepared before, on a connection idle and up: anything
+// else runs as usual when stepped.
+void ServerStatement::SendAhead() {
+    PGconn* conn = m_connection.m_conn;
+    if (!IsPrepared() || !m_prepared || !conn || m_connection.InTransaction() || m_connection.HasSent()) return;
+    m_connection.DropAnswerAhead();
+    if (PQstatus(conn) != CONNECTION_OK) return;
+    if (PQsendQueryPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(), m_formats.data(),
+                            1) == 1) {
+        m_connection.m_ahead = this;
+    }
 }
 
 int ServerStatement::Send() {
@@ -321,6 +340,7 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
 // their next use.
 void ServerConnection::Close() {
     m_sent.clear();
+    m_ahead = nullptr;
     m_cache.clear();
     m_lostTransaction = false;
     if (m_conn) PQfinish(m_conn);
@@ -368,6 +388,7 @@ bool ServerConnection::Reconnect() {
     if (PQstatus(m_conn) != CONNECTION_OK) return false;
     ++m_epoch;
     m_sent.clear();
+    m_ahead = nullptr;
     for (auto& entry : m_cache) entry.second->Unprepare();
     return Setup() == SQLITE_OK;
 }
@@ -416,6 +437,7 @@ int ServerConnection::CodeOfResult(PGresult* result) const {
 }
 
 int ServerConnection::SendInPipeline(ServerStatement& statement) {
+    DropAnswerAhead();
     if (PQpipelineStatus(m_conn) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
     if (!statement.SendItself()) return CodeOfResult(nullptr);
     m_sent.push_back(SentStatement{&statement, false});
@@ -448,7 +470,23 @@ int ServerConnection::CollectSent(PGresult** last) {
     return rc;
 }
 
-int ServerConnection::SettleSent() { return m_sent.empty() ? SQLITE_OK : CollectSent(nullptr); }
+int ServerConnection::TakeAnswerAhead(PGresult** result) {
+    m_ahead = nullptr;
+    *result = PQgetResult(m_conn);
+    while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
+    return CodeOfResult(*result);
+}
+
+void ServerConnection::DropAnswerAhead() {
+    if (!m_ahead) return;
+    m_ahead = nullptr;
+    while (PGresult* answer = PQgetResult(m_conn)) PQclear(answer);
+}
+
+int ServerConnection::SettleSent() {
+    DropAnswerAhead();
+    return m_sent.empty() ? SQLITE_OK : CollectSent(nullptr);
+}
 
 void ServerConnection::Counted(PGresult* result) {
     int64_t changed = 0;
@@ -492,8 +530,9 @@ int ServerConnection::Exec(const char* script) {
     return Simple(TranslateForServer(script, m_schema, m_lockSpace).text);
 }
 
+// A connection waiting for an answer sent ahead was idle when it sent it.
 bool ServerConnection::InTransaction() const {
-    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE && PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
+    return m_conn && !m_ahead && PQtransactionStatus(m_conn) != PQTRANS_IDLE && PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
 }
 
 int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {

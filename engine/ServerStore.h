@@ -48,7 +48,9 @@ const int kStoreSchemaTooNew = 0x7E0002;
 const int64_t kServerLayoutVersion = 1;
 
 // Round trips to a server made by every connection of this process: a
-// statement, or a batch of them sent together, and its answer.
+// statement, or a batch of them sent together, and its answer. A statement
+// sent ahead (ServerStatement::SendAhead) is answered while another waits,
+// and is not counted.
 uint64_t ServerRoundTrips();
 
 // The schema of the catalog on the server.
@@ -78,6 +80,11 @@ public:
 
     // SQLITE_ROW with a row to read, SQLITE_DONE at the end, else a failure.
     int Step();
+    // Sends the statement now, on an idle connection, for its answer to
+    // come while other work goes on: its next Step reads that answer,
+    // whatever was bound since; any other statement of the connection
+    // drops it. Nothing for a statement not yet prepared.
+    void SendAhead();
     // A prepared statement inside a transaction is only sent, its answer
     // read with the next statement's (ServerConnection); anything else runs
     // to its end. The code of the sending, or of the run.
@@ -196,6 +203,9 @@ private:
     int CollectSent(pg_result** last);
     // CollectSent before a statement that cannot join the pipeline.
     int SettleSent();
+    // The answer of the statement sent ahead, which m_ahead names.
+    int TakeAnswerAhead(pg_result** result);
+    void DropAnswerAhead();
     int CodeOfResult(pg_result* result) const;
     // Runs fixed text through the simple protocol: control statements and
     // scripts.
@@ -221,6 +231,7 @@ private:
         bool preparation;  // the statement's preparation rather than its run
     };
     std::vector<SentStatement> m_sent;
+    ServerStatement* m_ahead = nullptr;
 };
 
 }  // namespace engine

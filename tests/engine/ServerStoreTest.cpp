@@ -360,9 +360,9 @@ TEST_F(ServerStoreTest, CommonOperationsKeepToTheirRoundTrips) {
         ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(m_db), I4(kToDo)}));
         ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
     }
-    EXPECT_LE(store, 5u);
-    EXPECT_LE(get, 2u);
-    EXPECT_LE(change, 4u);
+    EXPECT_LE(store, 4u);
+    EXPECT_LE(get, 1u);
+    EXPECT_LE(change, 3u);
     EXPECT_LE(walk, 4u);
 }
 
