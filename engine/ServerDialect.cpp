@@ -65,7 +65,7 @@ const DialectEntry kDialect[] = {
     {kDatabaseSchema, kServerDatabaseSchema, ServerUse::Simple},
     {kCatalogSchema, kServerCatalogTables, ServerUse::Simple},
     // Listeners hear of every write transaction when it commits.
-    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Simple},
+    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Begin},
     {"COMMIT", "COMMIT", ServerUse::Commit},
     {"ROLLBACK", "ROLLBACK", ServerUse::Rollback},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},

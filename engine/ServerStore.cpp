@@ -140,9 +140,19 @@ int ServerStatement::BindNull(int index) {
     return SQLITE_OK;
 }
 
+// A BEGIN on an idle connection waits to go with the transaction's first
+// statement; a transaction ended before one went ran nothing.
 int ServerStatement::Execute() {
     if (m_use == ServerUse::Rollback && m_connection.m_lostTransaction) {
         m_connection.m_lostTransaction = false;
+        return SQLITE_OK;
+    }
+    if (m_use == ServerUse::Begin && !m_connection.InTransaction()) {
+        m_connection.m_pendingBegin = &m_text;
+        return SQLITE_OK;
+    }
+    if ((m_use == ServerUse::Commit || m_use == ServerUse::Rollback) && m_connection.m_pendingBegin) {
+        m_connection.m_pendingBegin = nullptr;
         return SQLITE_OK;
     }
     return m_connection.WithReconnect([this] { return ExecuteOnce(); });
@@ -156,7 +166,7 @@ int ServerStatement::ExecuteOnce() {
         rc = m_connection.TakeAnswerAhead(&m_result);
     } else {
         m_connection.DropAnswerAhead();
-        rc = m_connection.HasSent() ? ExchangeAfterSent() : Exchange();
+        rc = m_connection.HasSent() || m_connection.m_pendingBegin ? ExchangeInPipeline() : Exchange();
     }
     if (rc != SQLITE_OK) return rc;
     if (m_use == ServerUse::Commit) ++g_processCommits;
@@ -192,18 +202,23 @@ int ServerStatement::Exchange() {
     return m_connection.CodeOfResult(m_result);
 }
 
-// A prepared statement or the COMMIT joins the statements sent before it,
-// and one round trip answers them all; a script first waits for their
-// answers. The first failure among them is the statement's own, but a
-// ROLLBACK runs whatever they answered.
-int ServerStatement::ExchangeAfterSent() {
-    if (IsPrepared() || m_use == ServerUse::Commit) {
-        const int sent = m_connection.SendInPipeline(*this);
-        const int rc = m_connection.CollectSent(sent == SQLITE_OK ? &m_result : nullptr);
-        return rc != SQLITE_OK ? rc : sent;
+// A prepared statement or the COMMIT joins the BEGIN or the statements sent
+// before it, and one round trip answers them all; a script first waits for
+// their answers. The first failure among them is the statement's own, but a
+// ROLLBACK runs whatever they answered. A connection lost before the BEGIN
+// was answered is made again, and the BEGIN sent again with the statement.
+int ServerStatement::ExchangeInPipeline() {
+    if (!IsPrepared() && m_use != ServerUse::Commit) {
+        int rc = m_connection.StartPendingBegin();
+        if (rc == SQLITE_OK) rc = m_connection.SettleSent();
+        return rc == SQLITE_OK || m_use == ServerUse::Rollback ? Exchange() : rc;
     }
-    const int rc = m_connection.CollectSent(nullptr);
-    return rc == SQLITE_OK || m_use == ServerUse::Rollback ? Exchange() : rc;
+    const std::string* begin = m_connection.m_pendingBegin;
+    int sent = begin ? m_connection.SendPendingBegin() : SQLITE_OK;
+    if (sent == SQLITE_OK) sent = m_connection.SendInPipeline(*this);
+    const int rc = m_connection.CollectSent(sent == SQLITE_OK ? &m_result : nullptr);
+    if (rc == kStoreUnreachable) m_connection.m_pendingBegin = begin;
+    return rc != SQLITE_OK ? rc : sent;
 }
 
 // The parameters are copied into the connection's output as it is sent.
@@ -341,6 +356,7 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
 void ServerConnection::Close() {
     m_sent.clear();
     m_ahead = nullptr;
+    m_pendingBegin = nullptr;
     m_cache.clear();
     m_lostTransaction = false;
     if (m_conn) PQfinish(m_conn);
@@ -390,12 +406,16 @@ bool ServerConnection::Reconnect() {
     m_sent.clear();
     m_ahead = nullptr;
     for (auto& entry : m_cache) entry.second->Unprepare();
-    return Setup() == SQLITE_OK;
+    const std::string* begin = m_pendingBegin;
+    m_pendingBegin = nullptr;
+    const bool ready = Setup() == SQLITE_OK;
+    m_pendingBegin = begin;
+    return ready;
 }
 
 int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
     if (m_lostTransaction || !EnsureConnected()) return kStoreUnreachable;
-    const bool idle = !InTransaction();
+    const bool idle = !InServerTransaction();
     const int rc = attempt();
     if (rc == kStoreUnreachable && !idle) m_lostTransaction = true;
     if (rc != kStoreUnreachable || !idle || !Reconnect()) return rc;
@@ -436,8 +456,37 @@ int ServerConnection::CodeOfResult(PGresult* result) const {
     return CodeOfState(PQresultErrorField(result, PG_DIAG_SQLSTATE));
 }
 
+// Each statement of the BEGIN's text goes on its own: the pipeline takes no scripts.
+int ServerConnection::SendPendingBegin() {
+    const std::string text = *m_pendingBegin;
+    m_pendingBegin = nullptr;
+    if (PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = text.substr(start, end - start);
+        if (PQsendQueryParams(m_conn, part.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1) != 1) {
+            return CodeOfResult(nullptr);
+        }
+        m_sent.push_back(SentStatement{nullptr, false});
+        start = end + 1;
+    }
+    return SQLITE_OK;
+}
+
+int ServerConnection::StartPendingBegin() {
+    const std::string* begin = m_pendingBegin;
+    if (!begin) return SQLITE_OK;
+    m_pendingBegin = nullptr;
+    const int rc = SimpleOnce(*begin);
+    if (rc == kStoreUnreachable) m_pendingBegin = begin;
+    return rc;
+}
+
 int ServerConnection::SendInPipeline(ServerStatement& statement) {
     DropAnswerAhead();
+    const int begun = StartPendingBegin();
+    if (begun != SQLITE_OK) return begun;
     if (PQpipelineStatus(m_conn) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
     if (!statement.SendItself()) return CodeOfResult(nullptr);
     m_sent.push_back(SentStatement{&statement, false});
@@ -502,7 +551,8 @@ int ServerConnection::Simple(const std::string& text) {
 }
 
 int ServerConnection::SimpleOnce(const std::string& text) {
-    const int settled = SettleSent();
+    int settled = StartPendingBegin();
+    if (settled == SQLITE_OK) settled = SettleSent();
     if (settled != SQLITE_OK) return settled;
     PGresult* result = RoundTrip(PQexec(m_conn, text.c_str()));
     const int rc = CodeOfResult(result);
@@ -530,8 +580,10 @@ int ServerConnection::Exec(const char* script) {
     return Simple(TranslateForServer(script, m_schema, m_lockSpace).text);
 }
 
+bool ServerConnection::InTransaction() const { return m_pendingBegin || InServerTransaction(); }
+
 // A connection waiting for an answer sent ahead was idle when it sent it.
-bool ServerConnection::InTransaction() const {
+bool ServerConnection::InServerTransaction() const {
     return m_conn && !m_ahead && PQtransactionStatus(m_conn) != PQTRANS_IDLE && PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
 }
 
@@ -539,7 +591,8 @@ int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {
     *exists = false;
     if (!IsServerSchemaName(schema)) return SQLITE_MISUSE;
     return WithReconnect([this, &schema, exists] {
-        const int settled = SettleSent();
+        int settled = StartPendingBegin();
+        if (settled == SQLITE_OK) settled = SettleSent();
         if (settled != SQLITE_OK) return settled;
         const char* params[] = {schema.c_str()};
         PGresult* result = RoundTrip(PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr,
@@ -561,7 +614,8 @@ int ServerConnection::QueryNumber(const char* sql, const std::vector<int64_t>& p
 }
 
 int ServerConnection::QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
-    const int settled = SettleSent();
+    int settled = StartPendingBegin();
+    if (settled == SQLITE_OK) settled = SettleSent();
     if (settled != SQLITE_OK) return settled;
     *value = 0;
     std::vector<std::string> texts;

@@ -16,7 +16,8 @@
 //
 // A write transaction takes a transaction-level advisory lock of its
 // database first, so that writers of one database take turns as with
-// BEGIN IMMEDIATE on a file, and every read after it sees the latest commit.
+// BEGIN IMMEDIATE on a file, and every read after it sees the latest commit. The BEGIN
+// and the lock go with the transaction's first statement, in one round trip.
 //
 // A connection lost outside a transaction is made again once, at the next
 // statement; Epoch() counts such reconnections, which drop every
@@ -107,7 +108,7 @@ private:
     int ExecuteOnce();
     bool IsPrepared() const;
     int Exchange();
-    int ExchangeAfterSent();
+    int ExchangeInPipeline();
     // Puts the statement, and its preparation when it needs one, in the
     // connection's pipeline; false when that fails.
     bool SendItself();
@@ -147,6 +148,8 @@ public:
 
     ServerStatement* Prepare(const char* sql, int* rc);
     int Exec(const char* script);
+    // Whether a transaction is open, its BEGIN perhaps still waiting to go
+    // with its first statement.
     bool InTransaction() const;
     int64_t TotalChanges() const { return m_totalChanges; }
     int64_t LastInsertId() const { return m_lastInsertId; }
@@ -203,6 +206,12 @@ private:
     int CollectSent(pg_result** last);
     // CollectSent before a statement that cannot join the pipeline.
     int SettleSent();
+    // The BEGIN of a transaction whose first statement has not gone yet
+    // (m_pendingBegin): into the pipeline, or run on its own.
+    int SendPendingBegin();
+    int StartPendingBegin();
+    // Whether the server has a transaction open on the connection.
+    bool InServerTransaction() const;
     // The answer of the statement sent ahead, which m_ahead names.
     int TakeAnswerAhead(pg_result** result);
     void DropAnswerAhead();
@@ -232,6 +241,7 @@ private:
     };
     std::vector<SentStatement> m_sent;
     ServerStatement* m_ahead = nullptr;
+    const std::string* m_pendingBegin = nullptr;  // the text of the BEGIN statement waiting
 };
 
 }  // namespace engine

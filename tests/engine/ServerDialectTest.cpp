@@ -23,7 +23,7 @@ TEST(ServerDialectTest, PlaceholdersAreNumberedOutsideQuotesAndCounted) {
 
 TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
     const ServerText begin = TranslateForServer("BEGIN IMMEDIATE", "vdb0000002a", 42);
-    EXPECT_EQ(ServerUse::Simple, begin.use);
+    EXPECT_EQ(ServerUse::Begin, begin.use);
     EXPECT_NE(std::string::npos, begin.text.find(std::to_string(ServerLockKey(42, kWritersLockSlot))));
     EXPECT_NE(std::string::npos, begin.text.find("NOTIFY varo_42"));
 
