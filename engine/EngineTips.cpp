@@ -1,6 +1,7 @@
 // Operations on tips: reading through an open fukuro or by id, storing with
 // a renewed LMTM, the trash, copies and control tips, and the read-only
 // state of what was last read.
+#include <algorithm>
 #include <ctime>
 
 #include "EngineArgs.h"
@@ -17,7 +18,11 @@ const int kReadCurrent = 0;
 const int kReadNext = 1;
 const int kReadPrevious = 2;
 const int kStepBatch = 64;
-const int kReadAheadBatch = 64;
+// A walk's first batch is small, for a walk that stops soon; each batch
+// that follows one read to its end is twice as large, up to the largest,
+// so that a long walk, on a server above all, asks seldom.
+const size_t kFirstReadAhead = 64;
+const size_t kLargestReadAhead = 1024;
 
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
@@ -195,6 +200,9 @@ int32_t VaroEngine::ReadAhead(OpenDatabase& database, int32_t fukuro, bool forwa
 // batch, never a stale tip.
 int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward) {
     ReadAheadBatch& batch = state.ahead;
+    const bool walkGoesOn = batch.count > 0 && batch.next == batch.count && batch.count == batch.asked &&
+                            batch.forward == forward;
+    batch.asked = walkGoesOn ? std::min(2 * batch.asked, kLargestReadAhead) : kFirstReadAhead;
     batch.count = 0;
     batch.next = 0;
     ChangeMark mark;
@@ -204,7 +212,7 @@ int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro
     if (code == kEngineOk) code = OpenedFukuro(database, fukuro, &open);
     const bool inclusive = forward && !state.cursor.onTip;
     if (code == kEngineOk) {
-        code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, kReadAheadBatch,
+        code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, static_cast<int>(batch.asked),
                                          &batch.records, &batch.count);
     }
     if (code != kEngineOk) {
