@@ -588,16 +588,30 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
 }
 
 int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
-    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
     int64_t next = 0;
     int32_t code = NextTipId(&next);
-    if (code != kEngineOk) return code;
-    if (next <= 0 || next >= INT32_MAX) return kEngineStorageError;
-    const int32_t newId = static_cast<int32_t>(next);
-    Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
-    code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
-    if (code == kEngineOk) *id = newId;
+    if (code == kEngineOk) code = InsertTipAs(next, tip);
+    if (code == kEngineOk) *id = static_cast<int32_t>(next);
     return code;
+}
+
+int32_t DatabaseFile::FukuroAndNextTipId(int32_t fukuro, int64_t* id) {
+    Statement read = m_sql.Prepare(
+        "SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=?1),"
+        " max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))");
+    read.Bind(1, fukuro);
+    if (!read.Next()) return Code(read.rc());
+    if (read.Int(0) == 0) return kEngineNoSuchFukuro;
+    if (read.IsNull(1)) return kEngineCorrupt;
+    *id = read.Int(1);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::InsertTipAs(int64_t id, const StoredTip& tip) {
+    if (id <= 0 || id >= INT32_MAX) return kEngineStorageError;
+    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
+    Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
+    return Code(insert.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
 }
 
 int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {

@@ -194,6 +194,10 @@ public:
     // The id the next new tip takes, never one given before.
     int32_t NextTipId(int64_t* id);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
+    // FukuroExists and NextTipId at once, in one statement: what storing a
+    // new tip in the fukuro checks and needs. Then InsertTipAs stores it.
+    int32_t FukuroAndNextTipId(int32_t fukuro, int64_t* id);
+    int32_t InsertTipAs(int64_t id, const StoredTip& tip);
     // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);
     // Appends the tip to the fukuro's order; nothing when it lies there already.

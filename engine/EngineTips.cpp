@@ -27,11 +27,12 @@ const size_t kLargestReadAhead = 1024;
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
 
-// What a store over a tip found of it: its stored stamp, and the fukuros
-// holding it, which the change log names.
+// What a store found: of a tip stored over, its stored stamp and the
+// fukuros holding it, which the change log names; for a new tip, its id.
 struct StoreTarget {
     std::string stamp;
     std::vector<int32_t> holders;
+    int64_t newId = 0;
 };
 
 // Stores a checked tip inside the caller's transaction: a new one (id 0) at
@@ -46,7 +47,8 @@ int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const StoreTarg
     RenewStamp(tip, NextStamp(target.stamp, time(nullptr)));
     int32_t newId = id;
     if (code == kEngineOk && id == 0) {
-        code = file.InsertTip(*tip, &newId);
+        code = file.InsertTipAs(target.newId, *tip);
+        newId = static_cast<int32_t>(target.newId);
         if (code == kEngineOk) code = file.AddMember(fukuro, newId);
     } else if (code == kEngineOk) {
         code = file.ReplaceTip(id, *tip);
@@ -288,7 +290,9 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     Transaction txn(file.Sql());
     if (database->writable) code = CodeFromSqlite(txn.Begin());
     StoreTarget target;
-    if (code == kEngineOk) code = id == 0 ? file.FukuroExists(fukuro) : CheckStoreTarget(file, fukuro, id, &target);
+    if (code == kEngineOk) {
+        code = id == 0 ? file.FukuroAndNextTipId(fukuro, &target.newId) : CheckStoreTarget(file, fukuro, id, &target);
+    }
     if (code == kEngineOk) {
         code = CheckWritable(*database, {fukuro}, id == 0 ? std::vector<int32_t>() : std::vector<int32_t>{id});
     }

@@ -84,6 +84,12 @@ const DialectEntry kDialect[] = {
      "SELECT CASE WHEN n IS NULL THEN NULL ELSE greatest(coalesce((SELECT max(id) FROM tip), 0) + 1, n) END"
      " FROM (SELECT (SELECT value::bigint FROM meta WHERE key='next_tip') AS n) AS floor",
      ServerUse::Prepared},
+    {"SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=?1),"
+     " max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))",
+     "SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=$1), CASE WHEN n IS NULL THEN NULL"
+     " ELSE greatest(coalesce((SELECT max(id) FROM tip), 0) + 1, n) END"
+     " FROM (SELECT (SELECT value::bigint FROM meta WHERE key='next_tip') AS n) AS floor",
+     ServerUse::Prepared},
     {"SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
      " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, t.fields"
      " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id",

@@ -360,7 +360,7 @@ TEST_F(ServerStoreTest, CommonOperationsKeepToTheirRoundTrips) {
         ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(m_db), I4(kToDo)}));
         ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
     }
-    EXPECT_LE(store, 3u);
+    EXPECT_LE(store, 2u);
     EXPECT_LE(get, 1u);
     EXPECT_LE(change, 2u);
     EXPECT_LE(walk, 4u);
