@@ -211,6 +211,7 @@ int32_t DatabaseFile::ReadFormat(int64_t* format) {
 
 void DatabaseFile::Close() {
     m_sql.Close();
+    m_logged = 0;
     m_sql.SetWriterQueue(nullptr);
     m_writers.Close();
 }
@@ -664,10 +665,10 @@ int32_t DatabaseFile::Restore(int32_t tip) {
     return kEngineOk;
 }
 
-// The oldest entries go in batches, at every kPruneEvery-th entry, so that
-// most commits leave the head of the log alone; at least kKeptChanges
-// entries always stay. The statement finds its turn itself, so that neither
-// waits for an answer.
+// The oldest entries go in batches, with the connection's first entry and
+// every kPruneEvery-th after it, so that most commits leave the head of the
+// log alone and every writer prunes; at least kKeptChanges entries always
+// stay. Neither statement waits for an answer.
 int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_t>& fukuros,
                           PreferenceTopic topic) {
     const std::vector<uint8_t> ids = EncodeIds(fukuros);
@@ -678,11 +679,9 @@ int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_
         code = Code(log.Bind(1, tip).Bind(2, static_cast<int32_t>(kind)).Bind(3, static_cast<int>(topic))
                        .BindBlobInPlace(4, ids.data(), ids.size()).Send());
     }
-    if (code != kEngineOk) return code;
-    Statement prune = m_sql.Prepare(
-        "DELETE FROM change_log WHERE seq <= (SELECT max(seq) FROM change_log) - ?1"
-        " AND (SELECT max(seq) FROM change_log) % ?2 = 0");
-    return Code(prune.Bind(1, kKeptChanges).Bind(2, kPruneEvery).Send());
+    if (code != kEngineOk || m_logged++ % kPruneEvery != 0) return code;
+    Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= (SELECT max(seq) FROM change_log) - ?1");
+    return Code(prune.Bind(1, kKeptChanges).Send());
 }
 
 int64_t DatabaseFile::LatestChange() {

@@ -235,6 +235,7 @@ private:
     Connection m_sql;
     int64_t m_format = 0;
     std::vector<uint8_t> m_record;  // the encoding buffer, kept from one store to the next
+    int64_t m_logged = 0;           // change log entries this connection wrote
 };
 
 }  // namespace engine
