@@ -64,8 +64,10 @@ const char kServerCatalogTables[] =
 const DialectEntry kDialect[] = {
     {kDatabaseSchema, kServerDatabaseSchema, ServerUse::Simple},
     {kCatalogSchema, kServerCatalogTables, ServerUse::Simple},
-    // Listeners hear of every write transaction when it commits.
-    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Begin},
+    // Listeners hear of every write transaction when it commits; the lock
+    // and the notification are one statement, for the server to run.
+    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers), pg_notify('varo_@space', '')",
+     ServerUse::Begin},
     {"COMMIT", "COMMIT", ServerUse::Commit},
     {"ROLLBACK", "ROLLBACK", ServerUse::Rollback},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},

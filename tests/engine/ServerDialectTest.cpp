@@ -25,7 +25,7 @@ TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
     const ServerText begin = TranslateForServer("BEGIN IMMEDIATE", "vdb0000002a", 42);
     EXPECT_EQ(ServerUse::Begin, begin.use);
     EXPECT_NE(std::string::npos, begin.text.find(std::to_string(ServerLockKey(42, kWritersLockSlot))));
-    EXPECT_NE(std::string::npos, begin.text.find("NOTIFY varo_42"));
+    EXPECT_NE(std::string::npos, begin.text.find("pg_notify('varo_42', '')"));
 
     const ServerText schema = TranslateForServer(kDatabaseSchema, "vdb0000002a", 42);
     EXPECT_EQ(0u, schema.text.find("CREATE SCHEMA \"vdb0000002a\";"));
