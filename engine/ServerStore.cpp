@@ -209,8 +209,7 @@ int ServerStatement::Exchange() {
 // was answered is made again, and the BEGIN sent again with the statement.
 int ServerStatement::ExchangeInPipeline() {
     if (!IsPrepared() && m_use != ServerUse::Commit) {
-        int rc = m_connection.StartPendingBegin();
-        if (rc == SQLITE_OK) rc = m_connection.SettleSent();
+        const int rc = m_connection.Settle();
         return rc == SQLITE_OK || m_use == ServerUse::Rollback ? Exchange() : rc;
     }
     const std::string* begin = m_connection.m_pendingBegin;
@@ -532,9 +531,11 @@ void ServerConnection::DropAnswerAhead() {
     while (PGresult* answer = PQgetResult(m_conn)) PQclear(answer);
 }
 
-int ServerConnection::SettleSent() {
+int ServerConnection::Settle() {
     DropAnswerAhead();
-    return m_sent.empty() ? SQLITE_OK : CollectSent(nullptr);
+    const int rc = StartPendingBegin();
+    if (rc != SQLITE_OK || m_sent.empty()) return rc;
+    return CollectSent(nullptr);
 }
 
 void ServerConnection::Counted(PGresult* result) {
@@ -551,8 +552,7 @@ int ServerConnection::Simple(const std::string& text) {
 }
 
 int ServerConnection::SimpleOnce(const std::string& text) {
-    int settled = StartPendingBegin();
-    if (settled == SQLITE_OK) settled = SettleSent();
+    const int settled = Settle();
     if (settled != SQLITE_OK) return settled;
     PGresult* result = RoundTrip(PQexec(m_conn, text.c_str()));
     const int rc = CodeOfResult(result);
@@ -584,15 +584,16 @@ bool ServerConnection::InTransaction() const { return m_pendingBegin || InServer
 
 // A connection waiting for an answer sent ahead was idle when it sent it.
 bool ServerConnection::InServerTransaction() const {
-    return m_conn && !m_ahead && PQtransactionStatus(m_conn) != PQTRANS_IDLE && PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
+    if (!m_conn || m_ahead) return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+    return status != PQTRANS_IDLE && status != PQTRANS_UNKNOWN;
 }
 
 int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {
     *exists = false;
     if (!IsServerSchemaName(schema)) return SQLITE_MISUSE;
     return WithReconnect([this, &schema, exists] {
-        int settled = StartPendingBegin();
-        if (settled == SQLITE_OK) settled = SettleSent();
+        const int settled = Settle();
         if (settled != SQLITE_OK) return settled;
         const char* params[] = {schema.c_str()};
         PGresult* result = RoundTrip(PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr,
@@ -614,10 +615,9 @@ int ServerConnection::QueryNumber(const char* sql, const std::vector<int64_t>& p
 }
 
 int ServerConnection::QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
-    int settled = StartPendingBegin();
-    if (settled == SQLITE_OK) settled = SettleSent();
-    if (settled != SQLITE_OK) return settled;
     *value = 0;
+    const int settled = Settle();
+    if (settled != SQLITE_OK) return settled;
     std::vector<std::string> texts;
     for (int64_t param : params) texts.push_back(std::to_string(param));
     std::vector<const char*> pointers;

@@ -204,8 +204,9 @@ private:
     // Sends the pipeline's sync and reads every answer; the first failure.
     // `last`, when given, receives the result of the last statement sent.
     int CollectSent(pg_result** last);
-    // CollectSent before a statement that cannot join the pipeline.
-    int SettleSent();
+    // Before a statement that goes on its own: drops an answer sent ahead,
+    // starts a waiting BEGIN and reads the answers of the pipeline.
+    int Settle();
     // The BEGIN of a transaction whose first statement has not gone yet
     // (m_pendingBegin): into the pipeline, or run on its own.
     int SendPendingBegin();
@@ -236,8 +237,8 @@ private:
     int m_changes = 0;
     std::unordered_map<const char*, std::unique_ptr<ServerStatement>> m_cache;
     struct SentStatement {
-        ServerStatement* statement;
-        bool preparation;  // the statement's preparation rather than its run
+        ServerStatement* statement;  // null for a statement of the BEGIN
+        bool preparation;            // the statement's preparation rather than its run
     };
     std::vector<SentStatement> m_sent;
     ServerStatement* m_ahead = nullptr;
