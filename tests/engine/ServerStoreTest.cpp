@@ -402,8 +402,9 @@ TEST_F(ServerStoreTest, AServerRestartedBetweenOperationsIsReconnectedWithoutIts
 
 // A write transaction's BEGIN goes with its first statement: when the
 // server was restarted since the last operation, a store as the first
-// operation after it connects again, begins again and is stored.
-TEST_F(ServerStoreTest, AStoreFirstAfterARestartConnectsAgainAndIsStored) {
+// operation after it connects again and begins again, so that a store
+// refused half way still leaves nothing behind, and the next is stored.
+TEST_F(ServerStoreTest, AStoreFirstAfterARestartConnectsAgainInItsTransaction) {
     OwnCluster cluster;
     ASSERT_TRUE(cluster.Started());
     setenv("VARO_SERVER", cluster.Server().c_str(), 1);
@@ -416,6 +417,19 @@ TEST_F(ServerStoreTest, AStoreFirstAfterARestartConnectsAgainAndIsStored) {
     ASSERT_EQ(kEngineOk, OpenDb(db, engine.get()));
     int32_t tip = 0;
     ASSERT_EQ(kEngineOk, PutTip(db, kToDo, 0, ToDoFields("before"), engine.get(), &tip));
+    char schema[16];
+    snprintf(schema, sizeof schema, "vdb%08x", static_cast<uint32_t>(db));
+    const std::string inSchema = "SET search_path TO " + std::string(schema) + "; ";
+
+    ASSERT_TRUE(cluster.Run("halt"));
+    ASSERT_TRUE(cluster.Run("resume"));
+    const std::string refuse =
+        "ALTER TABLE member ADD CONSTRAINT refused CHECK (fukuro_id <> " + std::to_string(kToDo) + ") NOT VALID";
+    ASSERT_TRUE(RunOnServer(cluster.Server(), inSchema + refuse));
+    EXPECT_EQ(kEngineStorageError, PutTip(db, kToDo, 0, ToDoFields("refused"), engine.get()));
+    EXPECT_TRUE(RunOnServer(cluster.Server(), inSchema + "ALTER TABLE member DROP CONSTRAINT refused;"
+                                                         " DO $$ BEGIN IF (SELECT count(*) FROM tip) <> 1 THEN"
+                                                         " RAISE EXCEPTION 'left behind'; END IF; END $$"));
 
     ASSERT_TRUE(cluster.Run("halt"));
     ASSERT_TRUE(cluster.Run("resume"));
