@@ -253,7 +253,7 @@ int32_t VaroEngine::GetTip(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
-    database->locks.ProbeAhead();
+    const LockFile::ProbeSentAhead probe = database->locks.ProbeAhead();
     if (database->file.KeepsRecords()) return GetRecordedTip(*database, a[1].i4, a[2].i4, a[3].addressOut);
     ReadTransaction snapshot(database->file.Sql());
     code = CheckTipIn(database->file, a[1].i4, a[2].i4);
@@ -285,7 +285,7 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
     const int32_t buffer = ReadTipBuffer(a[3].address, &m_incoming);
-    database->locks.ProbeAhead();
+    const LockFile::ProbeSentAhead probe = database->locks.ProbeAhead();
     DatabaseFile& file = database->file;
     Transaction txn(file.Sql());
     if (database->writable) code = CodeFromSqlite(txn.Begin());

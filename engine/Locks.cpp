@@ -168,10 +168,16 @@ bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
     return probe.Bind(1, key).Next() && probe.Int(0) == 1;
 }
 
-void LockFile::ProbeAhead() {
-    if (!m_server.IsOpen()) return;
-    const int64_t key = ServerLockKey(m_server.Server()->LockSpace(), kHoldsExclusiveSlot);
-    m_server.Prepare(kOtherHoldsAtAll).Bind(1, key).SendAhead();
+LockFile::ProbeSentAhead LockFile::ProbeAhead() {
+    if (m_server.IsOpen()) {
+        const int64_t key = ServerLockKey(m_server.Server()->LockSpace(), kHoldsExclusiveSlot);
+        m_server.Prepare(kOtherHoldsAtAll).Bind(1, key).SendAhead();
+    }
+    return ProbeSentAhead(*this);
+}
+
+void LockFile::DropProbeAhead() {
+    if (m_server.IsOpen()) m_server.Server()->DropAnswerAhead();
 }
 
 void LockFile::ForgetIfReconnected() {

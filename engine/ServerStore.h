@@ -175,6 +175,10 @@ public:
     // notifications have arrived, with no round trip; -1 otherwise.
     int64_t ChangeMark();
 
+    // Reads and drops the answer of a statement sent ahead
+    // (ServerStatement::SendAhead) that was not stepped.
+    void DropAnswerAhead();
+
     // Runs a statement of fixed text with up to two integer parameters and
     // reads the first column of its only row as a number (0 for none).
     int QueryNumber(const char* sql, const std::vector<int64_t>& params, int64_t* value);
@@ -215,7 +219,6 @@ private:
     bool InServerTransaction() const;
     // The answer of the statement sent ahead, which m_ahead names.
     int TakeAnswerAhead(pg_result** result);
-    void DropAnswerAhead();
     int CodeOfResult(pg_result* result) const;
     // Runs fixed text through the simple protocol: control statements and
     // scripts.

@@ -120,6 +120,22 @@ TEST_F(ServerStoreTest, AnotherMachinesLockHoldsThisOneOffUntilItsHolderDies) {
     EXPECT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("taken over")));
 }
 
+// The lock probe an operation sends ahead answers that operation alone: one
+// that failed before reading it leaves no answer for a later question.
+TEST_F(ServerStoreTest, ALockProbeSentAheadAnswersItsOwnOperationOnly) {
+    PutToDo(m_db, kToDo, "probed once");
+    void* buffer = nullptr;
+    EXPECT_EQ(kEngineNoSuchTip, Call(*m_engine, kOpGetTip, {I4(m_db), I4(kToDo), I4(4242), AddressOut(&buffer)}));
+    const int32_t db = m_db;
+    Machine other(OtherFolder(), [db](Engine& engine) {
+        int16_t flag = 0;
+        return Call(engine, kOpLockOpen, {I4(db), I2Out(&flag)}) == kEngineOk ? 'L' : 'F';
+    });
+    ASSERT_EQ('L', other.Answer());
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(1, ReadOnly());
+}
+
 TEST_F(ServerStoreTest, AChangeFromAnotherMachineIsNoticedAndConflictsWithAStaleStore) {
     const int32_t tip = PutToDo(m_db, kToDo, "first");
     WatchItem item{m_db, kToDo, 0};
