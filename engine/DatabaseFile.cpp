@@ -211,6 +211,7 @@ int32_t DatabaseFile::ReadFormat(int64_t* format) {
 
 void DatabaseFile::Close() {
     m_sql.Close();
+    m_logged = 0;
     m_sql.SetWriterQueue(nullptr);
     m_writers.Close();
 }
@@ -463,6 +464,27 @@ int32_t DatabaseFile::PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* sta
     return kEngineOk;
 }
 
+// One row for each fukuro holding the tip, or one row without a fukuro.
+int32_t DatabaseFile::PlaceForStore(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                                    std::string* stamp, std::vector<int32_t>* holders) {
+    holders->clear();
+    Statement find = m_sql.Prepare(
+        "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+        " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, m.fukuro_id"
+        " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+        " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id");
+    find.Bind(1, tip).Bind(2, fukuro);
+    if (!find.Next()) return Code(find.rc());
+    *state = find.IsNull(0) ? TipState::Missing : (find.Int(0) ? TipState::Trashed : TipState::Live);
+    *fukuroExists = find.Int(1) != 0;
+    *member = find.Int(2) != 0;
+    find.BlobInto(3, stamp);
+    do {
+        if (!find.IsNull(4)) holders->push_back(static_cast<int32_t>(find.Int(4)));
+    } while (find.Next());
+    return Code(find.rc());
+}
+
 int32_t DatabaseFile::IsMember(int32_t fukuro, int32_t tip, bool* member) {
     Statement find = m_sql.Prepare("SELECT 1 FROM member WHERE fukuro_id=?1 AND tip_id=?2");
     find.Bind(1, fukuro).Bind(2, tip);
@@ -567,22 +589,36 @@ int32_t DatabaseFile::StoredStamp(int32_t tip, std::string* stamp) {
 }
 
 int32_t DatabaseFile::InsertTip(const StoredTip& tip, int32_t* id) {
-    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
     int64_t next = 0;
     int32_t code = NextTipId(&next);
-    if (code != kEngineOk) return code;
-    if (next <= 0 || next >= INT32_MAX) return kEngineStorageError;
-    const int32_t newId = static_cast<int32_t>(next);
-    Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
-    code = Code(insert.Bind(1, newId).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
-    if (code == kEngineOk) *id = newId;
+    if (code == kEngineOk) code = InsertTipAs(next, tip);
+    if (code == kEngineOk) *id = static_cast<int32_t>(next);
     return code;
+}
+
+int32_t DatabaseFile::FukuroAndNextTipId(int32_t fukuro, int64_t* id) {
+    Statement read = m_sql.Prepare(
+        "SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=?1),"
+        " max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))");
+    read.Bind(1, fukuro);
+    if (!read.Next()) return Code(read.rc());
+    if (read.Int(0) == 0) return kEngineNoSuchFukuro;
+    if (read.IsNull(1)) return kEngineCorrupt;
+    *id = read.Int(1);
+    return kEngineOk;
+}
+
+int32_t DatabaseFile::InsertTipAs(int64_t id, const StoredTip& tip) {
+    if (id <= 0 || id >= INT32_MAX) return kEngineStorageError;
+    if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
+    Statement insert = m_sql.Prepare("INSERT INTO tip(id, stamp, fields) VALUES(?1, ?2, ?3)");
+    return Code(insert.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
 }
 
 int32_t DatabaseFile::ReplaceTip(int32_t id, const StoredTip& tip) {
     if (!EncodeFieldRecord(tip, &m_record)) return kEngineBadTipBuffer;
     Statement update = m_sql.Prepare("UPDATE tip SET stamp=?2, fields=?3 WHERE id=?1");
-    return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Run());
+    return Code(update.Bind(1, id).BindText(2, StampOf(tip)).BindBlobInPlace(3, m_record.data(), m_record.size()).Send());
 }
 
 // The position comes from a subquery of VALUES: an INSERT from a SELECT of
@@ -591,12 +627,12 @@ int32_t DatabaseFile::AddMember(int32_t fukuro, int32_t tip) {
     Statement insert = m_sql.Prepare(
         "INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
         " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))");
-    return Code(insert.Bind(1, fukuro).Bind(2, tip).Run());
+    return Code(insert.Bind(1, fukuro).Bind(2, tip).Send());
 }
 
 int32_t DatabaseFile::RemoveMember(int32_t fukuro, int32_t tip) {
     Statement remove = m_sql.Prepare("DELETE FROM member WHERE fukuro_id=?1 AND tip_id=?2");
-    return Code(remove.Bind(1, fukuro).Bind(2, tip).Run());
+    return Code(remove.Bind(1, fukuro).Bind(2, tip).Send());
 }
 
 int32_t DatabaseFile::Trash(int32_t tip) {
@@ -608,7 +644,7 @@ int32_t DatabaseFile::Trash(int32_t tip) {
     };
     for (const char* sql : steps) {
         Statement step = m_sql.Prepare(sql);
-        const int32_t code = Code(step.Bind(1, tip).Run());
+        const int32_t code = Code(step.Bind(1, tip).Send());
         if (code != kEngineOk) return code;
     }
     return kEngineOk;
@@ -623,12 +659,16 @@ int32_t DatabaseFile::Restore(int32_t tip) {
     };
     for (const char* sql : steps) {
         Statement step = m_sql.Prepare(sql);
-        const int32_t code = Code(step.Bind(1, tip).Run());
+        const int32_t code = Code(step.Bind(1, tip).Send());
         if (code != kEngineOk) return code;
     }
     return kEngineOk;
 }
 
+// The oldest entries go in batches, with the connection's first entry and
+// every kPruneEvery-th after it, so that most commits leave the head of the
+// log alone and every writer prunes; at least kKeptChanges entries always
+// stay. Neither statement waits for an answer.
 int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_t>& fukuros,
                           PreferenceTopic topic) {
     const std::vector<uint8_t> ids = EncodeIds(fukuros);
@@ -637,15 +677,11 @@ int32_t DatabaseFile::Log(ChangeKind kind, int32_t tip, const std::vector<int32_
         Statement log = m_sql.Prepare(
             "INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)");
         code = Code(log.Bind(1, tip).Bind(2, static_cast<int32_t>(kind)).Bind(3, static_cast<int>(topic))
-                       .BindBlobInPlace(4, ids.data(), ids.size()).Run());
+                       .BindBlobInPlace(4, ids.data(), ids.size()).Send());
     }
-    if (code != kEngineOk) return code;
-    // The oldest entries go in batches, so that most commits leave the head
-    // of the log alone; at least kKeptChanges entries always stay.
-    const int64_t seq = m_sql.LastInsertId();
-    if (seq % kPruneEvery != 0) return kEngineOk;
-    Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= ?1");
-    return Code(prune.Bind(1, seq - kKeptChanges).Run());
+    if (code != kEngineOk || m_logged++ % kPruneEvery != 0) return code;
+    Statement prune = m_sql.Prepare("DELETE FROM change_log WHERE seq <= (SELECT max(seq) FROM change_log) - ?1");
+    return Code(prune.Bind(1, kKeptChanges).Send());
 }
 
 int64_t DatabaseFile::LatestChange() {

@@ -177,6 +177,10 @@ public:
     // file that keeps records.
     int32_t PlaceWithRecord(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
                             OrderedRecord* record);
+    // TipPlace with the tip's stored stamp and the fukuros holding it, in
+    // one statement: what a store over the tip checks and logs.
+    int32_t PlaceForStore(int32_t tip, int32_t fukuro, TipState* state, bool* fukuroExists, bool* member,
+                          std::string* stamp, std::vector<int32_t>* holders);
     int32_t IsMember(int32_t fukuro, int32_t tip, bool* member);
     int32_t FukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
     int32_t TrashedFukurosOf(int32_t tip, std::vector<int32_t>* fukuros);
@@ -190,6 +194,10 @@ public:
     // The id the next new tip takes, never one given before.
     int32_t NextTipId(int64_t* id);
     int32_t InsertTip(const StoredTip& tip, int32_t* id);
+    // FukuroExists and NextTipId at once, in one statement: what storing a
+    // new tip in the fukuro checks and needs. Then InsertTipAs stores it.
+    int32_t FukuroAndNextTipId(int32_t fukuro, int64_t* id);
+    int32_t InsertTipAs(int64_t id, const StoredTip& tip);
     // kEngineBadTipBuffer when a field cannot be stored (FieldRecord.h).
     int32_t ReplaceTip(int32_t id, const StoredTip& tip);
     // Appends the tip to the fukuro's order; nothing when it lies there already.
@@ -227,6 +235,7 @@ private:
     Connection m_sql;
     int64_t m_format = 0;
     std::vector<uint8_t> m_record;  // the encoding buffer, kept from one store to the next
+    int64_t m_logged = 0;           // change log entries this connection wrote
 };
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 // Operations on tips: reading through an open fukuro or by id, storing with
 // a renewed LMTM, the trash, copies and control tips, and the read-only
 // state of what was last read.
+#include <algorithm>
 #include <ctime>
 
 #include "EngineArgs.h"
@@ -17,33 +18,43 @@ const int kReadCurrent = 0;
 const int kReadNext = 1;
 const int kReadPrevious = 2;
 const int kStepBatch = 64;
-const int kReadAheadBatch = 64;
+// A walk's first batch is small, for a walk that stops soon; each batch
+// that follows one read to its end is twice as large, up to the largest,
+// so that a long walk, on a server above all, asks seldom.
+const size_t kFirstReadAhead = 64;
+const size_t kLargestReadAhead = 1024;
 
 // Field types whose data is text that TipSearch looks into.
 bool IsSearchedType(uint32_t type) { return type >= 1 && type <= 4; }
 
+// What a store found: of a tip stored over, its stored stamp and the
+// fukuros holding it, which the change log names; for a new tip, its id.
+struct StoreTarget {
+    std::string stamp;
+    std::vector<int32_t> holders;
+    int64_t newId = 0;
+};
+
 // Stores a checked tip inside the caller's transaction: a new one (id 0) at
-// the end of the fukuro, an existing one in place, refused when `expected`
-// is given and the stored stamp is no longer that. Its LMTM is renewed
-// inside the transaction, so that writers in other processes always move it
-// forward.
-int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const std::string* expected, StoredTip* tip,
-                 int32_t* stored) {
+// the end of the fukuro, an existing one, found as `target`, in place,
+// refused when `expected` is given and the stored stamp is no longer that.
+// Its LMTM is renewed inside the transaction, so that writers in other
+// processes always move it forward.
+int32_t StoreTip(DatabaseFile& file, int32_t fukuro, int32_t id, const StoreTarget& target,
+                 const std::string* expected, StoredTip* tip, int32_t* stored) {
     int32_t code = kEngineOk;
-    std::string previous;
-    if (id != 0) code = file.StoredStamp(id, &previous);
-    if (code == kEngineOk && expected && previous != *expected) code = kEngineChanged;
-    RenewStamp(tip, NextStamp(previous, time(nullptr)));
+    if (expected && target.stamp != *expected) code = kEngineChanged;
+    RenewStamp(tip, NextStamp(target.stamp, time(nullptr)));
     int32_t newId = id;
-    std::vector<int32_t> holders{fukuro};
     if (code == kEngineOk && id == 0) {
-        code = file.InsertTip(*tip, &newId);
+        code = file.InsertTipAs(target.newId, *tip);
+        newId = static_cast<int32_t>(target.newId);
         if (code == kEngineOk) code = file.AddMember(fukuro, newId);
     } else if (code == kEngineOk) {
         code = file.ReplaceTip(id, *tip);
-        if (code == kEngineOk) code = file.FukurosOf(id, &holders);
     }
     const ChangeKind kind = id == 0 ? ChangeKind::TipAdded : ChangeKind::TipChanged;
+    const std::vector<int32_t> holders = id == 0 ? std::vector<int32_t>{fukuro} : target.holders;
     if (code == kEngineOk) code = file.Log(kind, newId, holders, TopicOf(*tip));
     if (code == kEngineOk) *stored = newId;
     return code;
@@ -63,6 +74,17 @@ int32_t CheckTipIn(DatabaseFile& file, int32_t fukuro, int32_t tip) {
     bool fukuroExists = false;
     bool member = false;
     const int32_t code = file.TipPlace(tip, fukuro, &state, &fukuroExists, &member);
+    return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
+}
+
+// CheckTipIn with what a store over the tip needs read in the same statement.
+int32_t CheckStoreTarget(DatabaseFile& file, int32_t fukuro, int32_t tip, StoreTarget* target) {
+    if (tip <= 0) return kEngineNoSuchTip;
+    TipState state = TipState::Missing;
+    bool fukuroExists = false;
+    bool member = false;
+    const int32_t code =
+        file.PlaceForStore(tip, fukuro, &state, &fukuroExists, &member, &target->stamp, &target->holders);
     return code != kEngineOk ? code : PlaceVerdict(fukuro, state, fukuroExists, member);
 }
 
@@ -180,6 +202,9 @@ int32_t VaroEngine::ReadAhead(OpenDatabase& database, int32_t fukuro, bool forwa
 // batch, never a stale tip.
 int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro& state, bool forward) {
     ReadAheadBatch& batch = state.ahead;
+    const bool walkGoesOn = batch.count > 0 && batch.next == batch.count && batch.count == batch.asked &&
+                            batch.forward == forward;
+    batch.asked = walkGoesOn ? std::min(2 * batch.asked, kLargestReadAhead) : kFirstReadAhead;
     batch.count = 0;
     batch.next = 0;
     ChangeMark mark;
@@ -189,7 +214,7 @@ int32_t VaroEngine::FillBatch(OpenDatabase& database, int32_t fukuro, OpenFukuro
     if (code == kEngineOk) code = OpenedFukuro(database, fukuro, &open);
     const bool inclusive = forward && !state.cursor.onTip;
     if (code == kEngineOk) {
-        code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, kReadAheadBatch,
+        code = database.file.StepRecords(fukuro, state.cursor.key, forward, inclusive, static_cast<int>(batch.asked),
                                          &batch.records, &batch.count);
     }
     if (code != kEngineOk) {
@@ -228,6 +253,7 @@ int32_t VaroEngine::GetTip(const EngineArg* a) {
     OpenDatabase* database = nullptr;
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
+    const LockFile::ProbeSentAhead probe = database->locks.ProbeAhead();
     if (database->file.KeepsRecords()) return GetRecordedTip(*database, a[1].i4, a[2].i4, a[3].addressOut);
     ReadTransaction snapshot(database->file.Sql());
     code = CheckTipIn(database->file, a[1].i4, a[2].i4);
@@ -259,17 +285,23 @@ int32_t VaroEngine::PutTip(const EngineArg* a) {
     int32_t code = Opened(a[0].i4, &database);
     if (code != kEngineOk) return code;
     const int32_t buffer = ReadTipBuffer(a[3].address, &m_incoming);
+    const LockFile::ProbeSentAhead probe = database->locks.ProbeAhead();
     DatabaseFile& file = database->file;
     Transaction txn(file.Sql());
     if (database->writable) code = CodeFromSqlite(txn.Begin());
-    if (code == kEngineOk) code = id == 0 ? file.FukuroExists(fukuro) : CheckTipIn(file, fukuro, id);
+    StoreTarget target;
+    if (code == kEngineOk) {
+        code = id == 0 ? file.FukuroAndNextTipId(fukuro, &target.newId) : CheckStoreTarget(file, fukuro, id, &target);
+    }
     if (code == kEngineOk) {
         code = CheckWritable(*database, {fukuro}, id == 0 ? std::vector<int32_t>() : std::vector<int32_t>{id});
     }
     if (code == kEngineOk) code = buffer;
     const bool seen = id != 0 && m_seen.db == a[0].i4 && m_seen.tip == id;
     int32_t stored = 0;
-    if (code == kEngineOk) code = StoreTip(file, fukuro, id, seen ? &m_seen.stamp : nullptr, &m_incoming, &stored);
+    if (code == kEngineOk) {
+        code = StoreTip(file, fukuro, id, target, seen ? &m_seen.stamp : nullptr, &m_incoming, &stored);
+    }
     code = CommitIfOk(txn, code);
     if (code != kEngineOk) return code;
     *idInOut = stored;

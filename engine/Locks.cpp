@@ -168,6 +168,18 @@ bool LockFile::OtherHoldsOnServer(int64_t offset, int64_t length) const {
     return probe.Bind(1, key).Next() && probe.Int(0) == 1;
 }
 
+LockFile::ProbeSentAhead LockFile::ProbeAhead() {
+    if (m_server.IsOpen()) {
+        const int64_t key = ServerLockKey(m_server.Server()->LockSpace(), kHoldsExclusiveSlot);
+        m_server.Prepare(kOtherHoldsAtAll).Bind(1, key).SendAhead();
+    }
+    return ProbeSentAhead(*this);
+}
+
+void LockFile::DropProbeAhead() {
+    if (m_server.IsOpen()) m_server.Server()->DropAnswerAhead();
+}
+
 void LockFile::ForgetIfReconnected() {
     const uint64_t epoch = m_server.Server()->Epoch();
     if (epoch == m_serverEpoch) return;

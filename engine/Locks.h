@@ -76,6 +76,22 @@ public:
     // whole file, or none while the generation has not moved since a probe
     // found nothing; when it finds nothing, neither can the probes above.
     bool OtherHoldsAny();
+    // On a server, sends the probe of OtherHoldsAny ahead, so that its
+    // answer comes while the caller waits for its database: an
+    // OtherHoldsAny while the returned guard lives reads it, and the guard
+    // drops it unread, so that no later question gets an old answer.
+    // Nothing on a file.
+    class ProbeSentAhead {
+    public:
+        explicit ProbeSentAhead(LockFile& locks) : m_locks(locks) {}
+        ProbeSentAhead(const ProbeSentAhead&) = delete;
+        ProbeSentAhead& operator=(const ProbeSentAhead&) = delete;
+        ~ProbeSentAhead() { m_locks.DropProbeAhead(); }
+
+    private:
+        LockFile& m_locks;
+    };
+    ProbeSentAhead ProbeAhead();
 
 private:
     void MapGeneration(bool writable);
@@ -89,6 +105,7 @@ private:
     // The lock byte 0 should carry for the current holdings.
     short DatabaseByteType() const;
     bool SetServerByte(int64_t offset, short type);
+    void DropProbeAhead();
     bool OtherHoldsOnServer(int64_t offset, int64_t length) const;
     // Forgets the holdings a lost server session took with it.
     void ForgetIfReconnected();

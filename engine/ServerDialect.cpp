@@ -64,8 +64,10 @@ const char kServerCatalogTables[] =
 const DialectEntry kDialect[] = {
     {kDatabaseSchema, kServerDatabaseSchema, ServerUse::Simple},
     {kCatalogSchema, kServerCatalogTables, ServerUse::Simple},
-    // Listeners hear of every write transaction when it commits.
-    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers); NOTIFY varo_@space", ServerUse::Simple},
+    // Listeners hear of every write transaction when it commits; the lock
+    // and the notification are one statement, for the server to run.
+    {"BEGIN IMMEDIATE", "BEGIN; SELECT pg_advisory_xact_lock(@writers), pg_notify('varo_@space', '')",
+     ServerUse::Begin},
     {"COMMIT", "COMMIT", ServerUse::Commit},
     {"ROLLBACK", "ROLLBACK", ServerUse::Rollback},
     {"PRAGMA data_version", "SELECT v FROM data_version", ServerUse::Prepared},
@@ -84,12 +86,27 @@ const DialectEntry kDialect[] = {
      "SELECT CASE WHEN n IS NULL THEN NULL ELSE greatest(coalesce((SELECT max(id) FROM tip), 0) + 1, n) END"
      " FROM (SELECT (SELECT value::bigint FROM meta WHERE key='next_tip') AS n) AS floor",
      ServerUse::Prepared},
+    {"SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=?1),"
+     " max(coalesce((SELECT max(id) FROM tip), 0) + 1, (SELECT value FROM meta WHERE key='next_tip'))",
+     "SELECT EXISTS(SELECT 1 FROM fukuro WHERE id=$1), CASE WHEN n IS NULL THEN NULL"
+     " ELSE greatest(coalesce((SELECT max(id) FROM tip), 0) + 1, n) END"
+     " FROM (SELECT (SELECT value::bigint FROM meta WHERE key='next_tip') AS n) AS floor",
+     ServerUse::Prepared},
     {"SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
      " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, t.fields"
      " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id",
      "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=$2),"
      " EXISTS(SELECT 1 FROM member WHERE tip_id=$1 AND fukuro_id=$2), t.stamp, t.fields"
      " FROM (SELECT $1::bigint AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id",
+     ServerUse::Prepared},
+    {"SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=?2),"
+     " EXISTS(SELECT 1 FROM member WHERE tip_id=?1 AND fukuro_id=?2), t.stamp, m.fukuro_id"
+     " FROM (SELECT ?1 AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+     " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id",
+     "SELECT t.trashed, EXISTS(SELECT 1 FROM fukuro WHERE id=$2),"
+     " EXISTS(SELECT 1 FROM member WHERE tip_id=$1 AND fukuro_id=$2), t.stamp, m.fukuro_id"
+     " FROM (SELECT $1::bigint AS id) AS wanted LEFT JOIN tip t ON t.id=wanted.id"
+     " LEFT JOIN member m ON m.tip_id=wanted.id ORDER BY m.fukuro_id",
      ServerUse::Prepared},
     {"INSERT OR IGNORE INTO member(fukuro_id, tip_id, position)"
      " VALUES(?1, ?2, (SELECT coalesce(max(position), 0) + 1 FROM member WHERE fukuro_id=?1))",
@@ -108,8 +125,8 @@ const DialectEntry kDialect[] = {
      ServerUse::Prepared},
     {"INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)",
      "INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"
-     " SELECT coalesce(max(seq), 0) + 1, $1::bigint, $2::bigint, $3::bigint, $4::bytea FROM change_log RETURNING seq",
-     ServerUse::InsertId},
+     " SELECT coalesce(max(seq), 0) + 1, $1::bigint, $2::bigint, $3::bigint, $4::bytea FROM change_log",
+     ServerUse::Prepared},
     {"INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"
      " SELECT max(?1, coalesce(max(seq), 0)) + 1, 0, ?2, 0, x'' FROM change_log",
      "INSERT INTO change_log(seq, tip_id, change, topic, fukuros)"

@@ -29,6 +29,7 @@ enum class ServerUse {
     Prepared,  // a prepared statement with parameters
     Simple,    // fixed text through the simple protocol: control statements, scripts
     InsertId,  // prepared; its one returned value is kept as the last insert id
+    Begin,     // simple, the start of a write transaction, sent with its first statement
     Commit,    // simple, the end of a write transaction
     Rollback,  // simple, the end of a failed one
 };

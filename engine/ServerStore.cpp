@@ -14,6 +14,15 @@ namespace {
 // their own listeners may hear of them after the next read.
 std::atomic<int64_t> g_processCommits{0};
 
+std::atomic<uint64_t> g_roundTrips{0};
+
+// Every exchange that waits for the server's answer passes here.
+template <typename Answer>
+Answer RoundTrip(Answer answer) {
+    ++g_roundTrips;
+    return answer;
+}
+
 // Long enough for a loaded server, short enough that an application whose
 // server is gone learns it within a few seconds.
 const char kConnectTimeoutSeconds[] = "3";
@@ -63,6 +72,8 @@ bool ParseDecimal(const char* text, size_t size, int64_t* value) {
 }  // namespace
 
 const char kServerCatalogSchema[] = "varo";
+
+uint64_t ServerRoundTrips() { return g_roundTrips.load(); }
 
 bool IsServerSchemaName(const std::string& name) {
     if (name.empty() || name.size() > 63 || name[0] < 'a' || name[0] > 'z') return false;
@@ -129,9 +140,19 @@ int ServerStatement::BindNull(int index) {
     return SQLITE_OK;
 }
 
+// A BEGIN on an idle connection waits to go with the transaction's first
+// statement; a transaction ended before one went ran nothing.
 int ServerStatement::Execute() {
     if (m_use == ServerUse::Rollback && m_connection.m_lostTransaction) {
         m_connection.m_lostTransaction = false;
+        return SQLITE_OK;
+    }
+    if (m_use == ServerUse::Begin && !m_connection.InTransaction()) {
+        m_connection.m_pendingBegin = &m_text;
+        return SQLITE_OK;
+    }
+    if ((m_use == ServerUse::Commit || m_use == ServerUse::Rollback) && m_connection.m_pendingBegin) {
+        m_connection.m_pendingBegin = nullptr;
         return SQLITE_OK;
     }
     return m_connection.WithReconnect([this] { return ExecuteOnce(); });
@@ -140,21 +161,13 @@ int ServerStatement::Execute() {
 int ServerStatement::ExecuteOnce() {
     if (m_result) PQclear(m_result);
     m_result = nullptr;
-    PGconn* conn = m_connection.m_conn;
-    if (m_use != ServerUse::Prepared && m_use != ServerUse::InsertId) {
-        m_result = PQexec(conn, m_text.c_str());
+    int rc;
+    if (m_connection.m_ahead == this) {
+        rc = m_connection.TakeAnswerAhead(&m_result);
     } else {
-        if (!m_prepared) {
-            PGresult* prepared = PQprepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr);
-            const int rc = m_connection.CodeOfResult(prepared);
-            PQclear(prepared);
-            if (rc != SQLITE_OK) return rc;
-            m_prepared = true;
-        }
-        m_result = PQexecPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
-                                  m_formats.data(), 1);
+        m_connection.DropAnswerAhead();
+        rc = m_connection.HasSent() || m_connection.m_pendingBegin ? ExchangeInPipeline() : Exchange();
     }
-    const int rc = m_connection.CodeOfResult(m_result);
     if (rc != SQLITE_OK) return rc;
     if (m_use == ServerUse::Commit) ++g_processCommits;
     m_connection.Counted(m_result);
@@ -166,6 +179,84 @@ int ServerStatement::ExecuteOnce() {
         m_row = -1;
     }
     return m_damaged ? SQLITE_CORRUPT : SQLITE_OK;
+}
+
+bool ServerStatement::IsPrepared() const { return m_use == ServerUse::Prepared || m_use == ServerUse::InsertId; }
+
+// One round trip, and one more on the statement's first use for its preparation.
+int ServerStatement::Exchange() {
+    PGconn* conn = m_connection.m_conn;
+    if (!IsPrepared()) {
+        m_result = RoundTrip(PQexec(conn, m_text.c_str()));
+        return m_connection.CodeOfResult(m_result);
+    }
+    if (!m_prepared) {
+        PGresult* prepared = RoundTrip(PQprepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr));
+        const int rc = m_connection.CodeOfResult(prepared);
+        PQclear(prepared);
+        if (rc != SQLITE_OK) return rc;
+        m_prepared = true;
+    }
+    m_result = RoundTrip(PQexecPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
+                                        m_formats.data(), 1));
+    return m_connection.CodeOfResult(m_result);
+}
+
+// A prepared statement or the COMMIT joins the BEGIN or the statements sent
+// before it, and one round trip answers them all; a script first waits for
+// their answers. The first failure among them is the statement's own, but a
+// ROLLBACK runs whatever they answered. A connection lost before the BEGIN
+// was answered is made again, and the BEGIN sent again with the statement.
+int ServerStatement::ExchangeInPipeline() {
+    if (!IsPrepared() && m_use != ServerUse::Commit) {
+        const int rc = m_connection.Settle();
+        return rc == SQLITE_OK || m_use == ServerUse::Rollback ? Exchange() : rc;
+    }
+    const std::string* begin = m_connection.m_pendingBegin;
+    int sent = begin ? m_connection.SendPendingBegin() : SQLITE_OK;
+    if (sent == SQLITE_OK) sent = m_connection.SendInPipeline(*this);
+    const int rc = m_connection.CollectSent(sent == SQLITE_OK ? &m_result : nullptr);
+    if (rc == kStoreUnreachable) m_connection.m_pendingBegin = begin;
+    return rc != SQLITE_OK ? rc : sent;
+}
+
+// The parameters are copied into the connection's output as it is sent.
+bool ServerStatement::SendItself() {
+    PGconn* conn = m_connection.m_conn;
+    if (m_use == ServerUse::Commit) {
+        return PQsendQueryParams(conn, m_text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1) == 1;
+    }
+    if (!m_prepared) {
+        if (PQsendPrepare(conn, m_name.c_str(), m_text.c_str(), m_params, nullptr) != 1) return false;
+        m_connection.m_sent.push_back(ServerConnection::SentStatement{this, true});
+        m_prepared = true;
+    }
+    return PQsendQueryPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(),
+                               m_formats.data(), 1) == 1;
+}
+
+// Only a statement prepared before, on a connection idle and up: anything
+// else runs as usual when stepped.
+void ServerStatement::SendAhead() {
+    PGconn* conn = m_connection.m_conn;
+    if (!IsPrepared() || !m_prepared || !conn || m_connection.InTransaction() || m_connection.HasSent()) return;
+    m_connection.DropAnswerAhead();
+    if (PQstatus(conn) != CONNECTION_OK) return;
+    if (PQsendQueryPrepared(conn, m_name.c_str(), m_params, m_pointers.data(), m_lengths.data(), m_formats.data(),
+                            1) == 1) {
+        m_connection.m_ahead = this;
+    }
+}
+
+int ServerStatement::Send() {
+    if (m_use != ServerUse::Prepared || !m_connection.InTransaction()) {
+        int rc;
+        while ((rc = Step()) == SQLITE_ROW) {
+        }
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    m_done = true;
+    return m_connection.WithReconnect([this] { return m_connection.SendInPipeline(*this); });
 }
 
 int ServerStatement::Step() {
@@ -262,6 +353,9 @@ int ServerConnection::Open(const std::string& conninfo, const std::string& schem
 // Statements stay cached across a reconnection: they are prepared again on
 // their next use.
 void ServerConnection::Close() {
+    m_sent.clear();
+    m_ahead = nullptr;
+    m_pendingBegin = nullptr;
     m_cache.clear();
     m_lostTransaction = false;
     if (m_conn) PQfinish(m_conn);
@@ -308,13 +402,19 @@ bool ServerConnection::Reconnect() {
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) return false;
     ++m_epoch;
+    m_sent.clear();
+    m_ahead = nullptr;
     for (auto& entry : m_cache) entry.second->Unprepare();
-    return Setup() == SQLITE_OK;
+    const std::string* begin = m_pendingBegin;
+    m_pendingBegin = nullptr;
+    const bool ready = Setup() == SQLITE_OK;
+    m_pendingBegin = begin;
+    return ready;
 }
 
 int ServerConnection::WithReconnect(const std::function<int()>& attempt) {
     if (m_lostTransaction || !EnsureConnected()) return kStoreUnreachable;
-    const bool idle = !InTransaction();
+    const bool idle = !InServerTransaction();
     const int rc = attempt();
     if (rc == kStoreUnreachable && !idle) m_lostTransaction = true;
     if (rc != kStoreUnreachable || !idle || !Reconnect()) return rc;
@@ -355,6 +455,89 @@ int ServerConnection::CodeOfResult(PGresult* result) const {
     return CodeOfState(PQresultErrorField(result, PG_DIAG_SQLSTATE));
 }
 
+// Each statement of the BEGIN's text goes on its own: the pipeline takes no scripts.
+int ServerConnection::SendPendingBegin() {
+    const std::string text = *m_pendingBegin;
+    m_pendingBegin = nullptr;
+    if (PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = text.substr(start, end - start);
+        if (PQsendQueryParams(m_conn, part.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1) != 1) {
+            return CodeOfResult(nullptr);
+        }
+        m_sent.push_back(SentStatement{nullptr, false});
+        start = end + 1;
+    }
+    return SQLITE_OK;
+}
+
+int ServerConnection::StartPendingBegin() {
+    const std::string* begin = m_pendingBegin;
+    if (!begin) return SQLITE_OK;
+    m_pendingBegin = nullptr;
+    const int rc = SimpleOnce(*begin);
+    if (rc == kStoreUnreachable) m_pendingBegin = begin;
+    return rc;
+}
+
+int ServerConnection::SendInPipeline(ServerStatement& statement) {
+    DropAnswerAhead();
+    const int begun = StartPendingBegin();
+    if (begun != SQLITE_OK) return begun;
+    if (PQpipelineStatus(m_conn) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_conn) != 1) return CodeOfResult(nullptr);
+    if (!statement.SendItself()) return CodeOfResult(nullptr);
+    m_sent.push_back(SentStatement{&statement, false});
+    return SQLITE_OK;
+}
+
+// Each statement's answer ends with a null result, and the pipeline's with
+// its sync. Once the connection is lost nothing more comes.
+int ServerConnection::CollectSent(PGresult** last) {
+    std::vector<SentStatement> sent;
+    sent.swap(m_sent);
+    int rc = RoundTrip(PQpipelineSync(m_conn)) == 1 ? SQLITE_OK : CodeOfResult(nullptr);
+    for (size_t i = 0; i < sent.size() && PQstatus(m_conn) == CONNECTION_OK; ++i) {
+        PGresult* result = PQgetResult(m_conn);
+        const int code = CodeOfResult(result);
+        if (rc == SQLITE_OK) rc = code;
+        if (sent[i].preparation && code != SQLITE_OK) sent[i].statement->Unprepare();
+        const bool kept = last && i + 1 == sent.size();
+        if (kept) {
+            *last = result;
+        } else {
+            if (code == SQLITE_OK && !sent[i].preparation) Counted(result);
+            PQclear(result);
+        }
+        if (!result) continue;
+        while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
+    }
+    if (PQstatus(m_conn) == CONNECTION_OK) PQclear(PQgetResult(m_conn));
+    if (PQexitPipelineMode(m_conn) != 1 && rc == SQLITE_OK) rc = CodeOfResult(nullptr);
+    return rc;
+}
+
+int ServerConnection::TakeAnswerAhead(PGresult** result) {
+    m_ahead = nullptr;
+    *result = PQgetResult(m_conn);
+    while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
+    return CodeOfResult(*result);
+}
+
+void ServerConnection::DropAnswerAhead() {
+    if (!m_ahead) return;
+    m_ahead = nullptr;
+    while (PGresult* answer = PQgetResult(m_conn)) PQclear(answer);
+}
+
+int ServerConnection::Settle() {
+    DropAnswerAhead();
+    const int rc = StartPendingBegin();
+    if (rc != SQLITE_OK || m_sent.empty()) return rc;
+    return CollectSent(nullptr);
+}
+
 void ServerConnection::Counted(PGresult* result) {
     int64_t changed = 0;
     const char* tuples = PQcmdTuples(result);
@@ -369,7 +552,9 @@ int ServerConnection::Simple(const std::string& text) {
 }
 
 int ServerConnection::SimpleOnce(const std::string& text) {
-    PGresult* result = PQexec(m_conn, text.c_str());
+    const int settled = Settle();
+    if (settled != SQLITE_OK) return settled;
+    PGresult* result = RoundTrip(PQexec(m_conn, text.c_str()));
     const int rc = CodeOfResult(result);
     PQclear(result);
     return rc;
@@ -395,17 +580,24 @@ int ServerConnection::Exec(const char* script) {
     return Simple(TranslateForServer(script, m_schema, m_lockSpace).text);
 }
 
-bool ServerConnection::InTransaction() const {
-    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE && PQtransactionStatus(m_conn) != PQTRANS_UNKNOWN;
+bool ServerConnection::InTransaction() const { return m_pendingBegin || InServerTransaction(); }
+
+// A connection waiting for an answer sent ahead was idle when it sent it.
+bool ServerConnection::InServerTransaction() const {
+    if (!m_conn || m_ahead) return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+    return status != PQTRANS_IDLE && status != PQTRANS_UNKNOWN;
 }
 
 int ServerConnection::SchemaExists(const std::string& schema, bool* exists) {
     *exists = false;
     if (!IsServerSchemaName(schema)) return SQLITE_MISUSE;
     return WithReconnect([this, &schema, exists] {
+        const int settled = Settle();
+        if (settled != SQLITE_OK) return settled;
         const char* params[] = {schema.c_str()};
-        PGresult* result = PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr, params,
-                                        nullptr, nullptr, 0);
+        PGresult* result = RoundTrip(PQexecParams(m_conn, "SELECT 1 FROM pg_namespace WHERE nspname=$1", 1, nullptr,
+                                                params, nullptr, nullptr, 0));
         const int rc = CodeOfResult(result);
         *exists = rc == SQLITE_OK && PQntuples(result) > 0;
         PQclear(result);
@@ -424,12 +616,14 @@ int ServerConnection::QueryNumber(const char* sql, const std::vector<int64_t>& p
 
 int ServerConnection::QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value) {
     *value = 0;
+    const int settled = Settle();
+    if (settled != SQLITE_OK) return settled;
     std::vector<std::string> texts;
     for (int64_t param : params) texts.push_back(std::to_string(param));
     std::vector<const char*> pointers;
     for (const std::string& text : texts) pointers.push_back(text.c_str());
-    PGresult* result = PQexecParams(m_conn, sql, static_cast<int>(pointers.size()), nullptr, pointers.data(),
-                                    nullptr, nullptr, 0);
+    PGresult* result = RoundTrip(PQexecParams(m_conn, sql, static_cast<int>(pointers.size()), nullptr,
+                                            pointers.data(), nullptr, nullptr, 0));
     int rc = CodeOfResult(result);
     if (rc == SQLITE_OK && PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0 &&
         PQnfields(result) > 0 && !PQgetisnull(result, 0, 0)) {

@@ -16,7 +16,8 @@
 //
 // A write transaction takes a transaction-level advisory lock of its
 // database first, so that writers of one database take turns as with
-// BEGIN IMMEDIATE on a file, and every read after it sees the latest commit.
+// BEGIN IMMEDIATE on a file, and every read after it sees the latest commit. The BEGIN
+// and the lock go with the transaction's first statement, in one round trip.
 //
 // A connection lost outside a transaction is made again once, at the next
 // statement; Epoch() counts such reconnections, which drop every
@@ -47,6 +48,12 @@ const int kStoreSchemaTooNew = 0x7E0002;
 // The version of the server layout this engine makes and understands.
 const int64_t kServerLayoutVersion = 1;
 
+// Round trips to a server made by every connection of this process: a
+// statement, or a batch of them sent together, and its answer. A statement
+// sent ahead (ServerStatement::SendAhead) is answered while another waits,
+// and is not counted.
+uint64_t ServerRoundTrips();
+
 // The schema of the catalog on the server.
 extern const char kServerCatalogSchema[];
 
@@ -74,6 +81,15 @@ public:
 
     // SQLITE_ROW with a row to read, SQLITE_DONE at the end, else a failure.
     int Step();
+    // Sends the statement now, on an idle connection, for its answer to
+    // come while other work goes on: its next Step reads that answer,
+    // whatever was bound since; any other statement of the connection
+    // drops it. Nothing for a statement not yet prepared.
+    void SendAhead();
+    // A prepared statement inside a transaction is only sent, its answer
+    // read with the next statement's (ServerConnection); anything else runs
+    // to its end. The code of the sending, or of the run.
+    int Send();
 
     // A column of the current row; a value the server sent in a form the
     // column's type does not allow reads as 0 or empty and marks the
@@ -86,8 +102,16 @@ public:
     void Unprepare() { m_prepared = false; }
 
 private:
+    friend class ServerConnection;
+
     int Execute();
     int ExecuteOnce();
+    bool IsPrepared() const;
+    int Exchange();
+    int ExchangeInPipeline();
+    // Puts the statement, and its preparation when it needs one, in the
+    // connection's pipeline; false when that fails.
+    bool SendItself();
     bool HasCell(int column) const;
 
     ServerConnection& m_connection;
@@ -124,6 +148,8 @@ public:
 
     ServerStatement* Prepare(const char* sql, int* rc);
     int Exec(const char* script);
+    // Whether a transaction is open, its BEGIN perhaps still waiting to go
+    // with its first statement.
     bool InTransaction() const;
     int64_t TotalChanges() const { return m_totalChanges; }
     int64_t LastInsertId() const { return m_lastInsertId; }
@@ -149,6 +175,10 @@ public:
     // notifications have arrived, with no round trip; -1 otherwise.
     int64_t ChangeMark();
 
+    // Reads and drops the answer of a statement sent ahead
+    // (ServerStatement::SendAhead) that was not stepped.
+    void DropAnswerAhead();
+
     // Runs a statement of fixed text with up to two integer parameters and
     // reads the first column of its only row as a number (0 for none).
     int QueryNumber(const char* sql, const std::vector<int64_t>& params, int64_t* value);
@@ -168,6 +198,27 @@ private:
     int CheckLayout();
     int QueryNumberOnce(const char* sql, const std::vector<int64_t>& params, int64_t* value);
     int SimpleOnce(const std::string& text);
+    // The pipeline of statements sent inside a write transaction (Send)
+    // without waiting for their answers, which the next statement that
+    // waits reads with its own, in one round trip: a failure among them
+    // then shows there, at the latest at the COMMIT, and the transaction
+    // is rolled back as after any failure.
+    bool HasSent() const { return !m_sent.empty(); }
+    int SendInPipeline(ServerStatement& statement);
+    // Sends the pipeline's sync and reads every answer; the first failure.
+    // `last`, when given, receives the result of the last statement sent.
+    int CollectSent(pg_result** last);
+    // Before a statement that goes on its own: drops an answer sent ahead,
+    // starts a waiting BEGIN and reads the answers of the pipeline.
+    int Settle();
+    // The BEGIN of a transaction whose first statement has not gone yet
+    // (m_pendingBegin): into the pipeline, or run on its own.
+    int SendPendingBegin();
+    int StartPendingBegin();
+    // Whether the server has a transaction open on the connection.
+    bool InServerTransaction() const;
+    // The answer of the statement sent ahead, which m_ahead names.
+    int TakeAnswerAhead(pg_result** result);
     int CodeOfResult(pg_result* result) const;
     // Runs fixed text through the simple protocol: control statements and
     // scripts.
@@ -188,6 +239,13 @@ private:
     int64_t m_lastInsertId = 0;
     int m_changes = 0;
     std::unordered_map<const char*, std::unique_ptr<ServerStatement>> m_cache;
+    struct SentStatement {
+        ServerStatement* statement;  // null for a statement of the BEGIN
+        bool preparation;            // the statement's preparation rather than its run
+    };
+    std::vector<SentStatement> m_sent;
+    ServerStatement* m_ahead = nullptr;
+    const std::string* m_pendingBegin = nullptr;  // the text of the BEGIN statement waiting
 };
 
 }  // namespace engine

@@ -108,6 +108,16 @@ int Statement::Run() {
     return Succeeded(m_rc) ? SQLITE_OK : m_rc;
 }
 
+int Statement::Send() {
+    if (!m_server || !Succeeded(m_rc)) return Run();
+    m_rc = m_server->Send();
+    return m_rc;
+}
+
+void Statement::SendAhead() {
+    if (m_server && Succeeded(m_rc)) m_server->SendAhead();
+}
+
 int64_t Statement::Int(int column) const {
     return m_server ? m_server->Int(column) : sqlite3_column_int64(m_stmt, column);
 }

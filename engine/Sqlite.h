@@ -72,6 +72,15 @@ public:
     bool Next();
     // Steps to the end; the SQLite code.
     int Run();
+    // Run for a write inside a write transaction whose changed rows nobody
+    // counts: on a server it is only sent, and a failure shows in a later
+    // statement of the transaction, at the latest its COMMIT, which then
+    // fails (ServerStore.h).
+    int Send();
+    // On a server, sends the statement at once and has its next step read
+    // that answer, so that a read whose answer an operation needs later
+    // comes while the operation waits for another; nothing on a file.
+    void SendAhead();
     int rc() const { return m_rc; }
 
     int64_t Int(int column) const;

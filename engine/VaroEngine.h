@@ -100,6 +100,7 @@ private:
         std::vector<OrderedRecord> records;  // storage kept from batch to batch
         size_t count = 0;
         size_t next = 0;
+        size_t asked = 0;  // the rows the batch asked for
         bool forward = true;
         ChangeMark mark;
         // Whether the batch still holds the tip after `cursor` of a walk

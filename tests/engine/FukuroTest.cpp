@@ -201,9 +201,10 @@ TEST_F(FukuroTest, AWalkReadsChangesMadeAfterItsLastRead) {
     EXPECT_EQ(c, Read(kToDo, 2));
 }
 
+// Enough tips for batches read ahead to grow past their first size.
 TEST_F(FukuroTest, AWalkOfManyTipsReadsEveryOneInOrderBothWays) {
     std::vector<int32_t> tips;
-    for (int i = 0; i < 150; ++i) tips.push_back(PutToDo(m_db, kToDo, "tip " + std::to_string(i)));
+    for (int i = 0; i < 250; ++i) tips.push_back(PutToDo(m_db, kToDo, "tip " + std::to_string(i)));
     ASSERT_EQ(kEngineOk, On(kOpFukuroOpen, kToDo));
     EXPECT_EQ(tips, ReadAll(kToDo));
     std::vector<int32_t> back;

@@ -23,9 +23,9 @@ TEST(ServerDialectTest, PlaceholdersAreNumberedOutsideQuotesAndCounted) {
 
 TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
     const ServerText begin = TranslateForServer("BEGIN IMMEDIATE", "vdb0000002a", 42);
-    EXPECT_EQ(ServerUse::Simple, begin.use);
+    EXPECT_EQ(ServerUse::Begin, begin.use);
     EXPECT_NE(std::string::npos, begin.text.find(std::to_string(ServerLockKey(42, kWritersLockSlot))));
-    EXPECT_NE(std::string::npos, begin.text.find("NOTIFY varo_42"));
+    EXPECT_NE(std::string::npos, begin.text.find("pg_notify('varo_42', '')"));
 
     const ServerText schema = TranslateForServer(kDatabaseSchema, "vdb0000002a", 42);
     EXPECT_EQ(0u, schema.text.find("CREATE SCHEMA \"vdb0000002a\";"));
@@ -33,7 +33,7 @@ TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
 
     const ServerText log = TranslateForServer("INSERT INTO change_log(tip_id, change, topic, fukuros) VALUES(?1, ?2, ?3, ?4)",
                                               "vdb0000002a", 42);
-    EXPECT_EQ(ServerUse::InsertId, log.use);
+    EXPECT_EQ(ServerUse::Prepared, log.use);
     EXPECT_EQ(4, log.params);
 
     const ServerText plain = TranslateForServer("SELECT name FROM fukuro WHERE id=?1", "vdb0000002a", 42);

@@ -81,11 +81,15 @@ protected:
         return RunOnServer(m_server->Server(),
                            "DO $$ BEGIN IF NOT (" + condition + ") THEN RAISE EXCEPTION 'no'; END IF; END $$");
     }
+    // The hexadecimal part of the name of the test database's schema.
+    std::string SchemaNumber() const {
+        char number[16];
+        snprintf(number, sizeof number, "%08x", static_cast<uint32_t>(m_db));
+        return number;
+    }
     // Runs `sql` in the schema of the test's database.
     bool RunInDatabase(const std::string& sql) {
-        char schema[16];
-        snprintf(schema, sizeof schema, "vdb%08x", static_cast<uint32_t>(m_db));
-        return RunOnServer(m_server->Server(), "SET search_path TO " + std::string(schema) + "; " + sql);
+        return RunOnServer(m_server->Server(), "SET search_path TO vdb" + SchemaNumber() + "; " + sql);
     }
 
     int m_owner = 0;
@@ -114,6 +118,22 @@ TEST_F(ServerStoreTest, AnotherMachinesLockHoldsThisOneOffUntilItsHolderDies) {
     }
     EXPECT_EQ(kEngineOk, code);
     EXPECT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("taken over")));
+}
+
+// The lock probe an operation sends ahead answers that operation alone: one
+// that failed before reading it leaves no answer for a later question.
+TEST_F(ServerStoreTest, ALockProbeSentAheadAnswersItsOwnOperationOnly) {
+    PutToDo(m_db, kToDo, "probed once");
+    void* buffer = nullptr;
+    EXPECT_EQ(kEngineNoSuchTip, Call(*m_engine, kOpGetTip, {I4(m_db), I4(kToDo), I4(4242), AddressOut(&buffer)}));
+    const int32_t db = m_db;
+    Machine other(OtherFolder(), [db](Engine& engine) {
+        int16_t flag = 0;
+        return Call(engine, kOpLockOpen, {I4(db), I2Out(&flag)}) == kEngineOk ? 'L' : 'F';
+    });
+    ASSERT_EQ('L', other.Answer());
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroOpen, {I4(m_db), I4(kToDo)}));
+    EXPECT_EQ(1, ReadOnly());
 }
 
 TEST_F(ServerStoreTest, AChangeFromAnotherMachineIsNoticedAndConflictsWithAStaleStore) {
@@ -274,6 +294,95 @@ private:
     bool m_started = false;
 };
 
+// A store's writes go to the server together with its COMMIT: one that
+// fails there, after others were sent and before the rest, fails the store
+// and leaves nothing of it behind; the connection goes on.
+TEST_F(ServerStoreTest, AWriteRefusedAmongThoseSentTogetherUndoesTheWholeStore) {
+    const int32_t tip = PutToDo(m_db, kToDo, "kept");
+    const std::vector<int32_t> before = TipList(m_db, kToDo);
+    ASSERT_TRUE(RunInDatabase("ALTER TABLE member ADD CONSTRAINT refused CHECK (fukuro_id <> " +
+                              std::to_string(kToDo) + ") NOT VALID"));
+    EXPECT_EQ(kEngineStorageError, PutTip(m_db, kToDo, 0, ToDoFields("refused")));
+    EXPECT_EQ(before, TipList(m_db, kToDo));
+    EXPECT_TRUE(ServerHolds("(SELECT count(*) FROM vdb" + SchemaNumber() + ".tip) = 1"));
+    EXPECT_TRUE(ServerHolds("(SELECT count(*) FROM vdb" + SchemaNumber() + ".change_log) = 1"));
+
+    ASSERT_TRUE(RunInDatabase("ALTER TABLE member DROP CONSTRAINT refused;"
+                              " ALTER TABLE change_log ADD CONSTRAINT refused CHECK (change <> 2) NOT VALID"));
+    EXPECT_EQ(kEngineStorageError, PutTip(m_db, kToDo, tip, ToDoFields("changed")));
+    EXPECT_EQ("kept", Memo(m_db, kToDo, tip));
+
+    ASSERT_TRUE(RunInDatabase("ALTER TABLE change_log DROP CONSTRAINT refused"));
+    EXPECT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("changed")));
+    EXPECT_EQ("changed", Memo(m_db, kToDo, tip));
+    int32_t added = 0;
+    EXPECT_EQ(kEngineOk, PutTip(m_db, kToDo, 0, ToDoFields("added"), nullptr, &added));
+    EXPECT_EQ("added", Memo(m_db, kToDo, added));
+}
+
+// The connection lost while the server works through a store's writes:
+// the store fails as unreachable, nothing of it stays, and the next
+// operation connects again.
+TEST_F(ServerStoreTest, AConnectionLostAmongWritesSentTogetherUndoesTheStoreAndIsMadeAgain) {
+    const int32_t tip = PutToDo(m_db, kToDo, "kept");
+    ASSERT_TRUE(RunInDatabase(
+        "CREATE FUNCTION end_session() RETURNS trigger AS $$ BEGIN PERFORM pg_terminate_backend(pg_backend_pid());"
+        " RETURN NEW; END $$ LANGUAGE plpgsql;"
+        " CREATE TRIGGER ends_session BEFORE INSERT ON change_log FOR EACH ROW EXECUTE FUNCTION end_session()"));
+    EXPECT_EQ(kEngineServerUnreachable, PutTip(m_db, kToDo, tip, ToDoFields("lost")));
+    ASSERT_TRUE(RunInDatabase("DROP TRIGGER ends_session ON change_log"));
+    EXPECT_EQ("kept", Memo(m_db, kToDo, tip));
+    EXPECT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("stored")));
+    EXPECT_EQ("stored", Memo(m_db, kToDo, tip));
+}
+
+// What the common operations cost in round trips to the server, every
+// connection of the process counted, with the fukuro locked as an
+// application that writes holds it.
+class RoundTripCount {
+public:
+    RoundTripCount() : m_start(varo::engine::ServerRoundTrips()) {}
+    uint64_t Made() const { return varo::engine::ServerRoundTrips() - m_start; }
+
+private:
+    uint64_t m_start;
+};
+
+TEST_F(ServerStoreTest, CommonOperationsKeepToTheirRoundTrips) {
+    ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    const int32_t tip = PutToDo(m_db, kToDo, "read and changed");
+    // Every statement is prepared once on its connection: the second round counts.
+    uint64_t store = 0, get = 0, change = 0, walk = 0;
+    for (int round = 0; round < 2; ++round) {
+        RoundTripCount storing;
+        ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, 0, ToDoFields("stored")));
+        store = storing.Made();
+        void* buffer = nullptr;
+        RoundTripCount getting;
+        ASSERT_EQ(kEngineOk, Call(*m_engine, kOpGetTip, {I4(m_db), I4(kToDo), I4(tip), AddressOut(&buffer)}));
+        get = getting.Made();
+        ASSERT_EQ(kEngineOk, Call(*m_engine, kOpReleaseTip, {I4(m_db), Address(buffer)}));
+        RoundTripCount changing;
+        ASSERT_EQ(kEngineOk, PutTip(m_db, kToDo, tip, ToDoFields("changed")));
+        change = changing.Made();
+        RoundTripCount walking;
+        for (int32_t read = -1; read != 0;) {
+            ASSERT_EQ(kEngineOk,
+                      Call(*m_engine, kOpReadTip, {I4(m_db), I4(kToDo), I4(1), I4Out(&read), AddressOut(&buffer)}));
+            if (read != 0) {
+                ASSERT_EQ(kEngineOk, Call(*m_engine, kOpReleaseTip, {I4(m_db), Address(buffer)}));
+            }
+        }
+        walk = walking.Made();
+        ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroClose, {I4(m_db), I4(kToDo)}));
+        ASSERT_EQ(kEngineOk, Call(*m_engine, kOpFukuroLockOpen, {I4(m_db), I4(kToDo)}));
+    }
+    EXPECT_LE(store, 2u);
+    EXPECT_LE(get, 1u);
+    EXPECT_LE(change, 2u);
+    EXPECT_LE(walk, 4u);
+}
+
 // Stopped between two operations, the server answers the next with the
 // code quickly; started again, the next operation reconnects and goes on.
 // The locks held before are gone: another instance may take them, and the
@@ -306,6 +415,46 @@ TEST_F(ServerStoreTest, AServerRestartedBetweenOperationsIsReconnectedWithoutIts
     EXPECT_EQ(0, Call(*engine, kOpDBUnLock, {I4(db)}));
     EXPECT_EQ(kEngineOk, PutTip(db, kToDo, tip, ToDoFields("by the rival"), rival.get()));
     EXPECT_EQ("by the rival", Memo(db, kToDo, tip, engine.get()));
+}
+
+// A write transaction's BEGIN goes with its first statement: when the
+// server was restarted since the last operation, a store as the first
+// operation after it connects again and begins again, so that a store
+// refused half way still leaves nothing behind, and the next is stored.
+TEST_F(ServerStoreTest, AStoreFirstAfterARestartConnectsAgainInItsTransaction) {
+    OwnCluster cluster;
+    ASSERT_TRUE(cluster.Started());
+    setenv("VARO_SERVER", cluster.Server().c_str(), 1);
+    FakeHost host;
+    std::unique_ptr<Engine> engine = NewEngine(host);
+    setenv("VARO_SERVER", m_server->Server().c_str(), 1);
+    ASSERT_EQ(kEngineOk, Call(*engine, kOpInit, {Address(&m_owner)}));
+    int32_t db = 0;
+    ASSERT_EQ(kEngineOk, Call(*engine, kOpCreate, {Text(u"restarted"), I4Out(&db)}));
+    ASSERT_EQ(kEngineOk, OpenDb(db, engine.get()));
+    int32_t tip = 0;
+    ASSERT_EQ(kEngineOk, PutTip(db, kToDo, 0, ToDoFields("before"), engine.get(), &tip));
+    char schema[16];
+    snprintf(schema, sizeof schema, "vdb%08x", static_cast<uint32_t>(db));
+    const std::string inSchema = "SET search_path TO " + std::string(schema) + "; ";
+
+    ASSERT_TRUE(cluster.Run("halt"));
+    ASSERT_TRUE(cluster.Run("resume"));
+    const std::string refuse =
+        "ALTER TABLE member ADD CONSTRAINT refused CHECK (fukuro_id <> " + std::to_string(kToDo) + ") NOT VALID";
+    ASSERT_TRUE(RunOnServer(cluster.Server(), inSchema + refuse));
+    EXPECT_EQ(kEngineStorageError, PutTip(db, kToDo, 0, ToDoFields("refused"), engine.get()));
+    EXPECT_TRUE(RunOnServer(cluster.Server(), inSchema + "ALTER TABLE member DROP CONSTRAINT refused;"
+                                                         " DO $$ BEGIN IF (SELECT count(*) FROM tip) <> 1 THEN"
+                                                         " RAISE EXCEPTION 'left behind'; END IF; END $$"));
+
+    ASSERT_TRUE(cluster.Run("halt"));
+    ASSERT_TRUE(cluster.Run("resume"));
+    EXPECT_EQ(kEngineOk, PutTip(db, kToDo, tip, ToDoFields("after"), engine.get()));
+    int32_t added = 0;
+    EXPECT_EQ(kEngineOk, PutTip(db, kToDo, 0, ToDoFields("added"), engine.get(), &added));
+    EXPECT_EQ("after", Memo(db, kToDo, tip, engine.get()));
+    EXPECT_EQ("added", Memo(db, kToDo, added, engine.get()));
 }
 
 }  // namespace
