@@ -288,6 +288,14 @@ public:
         return system(command.c_str()) == 0;
     }
     std::string Server() const { return "host=" + m_folder + "/run dbname=varo user=varo"; }
+    // An engine that keeps its databases on this cluster, while the rest of
+    // the test goes on with the suite's server.
+    std::unique_ptr<Engine> NewEngineOn(FakeHost& host, const std::string& suiteServer) const {
+        setenv("VARO_SERVER", Server().c_str(), 1);
+        std::unique_ptr<Engine> engine = NewEngine(host);
+        setenv("VARO_SERVER", suiteServer.c_str(), 1);
+        return engine;
+    }
 
 private:
     std::string m_folder;
@@ -390,11 +398,9 @@ TEST_F(ServerStoreTest, CommonOperationsKeepToTheirRoundTrips) {
 TEST_F(ServerStoreTest, AServerRestartedBetweenOperationsIsReconnectedWithoutItsLocks) {
     OwnCluster cluster;
     ASSERT_TRUE(cluster.Started());
-    setenv("VARO_SERVER", cluster.Server().c_str(), 1);
     FakeHost host;
-    std::unique_ptr<Engine> engine = NewEngine(host);
-    std::unique_ptr<Engine> rival = NewEngine(host);
-    setenv("VARO_SERVER", m_server->Server().c_str(), 1);
+    std::unique_ptr<Engine> engine = cluster.NewEngineOn(host, m_server->Server());
+    std::unique_ptr<Engine> rival = cluster.NewEngineOn(host, m_server->Server());
     ASSERT_EQ(kEngineOk, Call(*engine, kOpInit, {Address(&m_owner)}));
     int32_t db = 0;
     ASSERT_EQ(kEngineOk, Call(*engine, kOpCreate, {Text(u"restarted"), I4Out(&db)}));
@@ -424,10 +430,8 @@ TEST_F(ServerStoreTest, AServerRestartedBetweenOperationsIsReconnectedWithoutIts
 TEST_F(ServerStoreTest, AStoreFirstAfterARestartConnectsAgainInItsTransaction) {
     OwnCluster cluster;
     ASSERT_TRUE(cluster.Started());
-    setenv("VARO_SERVER", cluster.Server().c_str(), 1);
     FakeHost host;
-    std::unique_ptr<Engine> engine = NewEngine(host);
-    setenv("VARO_SERVER", m_server->Server().c_str(), 1);
+    std::unique_ptr<Engine> engine = cluster.NewEngineOn(host, m_server->Server());
     ASSERT_EQ(kEngineOk, Call(*engine, kOpInit, {Address(&m_owner)}));
     int32_t db = 0;
     ASSERT_EQ(kEngineOk, Call(*engine, kOpCreate, {Text(u"restarted"), I4Out(&db)}));
