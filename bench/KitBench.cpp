@@ -46,13 +46,14 @@
 #include <string>
 #include <vector>
 
+#include "KitLoops.h"
 #include "RatioReporter.h"
 #include "VAROObj.h"
 
 namespace {
 
-const long kToDo = 0x300C;
-const long kMemo = 0x300B;
+using kitloops::kMemo;
+using kitloops::kToDo;
 const int kFukuroTips = 100000;
 
 std::string NewFolder(const std::string& parent) {
@@ -207,15 +208,6 @@ std::string FukuroBytes(long fukuro) {
     return bytes;
 }
 
-long StoreMemo(CVAROObj& kit, long db) {
-    kit.SetTipID(0);
-    kit.SetTipFlag(0x501);
-    kit.SetMemo("a stored memo");
-    long tip = 0;
-    kit.PutTip(db, kMemo, &tip);
-    return tip;
-}
-
 // A kit database and a raw database in one folder, removed at exit.
 struct Site {
     std::string folder;
@@ -279,7 +271,7 @@ private:
         kitBytesPerTip = static_cast<double>(kitFile.UsedBytes()) / kFukuroTips;
         rawBytesPerTip = static_cast<double>(shm.raw->UsedBytes()) / kFukuroTips;
         kit().FukuroLockOpen(db(), kMemo);
-        memoBlob = RawBlob("", sizes.Of(StoreMemo(kit(), db())));
+        memoBlob = RawBlob("", sizes.Of(kitloops::StoreMemo(kit(), db())));
         kit().FukuroClose(db(), kMemo);
     }
 
@@ -328,24 +320,7 @@ private:
     }
 };
 
-void KitWalk(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit().FukuroOpen(data.db(), kToDo);
-    CString line;
-    for (auto _ : state) {
-        data.kit().ReadTip(data.db(), kToDo, 1);
-        long tip = 0;
-        data.kit().GetTipID(&tip);
-        if (tip == 0) {
-            data.kit().FukuroClose(data.db(), kToDo);
-            data.kit().FukuroOpen(data.db(), kToDo);
-            continue;
-        }
-        data.kit().GetDisplayString(line);
-        benchmark::DoNotOptimize(line);
-    }
-    data.kit().FukuroClose(data.db(), kToDo);
-}
+void KitWalk(benchmark::State& state) { kitloops::Walk(BenchData::Get().kit(), BenchData::Get().db(), state); }
 
 void RawWalk(benchmark::State& state) {
     BenchData& data = BenchData::Get();
@@ -363,12 +338,6 @@ void RawWalk(benchmark::State& state) {
     }
 }
 
-void StoreMemos(Site& site, benchmark::State& state) {
-    site.kit.FukuroLockOpen(site.db, kMemo);
-    for (auto _ : state) StoreMemo(site.kit, site.db);
-    site.kit.FukuroClose(site.db, kMemo);
-}
-
 void InsertMemos(Site& site, benchmark::State& state) {
     const std::string& blob = BenchData::Get().memoBlob;
     sqlite3_stmt* insert = site.raw->Prepare("INSERT INTO tips(fukuro, position, data) VALUES(?1, ?2, ?3)");
@@ -376,23 +345,18 @@ void InsertMemos(Site& site, benchmark::State& state) {
     for (auto _ : state) InsertRaw(insert, kMemo, position++, blob);
 }
 
-void KitStore(benchmark::State& state) { StoreMemos(BenchData::Get().shm, state); }
+void KitStore(benchmark::State& state) {
+    kitloops::StoreMemos(BenchData::Get().shm.kit, BenchData::Get().shm.db, state);
+}
 void RawStore(benchmark::State& state) { InsertMemos(BenchData::Get().shm, state); }
-void KitDiskStore(benchmark::State& state) { StoreMemos(BenchData::Get().disk, state); }
+void KitDiskStore(benchmark::State& state) {
+    kitloops::StoreMemos(BenchData::Get().disk.kit, BenchData::Get().disk.db, state);
+}
 void RawDiskStore(benchmark::State& state) { InsertMemos(BenchData::Get().disk, state); }
 
 void KitReadChangeWrite(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    data.kit().FukuroLockOpen(data.db(), kToDo);
-    size_t next = 0;
-    for (auto _ : state) {
-        const long tip = data.tips[next++ % data.tips.size()];
-        data.kit().GetTip(data.db(), kToDo, tip);
-        data.kit().SetMemo("changed");
-        long stored = 0;
-        data.kit().PutTip(data.db(), kToDo, &stored);
-    }
-    data.kit().FukuroClose(data.db(), kToDo);
+    kitloops::ReadChangeWrite(data.kit(), data.db(), data.tips, state);
 }
 
 void RawReadChangeWrite(benchmark::State& state) {
@@ -418,9 +382,7 @@ void RawReadChangeWrite(benchmark::State& state) {
 
 void KitRandomGetTip(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
-    for (auto _ : state) data.kit().GetTip(data.db(), kToDo, data.tips[pick(random)]);
+    kitloops::RandomGetTip(data.kit(), data.db(), data.tips, state);
 }
 
 void RawRandomGetTip(benchmark::State& state) {

@@ -30,13 +30,14 @@
 #include <string>
 #include <vector>
 
+#include "KitLoops.h"
 #include "RatioReporter.h"
 #include "VAROObj.h"
 
 namespace {
 
-const long kToDo = 0x300C;
-const long kMemo = 0x300B;
+using kitloops::kMemo;
+using kitloops::kToDo;
 const int kFukuroTips = 10000;
 
 const char kRawSchema[] =
@@ -140,11 +141,7 @@ private:
         raw->Prepare("insert", "INSERT INTO raw_bench.tips(fukuro, position, data) VALUES($1, $2, $3)", 3);
         FillRaw();
         kit.FukuroLockOpen(db, kMemo);
-        long memo = 0;
-        kit.SetTipID(0);
-        kit.SetTipFlag(0x501);
-        kit.SetMemo("a memo");
-        kit.PutTip(db, kMemo, &memo);
+        const long memo = kitloops::StoreMemo(kit, db);
         kit.FukuroClose(db, kMemo);
         memoBlob.assign(static_cast<size_t>(StoredSizes()[memo]), 'm');
     }
@@ -200,24 +197,7 @@ private:
     std::string m_folder;
 };
 
-void KitWalk(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit.FukuroOpen(data.db, kToDo);
-    CString line;
-    for (auto _ : state) {
-        data.kit.ReadTip(data.db, kToDo, 1);
-        long tip = 0;
-        data.kit.GetTipID(&tip);
-        if (tip == 0) {
-            data.kit.FukuroClose(data.db, kToDo);
-            data.kit.FukuroOpen(data.db, kToDo);
-            continue;
-        }
-        data.kit.GetDisplayString(line);
-        benchmark::DoNotOptimize(line);
-    }
-    data.kit.FukuroClose(data.db, kToDo);
-}
+void KitWalk(benchmark::State& state) { kitloops::Walk(BenchData::Get().kit, BenchData::Get().db, state); }
 
 // The rows come one at a time from one query, started again at the end.
 void RawWalk(benchmark::State& state) {
@@ -248,18 +228,7 @@ void RawWalk(benchmark::State& state) {
     for (PGresult* rest; (rest = PQgetResult(conn));) PQclear(rest);
 }
 
-void KitStore(benchmark::State& state) {
-    BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, kMemo);
-    for (auto _ : state) {
-        data.kit.SetTipID(0);
-        data.kit.SetTipFlag(0x501);
-        data.kit.SetMemo("a memo");
-        long tip = 0;
-        data.kit.PutTip(data.db, kMemo, &tip);
-    }
-    data.kit.FukuroClose(data.db, kMemo);
-}
+void KitStore(benchmark::State& state) { kitloops::StoreMemos(BenchData::Get().kit, BenchData::Get().db, state); }
 
 void RawStore(benchmark::State& state) {
     BenchData& data = BenchData::Get();
@@ -271,16 +240,7 @@ void RawStore(benchmark::State& state) {
 
 void KitReadChangeWrite(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    data.kit.FukuroLockOpen(data.db, kToDo);
-    size_t next = 0;
-    for (auto _ : state) {
-        const long tip = data.tips[next++ % data.tips.size()];
-        data.kit.GetTip(data.db, kToDo, tip);
-        data.kit.SetMemo("changed");
-        long stored = 0;
-        data.kit.PutTip(data.db, kToDo, &stored);
-    }
-    data.kit.FukuroClose(data.db, kToDo);
+    kitloops::ReadChangeWrite(data.kit, data.db, data.tips, state);
 }
 
 void RawReadChangeWrite(benchmark::State& state) {
@@ -301,9 +261,7 @@ void RawReadChangeWrite(benchmark::State& state) {
 
 void KitRandomGetTip(benchmark::State& state) {
     BenchData& data = BenchData::Get();
-    std::mt19937 random(7);
-    std::uniform_int_distribution<size_t> pick(0, data.tips.size() - 1);
-    for (auto _ : state) data.kit.GetTip(data.db, kToDo, data.tips[pick(random)]);
+    kitloops::RandomGetTip(data.kit, data.db, data.tips, state);
 }
 
 void RawRandomGetTip(benchmark::State& state) {
