@@ -41,18 +41,6 @@ TEST(ServerDialectTest, DifferingStatementsComeFromTheTableWithTheirNames) {
     EXPECT_EQ("SELECT name FROM fukuro WHERE id=$1", plain.text);
 }
 
-// On a server that has none, the catalog's tables come with the version, in
-// one script.
-TEST(ServerDialectTest, TheLayoutMakesTheCatalogAndItsVersionTogether) {
-    const std::string layout = ServerLayoutScript();
-    const size_t catalog = layout.find("known_database");
-    const size_t version = layout.find("INSERT INTO store_version");
-    ASSERT_NE(std::string::npos, catalog);
-    ASSERT_NE(std::string::npos, version);
-    EXPECT_LT(catalog, version);
-    EXPECT_EQ(std::string::npos, layout.find("COMMIT"));
-}
-
 TEST(ServerDialectTest, LockKeysKeepSpacesAndSlotsApart) {
     EXPECT_NE(ServerLockKey(1, kDatabaseLockSlot), ServerLockKey(2, kDatabaseLockSlot));
     EXPECT_NE(ServerLockKey(1, kDatabaseLockSlot), ServerLockKey(1, kPresenceLockSlot));
